@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Where the program keeps its two files: the settings file in the user's
+// configuration folder and the address cache file in the user's cache folder
+// (XDG rules on Linux). Tests redirect both into a folder of their own.
+namespace DataPaths {
+
+inline constexpr auto settingsFileName = "vnhsettings.txt";
+inline constexpr auto cacheFileName = "vnhdata.txt";
+
+// $XDG_CONFIG_HOME/varnholt/vnhsettings.txt (default ~/.config/varnholt/).
+QString settingsFile();
+// $XDG_CACHE_HOME/varnholt/vnhdata.txt (default ~/.cache/varnholt/).
+QString cacheFile();
+
+// Puts both files directly into `folder` until cleared with an empty string.
+void setOverrideFolder(const QString& folder);
+
+// Creates the folder that holds `filePath` if it is missing.
+bool ensureFolderFor(const QString& filePath);
+
+} // namespace DataPaths

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// The settings file: one value per line, CR LF line ends.
+namespace SettingsFile {
+
+// Every line is one value, read whole. A line wholly wrapped in double quotes
+// loses them. Text is UTF-8, or Latin-1 where it is not valid UTF-8 (files
+// written by older versions). A final line without its line end still counts.
+QStringList parse(const QByteArray& bytes);
+
+// The values in order, each followed by CR LF, as UTF-8.
+QByteArray serialize(const QStringList& values);
+
+} // namespace SettingsFile
