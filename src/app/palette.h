@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QColor>
+
+class QFrame;
+class QWidget;
+
+// The colour scheme every window of the program shares: dark blue windows and
+// frames, light grey labels and frame captions, teal text boxes and lists.
+namespace Palette {
+
+inline constexpr QColor windowBackground{0, 0, 64};
+inline constexpr QColor labelText{224, 224, 224};
+inline constexpr QColor fieldBackground{0, 64, 64};
+inline constexpr QColor fieldText{0, 192, 192};
+inline constexpr QColor separatorLine{192, 192, 192};
+
+// Gives the window and every child it has or will get the colour scheme.
+// Buttons keep the style's own colours.
+void applyTo(QWidget* window);
+
+// Turns a QFrame into a plain light grey separator line (HLine or VLine).
+void makeSeparator(QFrame* line);
+
+} // namespace Palette
