@@ -1,0 +1,181 @@
+#include "irc/ircline.h"
+
+#include <QTest>
+
+class TestIrcLine : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void parse_data();
+    void parse();
+    void displayEntry_data();
+    void displayEntry();
+    void decode_data();
+    void decode();
+    void encoders_data();
+    void encoders();
+};
+
+void TestIrcLine::parse_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("nick");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QStringList>("params");
+    QTest::addColumn<bool>("hasTrailing");
+
+    QTest::newRow("privmsg") << ":bob!u@h PRIVMSG #VNH_Lounge :hello there"
+                             << "bob!u@h"
+                             << "bob"
+                             << "PRIVMSG" << QStringList{"#VNH_Lounge", "hello there"} << true;
+    QTest::newRow("server numeric, no nick")
+        << ":irc.x 353 me = #VNH_Lounge :@a b"
+        << "irc.x"
+        << ""
+        << "353" << QStringList{"me", "=", "#VNH_Lounge", "@a b"} << true;
+    QTest::newRow("no prefix") << "PING :irc.x"
+                               << ""
+                               << ""
+                               << "PING" << QStringList{"irc.x"} << true;
+    QTest::newRow("no trailing") << ":bob!u@h NICK newbob"
+                                 << "bob!u@h"
+                                 << "bob"
+                                 << "NICK" << QStringList{"newbob"} << false;
+    QTest::newRow("trailing keeps colons and blanks")
+        << ":bob!u@h PRIVMSG #c :a :b  c:"
+        << "bob!u@h"
+        << "bob"
+        << "PRIVMSG" << QStringList{"#c", "a :b  c:"} << true;
+    QTest::newRow("colon inside a middle parameter")
+        << ":s 005 me A=b:c :text"
+        << "s"
+        << ""
+        << "005" << QStringList{"me", "A=b:c", "text"} << true;
+    QTest::newRow("repeated blanks") << ":s  366   me  #c  :End"
+                                     << "s"
+                                     << ""
+                                     << "366" << QStringList{"me", "#c", "End"} << true;
+    QTest::newRow("empty trailing") << ":bob!u@h PRIVMSG #c :"
+                                    << "bob!u@h"
+                                    << "bob"
+                                    << "PRIVMSG" << QStringList{"#c", ""} << true;
+    QTest::newRow("nick without user is no nick") << ":bob!@h PRIVMSG #c :x"
+                                                  << "bob!@h"
+                                                  << ""
+                                                  << "PRIVMSG" << QStringList{"#c", "x"} << true;
+    QTest::newRow("prefix without host is no nick") << ":bob!u PRIVMSG #c :x"
+                                                    << "bob!u"
+                                                    << ""
+                                                    << "PRIVMSG" << QStringList{"#c", "x"} << true;
+}
+
+void TestIrcLine::parse()
+{
+    QFETCH(QString, line);
+    const IrcLine parsed = IrcLine::parse(line);
+    QCOMPARE(parsed.text, line);
+    QTEST(parsed.prefix, "prefix");
+    QTEST(parsed.nick, "nick");
+    QTEST(parsed.command, "command");
+    QTEST(parsed.params, "params");
+    QTEST(parsed.hasTrailing, "hasTrailing");
+}
+
+void TestIrcLine::displayEntry_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("entry");
+
+    QTest::newRow("message") << ":bob!u@h PRIVMSG #VNH_Lounge :hello there"
+                             << "bob: hello there";
+    QTest::newRow("message holding colons") << ":bob!u@h PRIVMSG #VNH_Lounge :see http://x"
+                                            << "bob: see http://x";
+    QTest::newRow("names marker in a message") << ":bob!u@h PRIVMSG #VNH_Lounge :x = #VNH_Lounge :y"
+                                               << "bob: x = #VNH_Lounge :y";
+    QTest::newRow("join") << ":bob!u@h JOIN :#VNH_Lounge"
+                          << "bob: #VNH_Lounge";
+    QTest::newRow("join without colon") << ":bob!u@h JOIN #VNH_Lounge"
+                                        << "bob: #VNH_Lounge";
+    QTest::newRow("long nick") << ":longnickname!u@h PRIVMSG #VNH_Lounge :hi"
+                               << "longnickname: hi";
+    QTest::newRow("quit without reason") << ":bob!u@h QUIT"
+                                         << "bob: ";
+    QTest::newRow("server notice is raw") << ":server NOTICE AUTH :*** Looking up your hostname..."
+                                          << ":server NOTICE AUTH :*** Looking up your hostname...";
+    QTest::newRow("no prefix is raw") << "ERROR :Closing link"
+                                      << "ERROR :Closing link";
+    QTest::newRow("slash line from a user") << ":bob!u@h PRIVMSG #c :/quit"
+                                            << "bob: /quit";
+    const QString longText(5000, u'y');
+    QTest::newRow("long message") << ":bob!u@h PRIVMSG #c :" + longText << "bob: " + longText;
+}
+
+void TestIrcLine::displayEntry()
+{
+    QFETCH(QString, line);
+    QTEST(IrcLine::parse(line).displayEntry(), "entry");
+}
+
+void TestIrcLine::decode_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("ascii") << QByteArray("hello") << QStringLiteral("hello");
+    QTest::newRow("utf-8") << QByteArray("caf\xc3\xa9 \xe2\x82\xac")
+                           << QStringLiteral("caf\u00e9 \u20ac");
+    QTest::newRow("latin-1") << QByteArray("caf\xe9") << QStringLiteral("caf\u00e9");
+    QTest::newRow("truncated utf-8 sequence is latin-1")
+        << QByteArray("ab\xc3") << QStringLiteral("ab\u00c3");
+    QTest::newRow("overlong encoding is latin-1")
+        << QByteArray("\xc0\xaf") << QStringLiteral("\u00c0\u00af");
+    QTest::newRow("mixed valid and invalid is latin-1")
+        << QByteArray("\xc3\xa9\xe9") << QStringLiteral("\u00c3\u00a9\u00e9");
+}
+
+void TestIrcLine::decode()
+{
+    QFETCH(QByteArray, bytes);
+    QTEST(IrcLine::decode(bytes), "text");
+}
+
+void TestIrcLine::encoders_data()
+{
+    QTest::addColumn<QByteArray>("encoded");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("user line") << IrcLine::userLine("Default", "pc7", 1234)
+                               << QByteArray(
+                                      "USER Default pc7 PC7:1234/0 :Varnholt IRC Client\r\n");
+    QTest::newRow("user line upper-cases field 3 only")
+        << IrcLine::userLine("Name ", "host.lan", 80)
+        << QByteArray("USER Name  host.lan HOST.LAN:80/0 :Varnholt IRC Client\r\n");
+    QTest::newRow("nick keeps a trailing blank")
+        << IrcLine::nickLine("Player ") << QByteArray("NICK Player \r\n");
+    QTest::newRow("join") << IrcLine::joinLine("#VNH_Lounge") << QByteArray("JOIN #VNH_Lounge\r\n");
+    QTest::newRow("names") << IrcLine::namesLine("#VNH_Lounge")
+                           << QByteArray("NAMES #VNH_Lounge\r\n");
+    QTest::newRow("privmsg keeps blanks and colons")
+        << IrcLine::privmsgLine("#c", " a: /b ") << QByteArray("PRIVMSG #c : a: /b \r\n");
+    QTest::newRow("privmsg is utf-8") << IrcLine::privmsgLine("#c", QStringLiteral("\u00e9\u20ac"))
+                                      << QByteArray("PRIVMSG #c :\xc3\xa9\xe2\x82\xac\r\n");
+    QTest::newRow("pong") << IrcLine::pongLine(":irc.x") << QByteArray("PONG :irc.x\r\n");
+    QTest::newRow("line breaks in text cannot inject a command")
+        << IrcLine::privmsgLine("#c", QStringLiteral("hi\r\nQUIT :x"))
+        << QByteArray("PRIVMSG #c :hiQUIT :x\r\n");
+    QTest::newRow("nul and breaks in settings are removed")
+        << IrcLine::joinLine(QString::fromLatin1("#c\n\0x", 5)) << QByteArray("JOIN #cx\r\n");
+    QTest::newRow("breaks in the user name are removed")
+        << IrcLine::userLine("a\rb", "h", 1)
+        << QByteArray("USER ab h H:1/0 :Varnholt IRC Client\r\n");
+}
+
+void TestIrcLine::encoders()
+{
+    QFETCH(QByteArray, encoded);
+    QTEST(encoded, "expected");
+}
+
+QTEST_GUILESS_MAIN(TestIrcLine)
+#include "tst_ircline.moc"

@@ -1,0 +1,107 @@
+#include "irc/lineassembler.h"
+
+#include <QTest>
+
+class TestLineAssembler : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void cutAtEveryByte_data();
+    void cutAtEveryByte();
+    void overlongLineIsDroppedUpToItsEnd_data();
+    void overlongLineIsDroppedUpToItsEnd();
+    void clearForgetsUnfinishedLine();
+};
+
+using Lines = QList<QByteArray>;
+
+void TestLineAssembler::cutAtEveryByte_data()
+{
+    QTest::addColumn<QByteArray>("stream");
+    QTest::addColumn<Lines>("expected");
+    QTest::addColumn<QByteArray>("leftOver");
+
+    QTest::newRow("crlf lines") << QByteArray("PING :a\r\n:s 001 me :hi\r\n")
+                                << Lines{"PING :a", ":s 001 me :hi"} << QByteArray();
+    QTest::newRow("bare lf") << QByteArray("one\ntwo\n") << Lines{"one", "two"} << QByteArray();
+    QTest::newRow("cr inside a line is kept")
+        << QByteArray("a\rb\r\n") << Lines{"a\rb"} << QByteArray();
+    QTest::newRow("empty lines") << QByteArray("\r\n\nx\r\n") << Lines{"", "", "x"} << QByteArray();
+    QTest::newRow("unfinished tail waits")
+        << QByteArray("done\r\npart") << Lines{"done"} << QByteArray("part");
+    QTest::newRow("cr waiting for its lf")
+        << QByteArray("done\r\nend\r") << Lines{"done"} << QByteArray("end\r");
+    QTest::newRow("utf-8 bytes pass unchanged")
+        << QByteArray("caf\xc3\xa9\r\n\xe9t\xe9\r\n") << Lines{"caf\xc3\xa9", "\xe9t\xe9"}
+        << QByteArray();
+}
+
+// The same burst, cut into two pieces at each possible place, always gives
+// the same lines.
+void TestLineAssembler::cutAtEveryByte()
+{
+    QFETCH(QByteArray, stream);
+    QFETCH(Lines, expected);
+    QFETCH(QByteArray, leftOver);
+
+    for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
+        LineAssembler assembler;
+        Lines lines = assembler.append(stream.left(cut));
+        lines += assembler.append(stream.mid(cut));
+        QCOMPARE(lines, expected);
+        QCOMPARE(assembler.pendingSize(), leftOver.size());
+    }
+    // And byte by byte.
+    LineAssembler assembler;
+    Lines lines;
+    for (char byte : stream)
+        lines += assembler.append(QByteArray(1, byte));
+    QCOMPARE(lines, expected);
+}
+
+void TestLineAssembler::overlongLineIsDroppedUpToItsEnd_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("pieceSize");
+    QTest::addColumn<bool>("kept");
+
+    const int limit = int(LineAssembler::maxLineLength);
+    QTest::newRow("at the limit, one piece") << limit << limit + 64 << true;
+    QTest::newRow("at the limit, small pieces") << limit << 100 << true;
+    QTest::newRow("one over, one piece") << limit + 1 << limit + 64 << false;
+    QTest::newRow("one over, small pieces") << limit + 1 << 100 << false;
+    QTest::newRow("far over, small pieces") << 10 * limit << 1000 << false;
+}
+
+void TestLineAssembler::overlongLineIsDroppedUpToItsEnd()
+{
+    QFETCH(int, length);
+    QFETCH(int, pieceSize);
+    QFETCH(bool, kept);
+
+    const QByteArray longLine(length, 'x');
+    const QByteArray stream = "before\n" + longLine + "\nafter\n";
+    LineAssembler assembler;
+    Lines lines;
+    for (qsizetype at = 0; at < stream.size(); at += pieceSize) {
+        lines += assembler.append(stream.mid(at, pieceSize));
+        QVERIFY(assembler.pendingSize() <= LineAssembler::maxLineLength);
+    }
+    const Lines expected = kept ? Lines{"before", longLine, "after"} : Lines{"before", "after"};
+    QCOMPARE(lines, expected);
+}
+
+void TestLineAssembler::clearForgetsUnfinishedLine()
+{
+    LineAssembler assembler;
+    QVERIFY(assembler.append("half of a li").isEmpty());
+    assembler.clear();
+    QCOMPARE(assembler.append("next\r\n"), Lines{"next"});
+
+    QVERIFY(assembler.append(QByteArray(LineAssembler::maxLineLength + 1, 'x')).isEmpty());
+    assembler.clear();
+    QCOMPARE(assembler.append("fresh\r\n"), Lines{"fresh"});
+}
+
+QTEST_GUILESS_MAIN(TestLineAssembler)
+#include "tst_lineassembler.moc"
