@@ -1,5 +1,6 @@
 #include "app/palette.h"
 
+#include <QFont>
 #include <QFrame>
 #include <QPalette>
 #include <QWidget>
@@ -19,6 +20,13 @@ void applyTo(QWidget* window)
     palette.setColor(QPalette::PlaceholderText, fieldText.darker(150));
     window->setPalette(palette);
     window->setAutoFillBackground(true);
+}
+
+void applyLayoutFont(QWidget* window)
+{
+    QFont font = window->font();
+    font.setPointSizeF(7.5);
+    window->setFont(font);
 }
 
 void makeSeparator(QFrame* line)

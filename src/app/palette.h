@@ -19,6 +19,10 @@ inline constexpr QColor separatorLine{192, 192, 192};
 // Buttons keep the style's own colours.
 void applyTo(QWidget* window);
 
+// The window layouts were drawn for a small 8-point face; a 7.5-point font
+// keeps every caption inside its rectangle.
+void applyLayoutFont(QWidget* window);
+
 // Turns a QFrame into a plain light grey separator line (HLine or VLine).
 void makeSeparator(QFrame* line);
 

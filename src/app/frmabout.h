@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QWidget>
+
+// The about box: title, version, logo and thanks. Created on first use and
+// afterwards only shown and hidden, so it keeps its contents.
+class frmabout : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit frmabout(QWidget* parent = nullptr);
+
+    static QString titleText();
+};
