@@ -113,9 +113,13 @@ bool Socket::bindUdp()
         connect(m_udp, &QUdpSocket::readyRead, this, &Socket::onUdpReadyRead);
         // E.g. "connection refused" after a datagram to a closed port.
         connect(m_udp, &QUdpSocket::errorOccurred, this,
-                [this] { Q_EMIT error(int(m_udp->error()), m_udp->errorString()); });
+                [this] { raiseError(int(m_udp->error()), m_udp->errorString()); });
     }
-    if (!m_udp->bind(QHostAddress::AnyIPv4, m_localPort)) {
+    // A failed bind also signals errorOccurred; it is reported once, below.
+    m_udp->blockSignals(true);
+    const bool bound = m_udp->bind(QHostAddress::AnyIPv4, m_localPort);
+    m_udp->blockSignals(false);
+    if (!bound) {
         const QString why = m_udp->errorString();
         const int number = int(m_udp->error());
         delete m_udp;
@@ -130,6 +134,9 @@ void Socket::sendDatagramTo(const QHostAddress& address, const QByteArray& bytes
 {
     if (!bindUdp())
         return;
+    m_remoteAddress = address;
+    // A failed write also signals errorOccurred; it is reported once, below.
+    const QSignalBlocker quiet(m_udp);
     if (m_udp->writeDatagram(bytes, address, m_remotePort) < 0)
         raiseError(int(m_udp->error()), m_udp->errorString());
 }
@@ -159,26 +166,32 @@ void Socket::sendData(const QByteArray& bytes)
         QHostInfo::abortHostLookup(m_lookupId);
     m_awaitingLookup = {bytes};
     m_lookupHost = m_remoteHost;
-    m_lookupId = QHostInfo::lookupHost(m_remoteHost, this, [this](const QHostInfo& info) {
-        m_lookupId = -1;
-        const QList<QByteArray> queued = std::exchange(m_awaitingLookup, {});
-        QHostAddress found;
-        for (const QHostAddress& candidate : info.addresses()) {
-            if (candidate.protocol() == QAbstractSocket::IPv4Protocol) {
-                found = candidate;
-                break;
+    // Some failures (an empty or malformed name) are delivered even after
+    // abortHostLookup(), so a result from before a close() is dropped here.
+    const quint32 generation = m_generation;
+    m_lookupId =
+        QHostInfo::lookupHost(m_remoteHost, this, [this, generation](const QHostInfo& info) {
+            if (generation != m_generation)
+                return;
+            m_lookupId = -1;
+            const QList<QByteArray> queued = std::exchange(m_awaitingLookup, {});
+            QHostAddress found;
+            for (const QHostAddress& candidate : info.addresses()) {
+                if (candidate.protocol() == QAbstractSocket::IPv4Protocol) {
+                    found = candidate;
+                    break;
+                }
             }
-        }
-        if (found.isNull()) {
-            const QString why = info.error() == QHostInfo::NoError
-                                    ? QStringLiteral("Host not found")
-                                    : info.errorString();
-            raiseError(int(QAbstractSocket::HostNotFoundError), why);
-            return;
-        }
-        for (const QByteArray& datagram : queued)
-            sendDatagramTo(found, datagram);
-    });
+            if (found.isNull()) {
+                const QString why = info.error() == QHostInfo::NoError
+                                        ? QStringLiteral("Host not found")
+                                        : info.errorString();
+                raiseError(int(QAbstractSocket::HostNotFoundError), why);
+                return;
+            }
+            for (const QByteArray& datagram : queued)
+                sendDatagramTo(found, datagram);
+        });
 }
 
 void Socket::onUdpReadyRead()
@@ -220,6 +233,7 @@ void Socket::close()
         m_lookupId = -1;
     }
     m_awaitingLookup.clear();
+    m_remoteAddress.clear();
     if (m_udp) {
         m_udp->disconnect(this);
         m_udp->close();

@@ -18,10 +18,15 @@ class Socket : public QObject
 {
     Q_OBJECT
 public:
-    enum class Protocol { Tcp = 0, Udp = 1 };
+    enum class Protocol
+    {
+        Tcp = 0,
+        Udp = 1
+    };
 
     // Numbered like the classic socket control's states; 7 means connected.
-    enum State : qint16 {
+    enum State : qint16
+    {
         Closed = 0,
         Open = 1,
         Listening = 2,
@@ -67,6 +72,9 @@ public:
     QByteArray getData(qint64 maxSize = -1);
     QHostAddress lastSenderAddress() const { return m_lastSenderAddress; }
     quint16 lastSenderPort() const { return m_lastSenderPort; }
+    // UDP: the address the last datagram went to (the remote host once
+    // resolved); null before the first send and after close().
+    QHostAddress remoteAddress() const { return m_remoteAddress; }
 
     // Closes the socket; harmless when it is not open. Pending sends and
     // name look-ups are dropped and raise no events.
@@ -100,6 +108,7 @@ private:
     QString m_lookupHost;
     QList<QByteArray> m_awaitingLookup;
 
+    QHostAddress m_remoteAddress;
     QHostAddress m_lastSenderAddress;
     quint16 m_lastSenderPort = 0;
 };
