@@ -1,5 +1,7 @@
 #include "app/serverlistview.h"
 
+#include "app/twips.h"
+
 #include <QHeaderView>
 
 #include <array>
@@ -35,6 +37,6 @@ ServerListView::ServerListView(QWidget* parent) : QTreeWidget(parent)
         headers << QString::fromLatin1(column.header);
     setHeaderLabels(headers);
     for (int i = 0; i < int(columns.size()); ++i)
-        setColumnWidth(i, columns[i].widthTwips / 15);
+        setColumnWidth(i, twipsToPixels(columns[i].widthTwips));
     header()->setSectionsMovable(false);
 }
