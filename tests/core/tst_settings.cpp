@@ -1,0 +1,225 @@
+#include "settings/settings.h"
+#include "tempdatafolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+QByteArray readBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Twelve lines in file order; `replacements` puts other text on some lines.
+QByteArray settingsFileText(const QMap<int, QByteArray>& replacements, int lineCount = 12)
+{
+    const QByteArray lines[] = {
+        "20000", "20001",   "@DIR@", "master.example.org", "18445", "irc.example.org", "6668",
+        "10003", "Someone", "Nick",  "a@example.org",      "#room"};
+    QByteArray text;
+    for (int line = 0; line < lineCount; ++line)
+        text += replacements.value(line, lines[line]) + "\r\n";
+    return text;
+}
+
+} // namespace
+
+class tst_Settings : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void roundTripKeepsValue_data();
+    void roundTripKeepsValue();
+    void savedFileHasOneCrLfLinePerValue();
+    void loadReadsOldFiles_data();
+    void loadReadsOldFiles();
+    void loadWithoutFileChangesNothing();
+    void saveCreatesMissingFolder();
+    void saveFailureGivesReasonAndKeepsWhatWasThere_data();
+    void saveFailureGivesReasonAndKeepsWhatWasThere();
+
+private:
+    TempDataFolder m_data;
+};
+
+void tst_Settings::roundTripKeepsValue_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("comma in user name") << int(Settings::Ircname) << QStringLiteral("Smith, John");
+    QTest::newRow("leading blanks")
+        << int(Settings::Txtrfmserv) << QStringLiteral("   master.example.org");
+    QTest::newRow("trailing blank") << int(Settings::Ircnick) << QStringLiteral("Default ");
+    QTest::newRow("quote inside") << int(Settings::Ircroom) << QStringLiteral("#say\"hi");
+    QTest::newRow("starts with a quote")
+        << int(Settings::Ircmail) << QStringLiteral("\"me@example.org");
+    QTest::newRow("non-Latin-1 text") << int(Settings::Ircname) << QStringLiteral("Jörg Ωmega");
+    QTest::newRow("empty") << int(Settings::Ircmail) << QString();
+    QTest::newRow("directory with comma and blanks")
+        << int(Settings::Rfdir) << QStringLiteral("@TMP@/Red Faction, GOTY ");
+}
+
+void tst_Settings::roundTripKeepsValue()
+{
+    QFETCH(int, key);
+    QFETCH(QString, value);
+    value.replace(QStringLiteral("@TMP@"), m_data.path());
+    if (key == Settings::Rfdir)
+        QVERIFY(QDir().mkpath(value));
+
+    Settings saved;
+    saved.setValue(Settings::Key(key), value);
+    QCOMPARE(saved.save(m_data.settingsFile()), QString());
+
+    Settings loaded;
+    loaded.setValue(Settings::Rfdir, QDir::rootPath()); // so the loaded one must come from the file
+    loaded.load(m_data.settingsFile());
+    // Every value, not only the edited one: a value that split in two would
+    // shift all later ones.
+    for (int other = 0; other < Settings::keyCount; ++other)
+        QCOMPARE(loaded.value(Settings::Key(other)), saved.value(Settings::Key(other)));
+}
+
+void tst_Settings::savedFileHasOneCrLfLinePerValue()
+{
+    Settings settings;
+    settings.setValue(Settings::Rfdir, m_data.path());
+    settings.setValue(Settings::Ircname, QStringLiteral("Jörg"));
+    QCOMPARE(settings.save(m_data.settingsFile()), QString());
+
+    const QByteArray expected = "10000\r\n10001\r\n" + m_data.path().toUtf8() +
+                                "\r\n"
+                                "rfgt.factionfiles.com\r\n18444\r\nirc.libera.chat\r\n6667\r\n"
+                                "10002\r\nJ\xc3\xb6rg\r\nDefault \r\nplayer@example.com\r\n"
+                                "#VNH_Lounge\r\n";
+    QCOMPARE(readBytes(m_data.settingsFile()), expected);
+}
+
+void tst_Settings::loadReadsOldFiles_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("all twelve") << settingsFileText({}) << int(Settings::Ircroom)
+                                << QStringLiteral("#room");
+    QTest::newRow("quoted line loses its quotes")
+        << settingsFileText({{11, "\"#quoted room\""}}) << int(Settings::Ircroom)
+        << QStringLiteral("#quoted room");
+    QTest::newRow("LF line ends") << settingsFileText({}).replace("\r\n", "\n")
+                                  << int(Settings::Txtrfmserv)
+                                  << QStringLiteral("master.example.org");
+    QTest::newRow("last line without line end")
+        << settingsFileText({}).chopped(2) << int(Settings::Ircroom) << QStringLiteral("#room");
+    QTest::newRow("two lines: second is read")
+        << settingsFileText({}, 2) << int(Settings::Rflprt2) << QStringLiteral("20001");
+    QTest::newRow("two lines: third keeps its text")
+        << settingsFileText({}, 2) << int(Settings::Txtrfmprt) << QStringLiteral("18444");
+    QTest::newRow("empty file") << QByteArray() << int(Settings::Rflprt1)
+                                << QStringLiteral("10000");
+    QTest::newRow("existing game directory")
+        << settingsFileText({}) << int(Settings::Rfdir) << QStringLiteral("@DIR@");
+    QTest::newRow("game directory gone") << settingsFileText({{2, "/no/such/varnholt/dir"}})
+                                         << int(Settings::Rfdir) << QStringLiteral("@CURRENT@");
+    QTest::newRow("UTF-8") << settingsFileText({{8, "J\xc3\xb6rg \xce\xa9"}})
+                           << int(Settings::Ircname) << QStringLiteral("Jörg Ω");
+    QTest::newRow("Latin-1") << settingsFileText({{8, "J\xf6rg"}}) << int(Settings::Ircname)
+                             << QStringLiteral("Jörg");
+    QTest::newRow("long nickname cut to nine")
+        << settingsFileText({{9, "ABCDEFGHIJKL"}}) << int(Settings::Ircnick)
+        << QStringLiteral("ABCDEFGHI");
+}
+
+void tst_Settings::loadReadsOldFiles()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(int, key);
+    QFETCH(QString, expected);
+
+    const QString gameDir = QDir(m_data.path()).filePath(QStringLiteral("game"));
+    const QString currentDir = QDir(m_data.path()).filePath(QStringLiteral("current"));
+    QVERIFY(QDir().mkpath(gameDir));
+    QVERIFY(QDir().mkpath(currentDir));
+    file.replace("@DIR@", gameDir.toUtf8());
+    expected.replace(QStringLiteral("@DIR@"), gameDir);
+    expected.replace(QStringLiteral("@CURRENT@"), currentDir);
+    QVERIFY(writeBytes(m_data.settingsFile(), file));
+
+    Settings settings;
+    settings.setValue(Settings::Rfdir, currentDir);
+    settings.load(m_data.settingsFile());
+    QCOMPARE(settings.value(Settings::Key(key)), expected);
+}
+
+void tst_Settings::loadWithoutFileChangesNothing()
+{
+    Settings settings;
+    settings.setValue(Settings::Ircroom, QStringLiteral("#mine"));
+    QSignalSpy changes(&settings, &Settings::changed);
+    settings.load(QDir(m_data.path()).filePath(QStringLiteral("missing.txt")));
+    QCOMPARE(changes.count(), 0);
+    QCOMPARE(settings.ircroom(), QStringLiteral("#mine"));
+}
+
+void tst_Settings::saveCreatesMissingFolder()
+{
+    const QString path = m_data.path() + QStringLiteral("/new/deeper/vnhsettings.txt");
+    Settings settings;
+    settings.setValue(Settings::Ircroom, QStringLiteral("#made"));
+    QCOMPARE(settings.save(path), QString());
+
+    Settings loaded;
+    loaded.load(path);
+    QCOMPARE(loaded.ircroom(), QStringLiteral("#made"));
+}
+
+void tst_Settings::saveFailureGivesReasonAndKeepsWhatWasThere_data()
+{
+    // Both fail for root too, unlike permission bits.
+    QTest::addColumn<QString>("blocker");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("target is a directory")
+        << QStringLiteral("vnhsettings.txt") << QStringLiteral("vnhsettings.txt");
+    QTest::newRow("folder is a file")
+        << QStringLiteral("varnholt") << QStringLiteral("varnholt/vnhsettings.txt");
+}
+
+void tst_Settings::saveFailureGivesReasonAndKeepsWhatWasThere()
+{
+    QFETCH(QString, blocker);
+    QFETCH(QString, target);
+    QTemporaryDir dir;
+    const QString blockerPath = dir.filePath(blocker);
+    const QByteArray oldContent = "old settings\r\n";
+    if (blocker == target) {
+        QVERIFY(QDir().mkpath(blockerPath));
+        QVERIFY(writeBytes(blockerPath + QStringLiteral("/keep.txt"), oldContent));
+    } else {
+        QVERIFY(writeBytes(blockerPath, oldContent));
+    }
+
+    Settings settings;
+    const QString reason = settings.save(dir.filePath(target));
+    QVERIFY2(!reason.trimmed().isEmpty(), "a failed save must say why");
+
+    if (blocker == target)
+        QCOMPARE(readBytes(blockerPath + QStringLiteral("/keep.txt")), oldContent);
+    else
+        QCOMPARE(readBytes(blockerPath), oldContent);
+    // No half-written leftovers next to it.
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             QStringList{blocker});
+}
+
+QTEST_GUILESS_MAIN(tst_Settings)
+#include "tst_settings.moc"
