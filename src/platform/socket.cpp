@@ -154,7 +154,14 @@ void Socket::sendData(const QByteArray& bytes)
 
     QHostAddress address;
     if (address.setAddress(m_remoteHost)) {
+        m_remoteAddressHost = m_remoteHost;
         sendDatagramTo(address, bytes);
+        return;
+    }
+    // A name resolved before goes out at once: a close() right after the send
+    // must not drop it with a look-up still pending.
+    if (!m_remoteAddress.isNull() && m_remoteAddressHost == m_remoteHost) {
+        sendDatagramTo(m_remoteAddress, bytes);
         return;
     }
     // A host name: resolve it first and send once it is known.
@@ -189,6 +196,7 @@ void Socket::sendData(const QByteArray& bytes)
                 raiseError(int(QAbstractSocket::HostNotFoundError), why);
                 return;
             }
+            m_remoteAddressHost = m_lookupHost;
             for (const QByteArray& datagram : queued)
                 sendDatagramTo(found, datagram);
         });

@@ -109,6 +109,7 @@ private:
     QList<QByteArray> m_awaitingLookup;
 
     QHostAddress m_remoteAddress;
+    QString m_remoteAddressHost; // the host text m_remoteAddress belongs to
     QHostAddress m_lastSenderAddress;
     quint16 m_lastSenderPort = 0;
 };

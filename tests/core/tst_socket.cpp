@@ -125,6 +125,20 @@ private Q_SLOTS:
         QCOMPARE(read, (QList<QByteArray>{"firs", "thir"}));
     }
 
+    void resolvedHostNameIsReusedAtOnce()
+    {
+        // "localhost" comes from the hosts file, not from a name server.
+        UdpPeer peer;
+        auto socket = udpSocketTo(peer.port(), QStringLiteral("localhost"));
+        socket->sendData("first");
+        QTRY_VERIFY_WITH_TIMEOUT(socket->remoteAddress().isEqual(loopback), 5000);
+        QCOMPARE(peer.next().data(), QByteArray("first"));
+        // Like the last acknowledgement of a list: sent, then closed at once.
+        socket->sendData("last");
+        socket->close();
+        QCOMPARE(peer.next().data(), QByteArray("last"));
+    }
+
     void closeIsHarmlessAndRearms()
     {
         Socket never;
