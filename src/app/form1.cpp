@@ -1,2 +1,218 @@
 #include "app/form1.h"
-Form1::Form1(QWidget* parent) : QWidget(parent) {}
+
+#include "app/chatlogview.h"
+#include "app/credits.h"
+#include "app/frmabout.h"
+#include "app/frmoptions.h"
+#include "app/palette.h"
+#include "app/serverlistview.h"
+#include "app/twips.h"
+#include "platform/datapaths.h"
+#include "platform/memorystatus.h"
+#include "platform/socket.h"
+#include "settings/settings.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace {
+
+constexpr int memoryTickMs = 2000;
+
+template <typename Control>
+Control* addControl(QWidget* parent, const char* name, int left, int top, int width, int height)
+{
+    auto* control = new Control(parent);
+    control->setObjectName(QString::fromLatin1(name));
+    placeAt(control, left, top, width, height);
+    return control;
+}
+
+QGroupBox* addFrame(QWidget* parent, const char* caption, int left, int top, int width, int height)
+{
+    auto* frame = addControl<QGroupBox>(parent, "", left, top, width, height);
+    frame->setTitle(QString::fromLatin1(caption));
+    return frame;
+}
+
+QPushButton* addButton(QWidget* parent, const char* name, const char* caption, int left, int top,
+                       int width, int height)
+{
+    auto* button = addControl<QPushButton>(parent, name, left, top, width, height);
+    button->setText(QString::fromLatin1(caption));
+    return button;
+}
+
+QRadioButton* addOption(QWidget* parent, const char* name, const char* caption, int left, int top,
+                        int width, int height)
+{
+    auto* option = addControl<QRadioButton>(parent, name, left, top, width, height);
+    option->setText(QString::fromLatin1(caption));
+    return option;
+}
+
+QLineEdit* addTextBox(QWidget* parent, const char* name, int left, int top, int width, int height,
+                      bool readOnly)
+{
+    auto* box = addControl<QLineEdit>(parent, name, left, top, width, height);
+    box->setReadOnly(readOnly);
+    return box;
+}
+
+Socket* addSocket(QObject* parent, const char* name)
+{
+    auto* socket = new Socket(parent);
+    socket->setObjectName(QString::fromLatin1(name));
+    return socket;
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Varnholt - %1 (2003)").arg(QString::fromLatin1(authorCredit)));
+    setWindowIcon(QIcon(QStringLiteral(":/varnholt.png")));
+    setClientAreaTwips(this, 9840, 9510);
+
+    m_settings = new Settings(this);
+    buildControls();
+    Palette::applyTo(this);
+    startUp();
+}
+
+Form1::~Form1()
+{
+    shutDown();
+    delete m_frmoptions;
+    delete m_frmabout;
+}
+
+void Form1::buildControls()
+{
+    QGroupBox* status = addFrame(this, "System Status", 120, 0, 3135, 615);
+    m_txtstat = addTextBox(status, "txtstat", 120, 240, 2895, 285, true);
+
+    QGroupBox* memory = addFrame(this, "Memory Status", 3360, 0, 3495, 615);
+    m_memstat = addTextBox(memory, "memstat", 120, 240, 3255, 285, true);
+    m_memstat->setAlignment(Qt::AlignCenter);
+
+    QGroupBox* commands = addFrame(this, "", 6960, 0, 2775, 615);
+    m_btnoptions = addButton(commands, "btnoptions", "Options", 120, 240, 735, 255);
+    m_btnabout = addButton(commands, "btnabout", "About", 960, 240, 735, 255);
+    m_btnexit = addButton(commands, "btnexit", "Quit", 1920, 240, 735, 255);
+
+    QGroupBox* refresh = addFrame(this, "Browser Refresh Control", 120, 720, 2055, 615);
+    m_btnrefresh = addButton(refresh, "btnrefresh", "Refresh", 120, 240, 855, 255);
+    m_btngetlist = addButton(refresh, "btngetlist", "Get List", 1080, 240, 855, 255);
+
+    QGroupBox* gameType = addFrame(this, "Game Type Filter", 2280, 720, 3615, 615);
+    m_optdm = addOption(gameType, "optdm", "DM", 120, 240, 800, 255);
+    m_opttdm = addOption(gameType, "opttdm", "TDM", 960, 240, 800, 255);
+    m_optctf = addOption(gameType, "optctf", "CTF", 1800, 240, 800, 255);
+    m_opttall = addOption(gameType, "opttall", "ALL", 2640, 240, 855, 255);
+
+    QGroupBox* version = addFrame(this, "Version Filter", 6000, 720, 3735, 615);
+    m_opt0 = addOption(version, "opt0", "1.0", 120, 240, 615, 255);
+    m_opt1 = addOption(version, "opt1", "1.1", 840, 240, 615, 255);
+    m_opt2 = addOption(version, "opt2", "1.2", 1560, 240, 615, 255);
+    m_opt3 = addOption(version, "opt3", "1.3", 2280, 240, 615, 255);
+    m_optvall = addOption(version, "optvall", "ALL", 3000, 240, 615, 255);
+
+    QGroupBox* servers = addFrame(this, "Server List", 120, 1440, 9615, 3735);
+    m_serverlist = addControl<ServerListView>(servers, "serverlist", 120, 360, 9375, 3135);
+
+    QGroupBox* chatLog = addFrame(this, "Chat Log", 120, 5280, 9615, 3135);
+    m_irctxt = addControl<ChatLogView>(chatLog, "irctxt", 120, 240, 9375, 2775);
+
+    QGroupBox* chatInput = addFrame(this, "Chat Input", 120, 8400, 9615, 615);
+    m_irccom = addTextBox(chatInput, "irccom", 120, 240, 9375, 285, false);
+
+    m_btnirccnt = addButton(this, "btnirccnt", "Connect ", 120, 9120, 975, 255);
+    m_btnircdiscnnt = addButton(this, "btnircdiscnnt", "Disconnect", 1200, 9120, 975, 255);
+    m_btnusers = addButton(this, "btnusers", "Users", 8760, 9120, 975, 255);
+
+    m_memtimer = new QTimer(this);
+    m_memtimer->setObjectName(QStringLiteral("memtimer"));
+    m_memtimer->setInterval(memoryTickMs);
+
+    m_wsrf = addSocket(this, "wsrf");
+    m_wsrf2 = addSocket(this, "wsrf2");
+    m_wschat = addSocket(this, "wschat");
+
+    m_frmoptions = new frmoptions(m_settings);
+
+    connect(m_btnexit, &QPushButton::clicked, this, &Form1::shutDown);
+    connect(m_btnoptions, &QPushButton::clicked, this, &Form1::onOptionsClicked);
+    connect(m_btnabout, &QPushButton::clicked, this, &Form1::onAboutClicked);
+    connect(m_memtimer, &QTimer::timeout, this, &Form1::onMemoryTick);
+}
+
+void Form1::startUp()
+{
+    setStatus(QStringLiteral("Initializing... (Please Wait)"));
+    QFile::remove(DataPaths::cacheFile());
+    m_wsrf->setProtocol(Socket::Protocol::Udp);
+    m_wschat->setProtocol(Socket::Protocol::Tcp);
+    m_wsrf2->setProtocol(Socket::Protocol::Udp);
+    m_memtimer->start();
+    m_settings->load(DataPaths::settingsFile());
+    setStatus(QStringLiteral("Ready"));
+}
+
+void Form1::shutDown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    setStatus(QStringLiteral("Closing down..."));
+    m_memtimer->stop();
+    m_wsrf2->close();
+    m_wsrf->close();
+    m_wschat->close();
+    QFile::remove(DataPaths::cacheFile());
+    // The secondary windows end with the program.
+    m_frmoptions->hide();
+    if (m_frmabout)
+        m_frmabout->hide();
+    hide();
+    Q_EMIT shutDownComplete();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    shutDown();
+    event->accept();
+}
+
+void Form1::setStatus(const QString& text)
+{
+    m_txtstat->setText(text);
+}
+
+void Form1::onMemoryTick()
+{
+    if (const auto figures = MemoryStatus::read())
+        m_memstat->setText(MemoryStatus::text(*figures));
+}
+
+void Form1::onOptionsClicked()
+{
+    m_frmoptions->show();
+    m_frmoptions->raise();
+    m_frmoptions->activateWindow();
+}
+
+void Form1::onAboutClicked()
+{
+    if (!m_frmabout)
+        m_frmabout = new frmabout;
+    m_frmabout->show();
+    m_frmabout->raise();
+    m_frmabout->activateWindow();
+}
