@@ -1,0 +1,210 @@
+#include "app/serverlistview.h"
+#include "browser/serverrow.h"
+
+#include <QHeaderView>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+constexpr int serverColumn = 0;
+constexpr int playersColumn = 3;
+constexpr int pingColumn = 6;
+
+ServerRow row(const QString& name, const QString& players, const QString& ping)
+{
+    return {name, "10.0.0.1", "dm01", players, "1.1", "", ping};
+}
+
+} // namespace
+
+class TestServerListView : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void headerClicksFollowTheRule_data();
+    void headerClicksFollowTheRule();
+    void sortsByColumn_data();
+    void sortsByColumn();
+    void laterRowsTakeTheirPlace_data();
+    void laterRowsTakeTheirPlace();
+    void unsortedListKeepsArrivalOrder();
+    void clearingKeepsTheSortState();
+    void rowClickIsReported();
+
+private:
+    void clickHeader(int oneBasedIndex);
+    QStringList names() const;
+
+    ServerListView* m_view = nullptr;
+};
+
+void TestServerListView::init()
+{
+    m_view = new ServerListView;
+    m_view->resize(1200, 300);
+    m_view->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_view));
+}
+
+void TestServerListView::cleanup()
+{
+    delete m_view;
+    m_view = nullptr;
+}
+
+void TestServerListView::clickHeader(int oneBasedIndex)
+{
+    QHeaderView* header = m_view->header();
+    const int section = oneBasedIndex - 1;
+    const QPoint middle(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                        header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, middle);
+}
+
+QStringList TestServerListView::names() const
+{
+    QStringList result;
+    for (int i = 0; i < m_view->topLevelItemCount(); ++i)
+        result << m_view->topLevelItem(i)->text(serverColumn);
+    return result;
+}
+
+void TestServerListView::headerClicksFollowTheRule_data()
+{
+    QTest::addColumn<int>("startKey");
+    QTest::addColumn<int>("startOrder");
+    QTest::addColumn<QList<int>>("clicks"); // one-based header indexes
+    QTest::addColumn<int>("expectedKey");
+    QTest::addColumn<int>("expectedOrder");
+
+    QTest::newRow("Ping once: ascending") << 0 << 0 << QList<int>{7} << 6 << 0;
+    QTest::newRow("Ping twice: descending") << 0 << 0 << QList<int>{7, 7} << 6 << 1;
+    QTest::newRow("Ping three times: ascending") << 0 << 0 << QList<int>{7, 7, 7} << 6 << 0;
+    // SortKey already names the column, so the first click reverses even
+    // though the list was never sorted.
+    QTest::newRow("Server first click: descending") << 0 << 0 << QList<int>{1} << 0 << 1;
+    QTest::newRow("another column starts ascending") << 6 << 1 << QList<int>{4} << 3 << 0;
+    QTest::newRow("back to the old column ascending") << 0 << 0 << QList<int>{7, 7, 4, 7} << 6 << 0;
+    QTest::newRow("unknown order reverses to ascending") << 2 << 5 << QList<int>{3} << 2 << 0;
+}
+
+void TestServerListView::headerClicksFollowTheRule()
+{
+    QFETCH(int, startKey);
+    QFETCH(int, startOrder);
+    QFETCH(QList<int>, clicks);
+    QFETCH(int, expectedKey);
+    QFETCH(int, expectedOrder);
+    m_view->setSortKey(startKey);
+    m_view->setSortOrder(startOrder);
+    QVERIFY(!m_view->isSorted());
+
+    for (int header : clicks)
+        clickHeader(header);
+
+    QCOMPARE(m_view->sortKey(), expectedKey);
+    QCOMPARE(m_view->sortOrder(), expectedOrder);
+    QVERIFY(m_view->isSorted());
+    QCOMPARE(m_view->header()->sortIndicatorSection(), expectedKey);
+}
+
+void TestServerListView::sortsByColumn_data()
+{
+    QTest::addColumn<int>("column");
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QStringList>("expected");
+
+    // a: 5/16 ping 20, b: 12/16 ping 100, c: 2/8 ping 7, d: 12/32 ping 20
+    QTest::newRow("ping ascending") << pingColumn << 0 << QStringList{"c", "a", "d", "b"};
+    QTest::newRow("ping descending") << pingColumn << 1 << QStringList{"b", "a", "d", "c"};
+    QTest::newRow("players ascending") << playersColumn << 0 << QStringList{"c", "a", "b", "d"};
+    QTest::newRow("players descending") << playersColumn << 1 << QStringList{"d", "b", "a", "c"};
+}
+
+void TestServerListView::sortsByColumn()
+{
+    QFETCH(int, column);
+    QFETCH(int, order);
+    QFETCH(QStringList, expected);
+    for (const ServerRow& r : {row("a", "5/16", "20"), row("b", "12/16", "100"),
+                               row("c", "2/8", "7"), row("d", "12/32", "20")})
+        m_view->addRow(r);
+    QCOMPARE(names(), (QStringList{"a", "b", "c", "d"}));
+
+    m_view->setSortKey(column);
+    m_view->setSortOrder(order);
+    m_view->setSorted(true);
+
+    QCOMPARE(names(), expected);
+}
+
+void TestServerListView::laterRowsTakeTheirPlace_data()
+{
+    QTest::addColumn<int>("order");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("ascending") << 0 << QStringList{"p5", "p20", "p20b", "p100", "p300"};
+    QTest::newRow("descending") << 1 << QStringList{"p300", "p100", "p20", "p20b", "p5"};
+}
+
+void TestServerListView::laterRowsTakeTheirPlace()
+{
+    QFETCH(int, order);
+    QFETCH(QStringList, expected);
+    m_view->setSortKey(pingColumn);
+    m_view->setSortOrder(order);
+    m_view->setSorted(true);
+
+    for (const ServerRow& r :
+         {row("p100", "1/2", "100"), row("p20", "1/2", "20"), row("p300", "1/2", "300"),
+          row("p5", "1/2", "5"), row("p20b", "1/2", "20")})
+        m_view->addRow(r);
+
+    QCOMPARE(names(), expected);
+}
+
+void TestServerListView::unsortedListKeepsArrivalOrder()
+{
+    m_view->addRow(row("z", "1/2", "9"));
+    m_view->addRow(row("a", "1/2", "1"));
+
+    QCOMPARE(names(), (QStringList{"z", "a"}));
+    const QTreeWidgetItem* item = m_view->topLevelItem(1);
+    QCOMPARE(item->text(1), QString("10.0.0.1"));
+    QCOMPARE(item->text(playersColumn), QString("1/2"));
+    QCOMPARE(item->text(pingColumn), QString("1"));
+}
+
+void TestServerListView::clearingKeepsTheSortState()
+{
+    clickHeader(7);
+    clickHeader(7);
+    m_view->addRow(row("slow", "1/2", "300"));
+
+    m_view->clear();
+    m_view->addRow(row("fast", "1/2", "30"));
+    m_view->addRow(row("slower", "1/2", "400"));
+
+    QCOMPARE(m_view->sortKey(), pingColumn);
+    QCOMPARE(m_view->sortOrder(), 1);
+    QVERIFY(m_view->isSorted());
+    QCOMPARE(names(), (QStringList{"slower", "fast"}));
+}
+
+void TestServerListView::rowClickIsReported()
+{
+    m_view->addRow(row("a", "1/2", "9"));
+    m_view->addRow(row("b", "1/2", "1"));
+    QSignalSpy clicks(m_view, &ServerListView::rowClicked);
+
+    const QRect second = m_view->visualItemRect(m_view->topLevelItem(1));
+    QTest::mouseClick(m_view->viewport(), Qt::LeftButton, {}, second.center());
+
+    QCOMPARE(clicks.size(), 1);
+}
+
+QTEST_MAIN(TestServerListView)
+#include "tst_serverlistview.moc"
