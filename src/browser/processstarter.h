@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Starts a program without waiting for it.
+class ProcessStarter
+{
+public:
+    virtual ~ProcessStarter() = default;
+    // False, with the reason in *error, when the program could not be started.
+    virtual bool startDetached(const QString& program, const QStringList& arguments,
+                               QString* error) = 0;
+};
