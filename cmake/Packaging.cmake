@@ -1,0 +1,27 @@
+# Install layout and the Debian package. The program itself is installed by
+# src/CMakeLists.txt; here go the desktop entry and the icon, so desktop menus
+# list the program with its logo.
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/varnholt.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/src/app/varnholt.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+
+# cpack -G DEB, run in the build folder, builds varnholt_<version>_<arch>.deb.
+set(CPACK_PACKAGE_NAME varnholt)
+set(CPACK_PACKAGE_VENDOR "Varnholt")
+set(CPACK_PACKAGE_CONTACT "Varnholt developers <varnholt@localhost>")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${PROJECT_DESCRIPTION})
+set(CPACK_PACKAGE_DESCRIPTION
+    "Varnholt asks the Red Faction master server for the running game servers, queries each one for its name, map, players, version, mod and ping, lists them with filters and sorting, starts the installed game with one click, and carries a small IRC chat for the community channel.")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY varnholt)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# dpkg-shlibdeps works out the Qt and C++ library packages from the binary.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The game runs through wine on Linux; the browser and chat work without it.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS wine)
+include(CPack)
