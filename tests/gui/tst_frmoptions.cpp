@@ -1,0 +1,392 @@
+#include "app/frmoptions.h"
+#include "app/twips.h"
+#include "settings/settings.h"
+#include "tempdatafolder.h"
+
+#include <QDir>
+#include <QFileSystemModel>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+using KeyTexts = QMap<int, QString>;
+
+struct Message
+{
+    QMessageBox::Icon icon;
+    QString text;
+};
+
+// As a real mouse does it: click, then the second press arrives as a double
+// click. (QTest::mouseDClick leaves out the first release, and item views
+// then ignore the double click.)
+void doubleClick(QWidget* widget, QPoint position)
+{
+    QTest::mouseClick(widget, Qt::LeftButton, {}, position);
+    QMouseEvent event(QEvent::MouseButtonDblClick, position, widget->mapToGlobal(position),
+                      Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(widget, &event);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, position);
+}
+
+QString editedText(Settings::Key key)
+{
+    return QStringLiteral("e%1").arg(int(key));
+}
+
+} // namespace
+
+class tst_frmoptions : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void windowHasItsCaptionAndSize();
+    void controlSitsAtItsRectangle_data();
+    void controlSitsAtItsRectangle();
+    void labelsFitTheirRectangles();
+    void fieldsShowTheSettings();
+    void typingChangesTheSettingAtOnce_data();
+    void typingChangesTheSettingAtOnce();
+    void nicknameFieldHoldsNineCharacters();
+    void settingChangedElsewhereShowsInField();
+    void loadedGameDirectoryOpensInTree();
+    void doubleClickOpensDirectory();
+    void defaultsResetTheirGroupOnly_data();
+    void defaultsResetTheirGroupOnly();
+    void saveReports_data();
+    void saveReports();
+    void closeHidesAndKeepsFields();
+
+private:
+    template <typename T> T* child(const QString& name) const
+    {
+        return m_dialog->findChild<T*>(name);
+    }
+
+    std::unique_ptr<TempDataFolder> m_data;
+    std::unique_ptr<Settings> m_settings;
+    std::unique_ptr<frmoptions> m_dialog;
+    QList<Message> m_messages;
+};
+
+void tst_frmoptions::init()
+{
+    m_data = std::make_unique<TempDataFolder>();
+    m_settings = std::make_unique<Settings>();
+    m_dialog = std::make_unique<frmoptions>(m_settings.get());
+    m_messages.clear();
+    m_dialog->setMessageHandler([this](QMessageBox::Icon icon, const QString& text) {
+        m_messages.append({icon, text});
+    });
+}
+
+void tst_frmoptions::cleanup()
+{
+    m_dialog.reset();
+    m_settings.reset();
+    m_data.reset();
+}
+
+void tst_frmoptions::windowHasItsCaptionAndSize()
+{
+    QCOMPARE(m_dialog->objectName(), QStringLiteral("frmoptions"));
+    QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Options"));
+    QVERIFY(m_dialog->isWindow());
+    QCOMPARE(m_dialog->size(), QSize(535, 322)); // 8025 x 4830 twips
+}
+
+void tst_frmoptions::controlSitsAtItsRectangle_data()
+{
+    QTest::addColumn<QString>("parentName");
+    QTest::addColumn<QRect>("twips");
+    QTest::addColumn<QString>("caption");
+
+    const auto row = [](const char* name, const char* parent, QRect twips, const char* caption) {
+        QTest::newRow(name) << QString::fromLatin1(parent) << twips << QString::fromLatin1(caption);
+    };
+    row("txtrfmport", "frmoptions", {120, 0, 7815, 4695}, "Red Faction Options");
+    row("framaster", "txtrfmport", {120, 240, 4935, 615}, "Red Faction Master Server");
+    row("lbltxtrfmserv", "framaster", {120, 240, 255, 255}, "IP:");
+    row("txtrfmserv", "framaster", {360, 240, 2895, 285}, "");
+    row("lbltxtrfmprt", "framaster", {3360, 240, 375, 255}, "Port:");
+    row("txtrfmprt", "framaster", {3840, 240, 975, 285}, "");
+    row("fradir", "txtrfmport", {120, 960, 4935, 1215}, "Red Faction Directory");
+    row("rfdir", "fradir", {120, 240, 4695, 765}, "");
+    row("fraports", "txtrfmport", {5160, 240, 2535, 1215}, "Browser Local Ports");
+    row("lblrflprt1", "fraports", {120, 360, 495, 255}, "Port 1:");
+    row("rflprt1", "fraports", {720, 360, 1335, 285}, "");
+    row("lblrflprt2", "fraports", {120, 720, 495, 255}, "Port 2:");
+    row("rflprt2", "fraports", {720, 720, 1335, 285}, "");
+    row("btnrfdefault", "txtrfmport", {6720, 1920, 855, 375}, "Defaults");
+    row("linesep", "txtrfmport", {120, 2400, 7560, 15}, "");
+    row("frairc", "txtrfmport", {120, 2520, 7575, 1575}, "IRC Options");
+    row("lblircserv", "frairc", {120, 240, 840, 255}, "Server:");
+    row("ircserv", "frairc", {960, 240, 2295, 285}, "");
+    row("lblircprt", "frairc", {3360, 240, 480, 255}, "Port:");
+    row("ircprt", "frairc", {3840, 240, 1095, 285}, "");
+    row("lblirclprt", "frairc", {5040, 240, 840, 255}, "Local Port:");
+    row("irclprt", "frairc", {5880, 240, 1095, 285}, "");
+    row("lblircname", "frairc", {120, 600, 840, 255}, "Username:");
+    row("ircname", "frairc", {960, 600, 2295, 285}, "");
+    row("lblircmail", "frairc", {3360, 600, 480, 255}, "Email:");
+    row("ircmail", "frairc", {3840, 600, 3135, 285}, "");
+    row("lblircnick", "frairc", {120, 960, 840, 255}, "Nickname:");
+    row("ircnick", "frairc", {960, 960, 2295, 285}, "");
+    row("lblircroom", "frairc", {3360, 960, 480, 255}, "Room:");
+    row("ircroom", "frairc", {3840, 960, 2655, 285}, "");
+    row("btnircdefault", "txtrfmport", {6720, 3600, 855, 375}, "Defaults");
+    row("btnsave", "txtrfmport", {5880, 4200, 855, 375}, "Save");
+    row("btncoptclose", "txtrfmport", {6840, 4200, 855, 375}, "Close");
+}
+
+void tst_frmoptions::controlSitsAtItsRectangle()
+{
+    QFETCH(QString, parentName);
+    QFETCH(QRect, twips);
+    QFETCH(QString, caption);
+
+    const auto* widget = child<QWidget>(QString::fromLatin1(QTest::currentDataTag()));
+    QVERIFY(widget);
+    QCOMPARE(widget->parentWidget()->objectName(), parentName);
+    QCOMPARE(widget->geometry(), twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    if (const auto* frame = qobject_cast<const QGroupBox*>(widget))
+        QCOMPARE(frame->title(), caption);
+    else if (const auto* label = qobject_cast<const QLabel*>(widget))
+        QCOMPARE(label->text(), caption);
+    else if (const auto* button = qobject_cast<const QPushButton*>(widget))
+        QCOMPARE(button->text(), caption);
+}
+
+void tst_frmoptions::labelsFitTheirRectangles()
+{
+    const auto labels = m_dialog->findChildren<QLabel*>();
+    QCOMPARE(labels.size(), 11);
+    for (const QLabel* label : labels) {
+        const int needed = label->fontMetrics().horizontalAdvance(label->text());
+        QVERIFY2(needed <= label->width(), qPrintable(label->objectName()));
+    }
+}
+
+void tst_frmoptions::fieldsShowTheSettings()
+{
+    for (int key = 0; key < Settings::keyCount; ++key) {
+        if (key == Settings::Rfdir)
+            continue;
+        QCOMPARE(child<QLineEdit>(Settings::fieldName(Settings::Key(key)))->text(),
+                 Settings::initialText(Settings::Key(key)));
+    }
+    const auto* tree = child<QTreeView>(QStringLiteral("rfdir"));
+    const auto* model = qobject_cast<const QFileSystemModel*>(tree->model());
+    QCOMPARE(model->filePath(tree->currentIndex()), QDir::currentPath());
+}
+
+void tst_frmoptions::typingChangesTheSettingAtOnce_data()
+{
+    QTest::addColumn<int>("key");
+    for (int key = 0; key < Settings::keyCount; ++key) {
+        if (key != Settings::Rfdir)
+            QTest::newRow(qPrintable(Settings::fieldName(Settings::Key(key)))) << key;
+    }
+}
+
+void tst_frmoptions::typingChangesTheSettingAtOnce()
+{
+    QFETCH(int, key);
+    auto* field = child<QLineEdit>(Settings::fieldName(Settings::Key(key)));
+    QSignalSpy changes(m_settings.get(), &Settings::changed);
+
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClick(field, Qt::Key_Backspace);
+    QCOMPARE(m_settings->value(Settings::Key(key)), QString());
+    QTest::keyClicks(field, QStringLiteral("ab,c"));
+    QCOMPARE(m_settings->value(Settings::Key(key)), QStringLiteral("ab,c"));
+    QCOMPARE(field->text(), QStringLiteral("ab,c"));
+    QCOMPARE(changes.count(), 5); // one per key press, none echoed back
+}
+
+void tst_frmoptions::nicknameFieldHoldsNineCharacters()
+{
+    auto* field = child<QLineEdit>(QStringLiteral("ircnick"));
+    QCOMPARE(field->maxLength(), 9);
+    field->clear();
+    QTest::keyClicks(field, QStringLiteral("ABCDEFGHIJKL"));
+    QCOMPARE(field->text(), QStringLiteral("ABCDEFGHI"));
+    QCOMPARE(m_settings->ircnick(), QStringLiteral("ABCDEFGHI"));
+}
+
+void tst_frmoptions::settingChangedElsewhereShowsInField()
+{
+    auto* field = child<QLineEdit>(QStringLiteral("ircroom"));
+    QSignalSpy edits(field, &QLineEdit::textEdited);
+    QSignalSpy changes(m_settings.get(), &Settings::changed);
+    m_settings->setValue(Settings::Ircroom, QStringLiteral("#elsewhere"));
+    QCOMPARE(field->text(), QStringLiteral("#elsewhere"));
+    QCOMPARE(edits.count(), 0);
+    QCOMPARE(changes.count(), 1);
+}
+
+void tst_frmoptions::loadedGameDirectoryOpensInTree()
+{
+    const QString gameDir = QDir(m_data->path()).filePath(QStringLiteral("Red Faction"));
+    QVERIFY(QDir().mkpath(gameDir));
+    QFile file(m_data->settingsFile());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("1\r\n2\r\n" + gameDir.toUtf8() + "\r\n");
+    file.close();
+
+    m_settings->load(m_data->settingsFile());
+
+    const auto* tree = child<QTreeView>(QStringLiteral("rfdir"));
+    const auto* model = qobject_cast<const QFileSystemModel*>(tree->model());
+    QCOMPARE(model->filePath(tree->currentIndex()), gameDir);
+    QVERIFY(tree->isExpanded(tree->currentIndex()));
+    QCOMPARE(child<QLineEdit>(QStringLiteral("rflprt2"))->text(), QStringLiteral("2"));
+}
+
+void tst_frmoptions::doubleClickOpensDirectory()
+{
+    const QString parentDir = QDir(m_data->path()).filePath(QStringLiteral("games"));
+    const QString gameDir = parentDir + QStringLiteral("/RF");
+    QVERIFY(QDir().mkpath(gameDir));
+    m_settings->setValue(Settings::Rfdir, parentDir);
+    m_dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
+
+    auto* tree = child<QTreeView>(QStringLiteral("rfdir"));
+    const auto* model = qobject_cast<const QFileSystemModel*>(tree->model());
+    const QModelIndex target = model->index(gameDir);
+    tree->scrollTo(target);
+    QTRY_VERIFY(tree->visualRect(target).isValid());
+    const QPoint centre = tree->visualRect(target).center();
+    doubleClick(tree->viewport(), centre);
+
+    QCOMPARE(m_settings->rfdir(), gameDir);
+    QCOMPARE(model->filePath(tree->currentIndex()), gameDir);
+    QVERIFY(tree->isExpanded(target));
+}
+
+void tst_frmoptions::defaultsResetTheirGroupOnly_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<KeyTexts>("defaults");
+
+    QTest::newRow("browser") << QStringLiteral("btnrfdefault")
+                             << KeyTexts{
+                                    {Settings::Rflprt1, QStringLiteral("10000")},
+                                    {Settings::Rflprt2, QStringLiteral("10001")},
+                                    {Settings::Txtrfmserv,
+                                     QString::fromLatin1(Settings::defaultMasterServer)},
+                                    {Settings::Txtrfmprt, QStringLiteral("18444")},
+                                };
+    QTest::newRow("IRC") << QStringLiteral("btnircdefault")
+                         << KeyTexts{
+                                {Settings::Ircserv,
+                                 QString::fromLatin1(Settings::defaultsIrcServer)},
+                                {Settings::Ircprt, QStringLiteral("6667")},
+                                {Settings::Irclprt, QStringLiteral("10002")},
+                                {Settings::Ircname, QStringLiteral("Default")},
+                                {Settings::Ircnick, QStringLiteral("Default")},
+                                {Settings::Ircroom, QStringLiteral("#VNH_Lounge")},
+                            };
+}
+
+void tst_frmoptions::defaultsResetTheirGroupOnly()
+{
+    QFETCH(QString, button);
+    QFETCH(KeyTexts, defaults);
+
+    const QString editedDir = m_data->path();
+    m_settings->setValue(Settings::Rfdir, editedDir);
+    for (int key = 0; key < Settings::keyCount; ++key) {
+        if (key == Settings::Rfdir)
+            continue;
+        auto* field = child<QLineEdit>(Settings::fieldName(Settings::Key(key)));
+        field->clear();
+        QTest::keyClicks(field, editedText(Settings::Key(key)));
+    }
+    const QByteArray fileBefore = "unchanged";
+    {
+        QFile file(m_data->settingsFile());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(fileBefore);
+    }
+
+    QTest::mouseClick(child<QPushButton>(button), Qt::LeftButton);
+
+    for (int key = 0; key < Settings::keyCount; ++key) {
+        const auto k = Settings::Key(key);
+        const QString expected = defaults.contains(key)   ? defaults[key]
+                                 : key == Settings::Rfdir ? editedDir
+                                                          : editedText(k);
+        QCOMPARE(m_settings->value(k), expected);
+        if (key != Settings::Rfdir)
+            QCOMPARE(child<QLineEdit>(Settings::fieldName(k))->text(), expected);
+    }
+    QFile file(m_data->settingsFile());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), fileBefore); // Defaults saves nothing
+}
+
+void tst_frmoptions::saveReports_data()
+{
+    QTest::addColumn<bool>("blockFile");
+    QTest::newRow("saved") << false;
+    QTest::newRow("file cannot be written") << true;
+}
+
+void tst_frmoptions::saveReports()
+{
+    QFETCH(bool, blockFile);
+    // A directory where the file should go fails even for root.
+    if (blockFile)
+        QVERIFY(QDir().mkpath(m_data->settingsFile()));
+    child<QLineEdit>(QStringLiteral("ircroom"))->clear();
+    QTest::keyClicks(child<QLineEdit>(QStringLiteral("ircroom")), QStringLiteral("#saved"));
+    m_dialog->show();
+
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("btnsave")), Qt::LeftButton);
+
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY(m_dialog->isVisible());
+    if (!blockFile) {
+        QCOMPARE(m_messages[0].text, QStringLiteral("Settings Saved"));
+        QCOMPARE(m_messages[0].icon, QMessageBox::Information);
+        Settings reloaded;
+        reloaded.load(m_data->settingsFile());
+        QCOMPARE(reloaded.ircroom(), QStringLiteral("#saved"));
+    } else {
+        const QString reason = m_settings->save(m_data->settingsFile());
+        QVERIFY(!reason.isEmpty());
+        QVERIFY(m_messages[0].text.startsWith(QStringLiteral("The settings could not be saved")));
+        QVERIFY(m_messages[0].text.contains(reason));
+        QCOMPARE(m_messages[0].icon, QMessageBox::Warning);
+    }
+}
+
+void tst_frmoptions::closeHidesAndKeepsFields()
+{
+    auto* field = child<QLineEdit>(QStringLiteral("ircmail"));
+    field->clear();
+    QTest::keyClicks(field, QStringLiteral("kept@example.org"));
+    m_dialog->show();
+    QTest::mouseClick(child<QPushButton>(QStringLiteral("btncoptclose")), Qt::LeftButton);
+    QVERIFY(!m_dialog->isVisible());
+    m_dialog->show();
+    QCOMPARE(field->text(), QStringLiteral("kept@example.org"));
+    QCOMPARE(m_settings->ircmail(), QStringLiteral("kept@example.org"));
+    QVERIFY(!QFile::exists(m_data->settingsFile())); // Close saves nothing
+}
+
+QTEST_MAIN(tst_frmoptions)
+#include "tst_frmoptions.moc"
