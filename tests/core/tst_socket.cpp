@@ -1,3 +1,4 @@
+#include "freeport.h"
 #include "platform/socket.h"
 
 #include <QNetworkDatagram>
@@ -12,14 +13,6 @@
 namespace {
 
 const QHostAddress loopback = QHostAddress::LocalHost;
-
-// A UDP port that nothing uses right now.
-quint16 freeUdpPort()
-{
-    QUdpSocket probe;
-    probe.bind(loopback, 0);
-    return probe.localPort();
-}
 
 // Another socket on loopback that the socket under test talks to.
 struct UdpPeer
@@ -118,7 +111,7 @@ private Q_SLOTS:
             if (arrivals++ % 2 == 0)
                 read.append(socket->getData(4));
         });
-        for (const QByteArray& datagram : {"first", "second", "third"})
+        for (const char* datagram : {"first", "second", "third"})
             peer.socket.writeDatagram(datagram, hello.senderAddress(), quint16(hello.senderPort()));
 
         QTRY_COMPARE_WITH_TIMEOUT(arrivals, 3, 5000);

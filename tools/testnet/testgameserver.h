@@ -1,0 +1,30 @@
+#pragma once
+
+#include "testserverspec.h"
+
+#include <QHostAddress>
+#include <QObject>
+#include <QUdpSocket>
+
+// A game server on 127.0.0.1 that answers the info request with its info
+// reply after its delay, or never when it is silent.
+class TestGameServer : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TestGameServer(const TestServerSpec& spec, QObject* parent = nullptr);
+
+    // Binds 127.0.0.1:port (0: any free port).
+    bool listen(quint16 port = 0);
+    quint16 port() const { return m_socket.localPort(); }
+    const TestServerSpec& spec() const { return m_spec; }
+
+Q_SIGNALS:
+    void datagramReceived(const QHostAddress& from, quint16 fromPort, const QByteArray& bytes);
+
+private:
+    void onReadyRead();
+
+    TestServerSpec m_spec;
+    QUdpSocket m_socket;
+};

@@ -1,0 +1,216 @@
+#include "testscenario.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <array>
+#include <numeric>
+
+namespace {
+
+constexpr std::array names{"Rail Yard",    "Glass House",  "Bunker Rats",  "Ultor Labs",
+                           "Mars Outpost", "Red Dawn",     "Miner Revolt", "Deep Core",
+                           "Armory",       "Nordic Frags", "Night Shift",  "Geo Zone"};
+constexpr std::array tags{"",         " [EU]",      " [US]", " #2",   " 24/7",
+                          " Classic", " - Newbies", " Pro",  " [AU]", " Oldschool"};
+constexpr std::array dmMaps{"dm01", "dm02", "dm05", "dm10", "dm17", "dm20", "glass_house"};
+constexpr std::array ctfMaps{"ctf01", "ctf02", "ctf05", "ctf07", "frosty_ctf"};
+constexpr std::array mods{"", "", "", "", "rocketarena", "instagib", "classic"};
+// Servers of 1.0 and 1.1 both send 135.
+constexpr std::array<quint8, 6> versions{135, 137, 145, 145, 145, 137};
+constexpr std::array<quint8, 5> maxPlayers{8, 12, 16, 24, 32};
+
+template <typename Array> auto pick(QRandomGenerator& random, const Array& array)
+{
+    return array[random.bounded(int(array.size()))];
+}
+
+bool parseIntArgument(const QString& text, int low, int high, int* value)
+{
+    bool ok = false;
+    const int parsed = text.toInt(&ok);
+    if (!ok || parsed < low || parsed > high)
+        return false;
+    *value = parsed;
+    return true;
+}
+
+std::optional<TestServerSpec> parseServerLine(const QByteArray& line, QString* error)
+{
+    QList<QByteArray> fields = line.split('|');
+    for (QByteArray& field : fields)
+        field = field.trimmed();
+    if (fields.size() < 6 || fields.size() > 9) {
+        *error = QStringLiteral("expected 6 to 9 fields separated by |");
+        return std::nullopt;
+    }
+    TestServerSpec spec;
+    spec.info.name = fields[0];
+    spec.info.map = fields[1];
+    spec.info.mod = fields[2];
+    int number = 0;
+    if (!parseIntArgument(QString::fromLatin1(fields[3]), 0, 255, &number)) {
+        *error = QStringLiteral("game type must be 0..255");
+        return std::nullopt;
+    }
+    spec.info.gameType = quint8(number);
+    const QList<QByteArray> players = fields[4].split('/');
+    int current = 0;
+    int maximum = 0;
+    if (players.size() != 2 ||
+        !parseIntArgument(QString::fromLatin1(players[0]), 0, 255, &current) ||
+        !parseIntArgument(QString::fromLatin1(players[1]), 0, 255, &maximum)) {
+        *error = QStringLiteral("players must be like 5/16");
+        return std::nullopt;
+    }
+    spec.info.players = quint8(current);
+    spec.info.maxPlayers = quint8(maximum);
+    if (!parseIntArgument(QString::fromLatin1(fields[5]), 0, 255, &number)) {
+        *error = QStringLiteral("version byte must be 0..255");
+        return std::nullopt;
+    }
+    spec.info.version = quint8(number);
+    if (fields.size() > 6 && !fields[6].isEmpty() &&
+        !parseIntArgument(QString::fromLatin1(fields[6]), 0, 600000, &spec.delayMs)) {
+        *error = QStringLiteral("delay must be 0..600000 ms");
+        return std::nullopt;
+    }
+    if (fields.size() > 7) {
+        const QByteArray silent = fields[7].toLower();
+        if (silent == "silent" || silent == "yes" || silent == "1")
+            spec.silent = true;
+        else if (!silent.isEmpty() && silent != "no" && silent != "0") {
+            *error = QStringLiteral("silent must be yes/silent/1 or no/0");
+            return std::nullopt;
+        }
+    }
+    if (fields.size() > 8) {
+        spec.trailing = QByteArray::fromHex(fields[8]);
+        if (spec.trailing.toHex() != fields[8].toLower().replace(' ', "")) {
+            *error = QStringLiteral("trailing bytes must be hexadecimal");
+            return std::nullopt;
+        }
+    }
+    return spec;
+}
+
+} // namespace
+
+std::optional<QList<TestServerSpec>> TestScenario::parseServers(const QByteArray& text,
+                                                                QString* error)
+{
+    QList<TestServerSpec> servers;
+    const QList<QByteArray> lines = text.split('\n');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        QString why;
+        const std::optional<TestServerSpec> spec = parseServerLine(line, &why);
+        if (!spec) {
+            *error = QStringLiteral("line %1: %2").arg(i + 1).arg(why);
+            return std::nullopt;
+        }
+        servers.append(*spec);
+    }
+    return servers;
+}
+
+QList<TestServerSpec> TestScenario::generate(int count, quint32 seed, int minDelayMs,
+                                             int maxDelayMs, int silent)
+{
+    QRandomGenerator random(seed);
+    QList<TestServerSpec> servers;
+    for (int i = 0; i < count; ++i) {
+        TestServerSpec spec;
+        spec.info.gameType = quint8(random.bounded(3));
+        spec.info.name = QByteArray(pick(random, names)) + pick(random, tags);
+        spec.info.map = spec.info.gameType == 1 ? pick(random, ctfMaps) : pick(random, dmMaps);
+        spec.info.mod = pick(random, mods);
+        spec.info.version = pick(random, versions);
+        spec.info.maxPlayers = pick(random, maxPlayers);
+        spec.info.players = quint8(random.bounded(spec.info.maxPlayers + 1));
+        spec.info.flags = quint8(random.bounded(2));
+        spec.delayMs = minDelayMs + random.bounded(maxDelayMs - minDelayMs + 1);
+        // About one in five runs a patched build that appends its own bytes.
+        if (random.bounded(5) == 0) {
+            spec.trailing.resize(1 + random.bounded(8));
+            for (char& byte : spec.trailing)
+                byte = char(random.bounded(256));
+        }
+        servers.append(spec);
+    }
+    QList<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), random);
+    for (int i = 0; i < std::min(silent, count); ++i)
+        servers[order[i]].silent = true;
+    return servers;
+}
+
+std::optional<TestScenario> TestScenario::fromArguments(const QStringList& arguments,
+                                                        QString* error)
+{
+    TestScenario scenario;
+    int generated = 0;
+    int seed = 1;
+    int minDelay = 0;
+    int maxDelay = 0;
+    int silent = 0;
+    QList<TestServerSpec> fromFile;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& option = arguments[i];
+        if (option == QLatin1String("--log")) {
+            scenario.log = true;
+            continue;
+        }
+        if (i + 1 >= arguments.size()) {
+            *error = QStringLiteral("unknown option or missing value: %1").arg(option);
+            return std::nullopt;
+        }
+        const QString value = arguments[++i];
+        int number = 0;
+        bool ok = true;
+        if (option == QLatin1String("--master-port")) {
+            ok = parseIntArgument(value, 0, 65535, &number);
+            scenario.masterPort = quint16(number);
+        } else if (option == QLatin1String("--servers")) {
+            ok = parseIntArgument(value, 0, 65535, &generated);
+        } else if (option == QLatin1String("--seed")) {
+            ok = parseIntArgument(value, 0, std::numeric_limits<int>::max(), &seed);
+        } else if (option == QLatin1String("--silent")) {
+            ok = parseIntArgument(value, 0, 65535, &silent);
+        } else if (option == QLatin1String("--per-part")) {
+            ok = parseIntArgument(value, 1, 255, &scenario.recordsPerPart);
+        } else if (option == QLatin1String("--ack-timeout")) {
+            ok = parseIntArgument(value, 1, 600000, &scenario.ackTimeoutMs);
+        } else if (option == QLatin1String("--delay")) {
+            const QStringList range = value.split('-');
+            ok = range.size() <= 2 && parseIntArgument(range.first(), 0, 600000, &minDelay) &&
+                 parseIntArgument(range.last(), minDelay, 600000, &maxDelay);
+        } else if (option == QLatin1String("--scenario")) {
+            QFile file(value);
+            if (!file.open(QIODevice::ReadOnly)) {
+                *error = QStringLiteral("%1: %2").arg(value, file.errorString());
+                return std::nullopt;
+            }
+            QString why;
+            const auto servers = parseServers(file.readAll(), &why);
+            if (!servers) {
+                *error = QStringLiteral("%1: %2").arg(value, why);
+                return std::nullopt;
+            }
+            fromFile += *servers;
+        } else {
+            *error = QStringLiteral("unknown option: %1").arg(option);
+            return std::nullopt;
+        }
+        if (!ok) {
+            *error = QStringLiteral("bad value for %1: %2").arg(option, value);
+            return std::nullopt;
+        }
+    }
+    scenario.servers = fromFile + generate(generated, quint32(seed), minDelay, maxDelay, silent);
+    return scenario;
+}
