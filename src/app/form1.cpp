@@ -83,6 +83,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
     m_settings = new Settings(this);
     buildControls();
     Palette::applyTo(this);
+    Palette::applyLayoutFont(this);
     startUp();
 }
 
