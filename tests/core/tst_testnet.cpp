@@ -1,0 +1,170 @@
+#include "browser/inforeply.h"
+#include "browser/masterprotocol.h"
+#include "testnetprocess.h"
+
+#include <QNetworkDatagram>
+#include <QProcess>
+#include <QTemporaryFile>
+#include <QTest>
+#include <QUdpSocket>
+
+namespace {
+
+// A client socket on 127.0.0.1 that waits for datagrams without sleeping.
+struct Client
+{
+    Client() { socket.bind(QHostAddress::LocalHost, 0); }
+    void send(const QByteArray& bytes, quint16 port)
+    {
+        socket.writeDatagram(bytes, QHostAddress::LocalHost, port);
+    }
+    QNetworkDatagram receive(int timeoutMs = 5000)
+    {
+        if (!QTest::qWaitFor([this] { return socket.hasPendingDatagrams(); }, timeoutMs))
+            return {};
+        return socket.receiveDatagram();
+    }
+    QUdpSocket socket;
+};
+
+} // namespace
+
+class TestTestNet : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void scenarioServersReplyAsConfigured()
+    {
+        QTemporaryFile scenario;
+        QVERIFY(scenario.open());
+        scenario.write("# name | map | mod | type | players | version | delay | silent | trailing\n"
+                       "Rail Yard | dm02 | | 0 | 5/16 | 145 | 0 | no | 0a0b0c\n"
+                       "\n"
+                       "Quiet One | ctf01 | instagib | 1 | 0/8 | 137 | 0 | silent\n"
+                       "Old Timer | dm10 | classic | 2 | 3/12 | 135 | 20\n");
+        scenario.close();
+        TestNetProcess net({"--scenario", scenario.fileName(), "--log"});
+        QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
+        QCOMPARE(net.serverPorts().size(), 3);
+
+        Client client;
+        const QString from = QStringLiteral(" 127.0.0.1:%1 ").arg(client.socket.localPort());
+        QStringList log;
+        const auto logged = [&](const QString& line) {
+            return QTest::qWaitFor(
+                [&] {
+                    log += net.takeLines();
+                    return log.contains(line);
+                },
+                5000);
+        };
+        client.send(InfoProtocol::request(), net.serverPorts()[1]); // silent
+        client.send("junk", net.serverPorts()[0]);                  // not a request
+        QVERIFY(logged("RECV server:" + QString::number(net.serverPorts()[1]) + from + "00000000"));
+        QVERIFY(logged("RECV server:" + QString::number(net.serverPorts()[0]) + from + "6a756e6b"));
+
+        // Any answer to the two above would be on its way before this one.
+        client.send(InfoProtocol::request(), net.serverPorts()[0]);
+        const QNetworkDatagram first = client.receive();
+        QCOMPARE(first.senderPort(), int(net.serverPorts()[0]));
+        const QByteArray reply = first.data();
+        QCOMPARE(reply.left(2), QByteArray("\x00\x01", 2));
+        QCOMPARE(quint8(reply[2]) | quint8(reply[3]) << 8, int(reply.size() - 4));
+        QVERIFY(reply.endsWith("\x0a\x0b\x0c"));
+        const auto parsed = InfoProtocol::parseReply(reply);
+        QVERIFY(parsed);
+        QCOMPARE(parsed->name, QByteArray("Rail Yard"));
+        QCOMPARE(parsed->map, QByteArray("dm02"));
+        QCOMPARE(parsed->mod, QByteArray());
+        QCOMPARE(parsed->players, quint8(5));
+        QCOMPARE(parsed->maxPlayers, quint8(16));
+        QCOMPARE(parsed->version, quint8(145));
+
+        client.send(InfoProtocol::request(), net.serverPorts()[2]);
+        const QNetworkDatagram delayed = client.receive();
+        QCOMPARE(delayed.senderPort(), int(net.serverPorts()[2]));
+        QCOMPARE(InfoProtocol::parseReply(delayed.data())->gameType, quint8(2));
+        QVERIFY(!client.socket.hasPendingDatagrams());
+    }
+
+    void masterSendsPartsAfterEachAckAndResends()
+    {
+        TestNetProcess net({"--servers", "5", "--per-part", "2", "--ack-timeout", "100"});
+        QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
+        Client client;
+        client.send(MasterProtocol::listRequest(), net.masterPort());
+
+        QList<ServerRecord> listed;
+        const QNetworkDatagram first = client.receive();
+        // Not acknowledged: the same part comes again.
+        QCOMPARE(client.receive().data(), first.data());
+        QByteArray current = first.data();
+        for (int part = 0; part < 3; ++part) {
+            const auto parsed = MasterProtocol::parse(current);
+            QVERIFY(parsed);
+            QCOMPARE(parsed->type, quint8(MasterProtocol::ListPart));
+            QCOMPARE(parsed->serverTotal, quint16(5));
+            listed += parsed->records;
+            client.send(MasterProtocol::acknowledgement(parsed->echo), net.masterPort());
+            // Skip resends of the part just acknowledged that crossed the ack.
+            do {
+                current = client.receive().data();
+            } while (current == MasterProtocol::encodeListPart(parsed->echo, 5, parsed->records));
+        }
+        const auto end = MasterProtocol::parse(current);
+        QVERIFY(end);
+        QCOMPARE(end->type, quint8(MasterProtocol::ListEnd));
+        QCOMPARE(listed.size(), 5);
+        for (qsizetype i = 0; i < listed.size(); ++i) {
+            QCOMPARE(listed[i].address(), QStringLiteral("127.0.0.1"));
+            QCOMPARE(listed[i].port, net.serverPorts()[i]);
+        }
+    }
+
+    void generatedServersLookReal()
+    {
+        TestNetProcess net({"--servers", "30", "--seed", "3", "--delay", "0-5"});
+        QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
+        Client client;
+        QSet<QByteArray> names;
+        int withTrailing = 0;
+        for (quint16 port : net.serverPorts()) {
+            client.send(InfoProtocol::request(), port);
+            const QByteArray reply = client.receive().data();
+            const auto parsed = InfoProtocol::parseReply(reply);
+            QVERIFY(parsed);
+            QVERIFY2(QList<int>({135, 137, 145}).contains(parsed->version),
+                     qPrintable(QString::number(parsed->version)));
+            QVERIFY(parsed->players <= parsed->maxPlayers);
+            QVERIFY(parsed->gameType <= 2);
+            names.insert(parsed->name);
+            const int fieldsSize =
+                12 + int(parsed->name.size() + parsed->map.size() + parsed->mod.size());
+            withTrailing += reply.size() > fieldsSize ? 1 : 0;
+        }
+        QVERIFY(names.size() > 10);
+        QVERIFY(withTrailing > 0);
+    }
+
+    void badArgumentsAreRefused_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("unknown option") << QStringList{"--frobnicate", "1"};
+        QTest::newRow("missing value") << QStringList{"--servers"};
+        QTest::newRow("per part 256") << QStringList{"--per-part", "256"};
+        QTest::newRow("missing file") << QStringList{"--scenario", "/nonexistent/scenario.txt"};
+    }
+    void badArgumentsAreRefused()
+    {
+        QFETCH(QStringList, arguments);
+        QProcess process;
+        process.start(QStringLiteral(VARNHOLT_BIN_DIR "/varnholt-testnet"), arguments);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 2);
+        QVERIFY(process.readAllStandardError().startsWith("varnholt-testnet: "));
+        QVERIFY(process.readAllStandardOutput().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTestNet)
+#include "tst_testnet.moc"
