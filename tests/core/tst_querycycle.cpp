@@ -2,10 +2,12 @@
 #include "browser/inforeply.h"
 #include "browser/masterprotocol.h"
 #include "browser/querycycle.h"
+#include "freeport.h"
 #include "platform/datapaths.h"
 #include "platform/socket.h"
 #include "settings/settings.h"
 #include "tempdatafolder.h"
+#include "testnetprocess.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -89,13 +91,6 @@ QByteArray reply(quint8 version, const QByteArray& name, quint8 gameType, quint8
     return InfoProtocol::encodeReply({version, name, gameType, players, maxPlayers, map, mod, 0});
 }
 
-quint16 freeUdpPort()
-{
-    QUdpSocket probe;
-    probe.bind(QHostAddress::AnyIPv4, 0);
-    return probe.localPort();
-}
-
 // Answered waits must end on the reply: a cycle still running after this
 // long shows that it waited for the time limit instead.
 constexpr int longReplyTimeoutMs = 30000;
@@ -133,6 +128,8 @@ private Q_SLOTS:
     void socketErrorIsShown();
     void startWhileRunningIsIgnored();
     void stopAbandonsTheCycle();
+    void fillsRowsFromTestNetwork_data();
+    void fillsRowsFromTestNetwork();
 
 private:
     void writeCache(const QList<CachedServer>& servers);
@@ -605,6 +602,59 @@ void TestQueryCycle::stopAbandonsTheCycle()
     QVERIFY(m_rows.isEmpty());
     QVERIFY(never.requests.isEmpty());
     QVERIFY(!m_statuses.contains("Ready"));
+}
+
+void TestQueryCycle::fillsRowsFromTestNetwork_data()
+{
+    QTest::addColumn<qint16>("versionFilter");
+    QTest::addColumn<qint16>("gameTypeFilter");
+    QTest::addColumn<QStringList>("expectedNames");
+    QTest::newRow("all") << qint16(4) << qint16(4) << QStringList{"Alpha", "Rail Yard", "Future"};
+    QTest::newRow("CTF 1.1") << qint16(1) << qint16(1) << QStringList{"Alpha"};
+    QTest::newRow("DM 1.3") << qint16(3) << qint16(0) << QStringList{"Rail Yard"};
+    QTest::newRow("TDM 1.0") << qint16(0) << qint16(2) << QStringList{};
+}
+
+void TestQueryCycle::fillsRowsFromTestNetwork()
+{
+    QFETCH(qint16, versionFilter);
+    QFETCH(qint16, gameTypeFilter);
+    QFETCH(QStringList, expectedNames);
+    const QString scenario = m_data->path() + "/scenario.txt";
+    {
+        QFile file(scenario);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Alpha | ctf01 | | 1 | 5/16 | 135 | 30 | no\n"
+                   "Quiet | dm01 | | 0 | 0/8 | 133 | 0 | yes\n"
+                   "Rail Yard | dm02 | rfctf | 0 | 3/16 | 145 | 10 | no | 0a0b\n"
+                   "Future | dm03 | | 2 | 1/4 | 150 | 0 | no\n");
+    }
+    TestNetProcess net({"--scenario", scenario});
+    QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
+    QList<CachedServer> servers;
+    for (quint16 port : net.serverPorts())
+        servers.append({"127.0.0.1", port});
+    QCOMPARE(servers.size(), 4);
+    writeCache(servers);
+    m_cycle->setReplyTimeout(300);
+    m_cycle->setVersionFilter(versionFilter);
+    m_cycle->setGameTypeFilter(gameTypeFilter);
+
+    runToEnd();
+
+    QCOMPARE(rowNames(), expectedNames);
+    for (const ServerRow& row : std::as_const(m_rows)) {
+        if (row.server == "Alpha") {
+            QCOMPARE(row.texts().mid(0, 6),
+                     (QStringList{"Alpha", "127.0.0.1", "ctf01", "5/16", "1.1", ""}));
+            QVERIFY2(row.ping.toInt() >= 30, qPrintable(row.ping));
+        }
+        if (row.server == "Rail Yard")
+            QCOMPARE(row.texts().mid(2, 4), (QStringList{"dm02", "3/16", "1.3", "rfctf"}));
+        if (row.server == "Future")
+            QCOMPARE(row.version, QString());
+    }
+    QCOMPARE(m_statuses.last(), QString("Ready"));
 }
 
 QTEST_GUILESS_MAIN(TestQueryCycle)
