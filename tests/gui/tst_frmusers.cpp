@@ -1,0 +1,111 @@
+#include "app/frmusers.h"
+
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+class TestFrmusers : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void layout_data();
+    void layout();
+    void window();
+    void listColours();
+    void setUsersOnePerLine();
+    void closeHidesAndKeepsTheList();
+    void refreshIsSignalled();
+};
+
+void TestFrmusers::layout_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QRect>("pixels");
+    QTest::addColumn<QString>("caption");
+
+    // Twips / 15, relative to the frame.
+    QTest::newRow("userlist") << "userlist" << QRect(8, 16, 129, 393) << "";
+    QTest::newRow("btnuserefres") << "btnuserefres" << QRect(40, 416, 65, 17) << "Refresh";
+    QTest::newRow("btnuserclose") << "btnuserclose" << QRect(40, 440, 65, 17) << "Close";
+}
+
+void TestFrmusers::layout()
+{
+    QFETCH(QString, name);
+    QFETCH(QRect, pixels);
+    QFETCH(QString, caption);
+    frmusers window;
+    auto* control = window.findChild<QWidget*>(name);
+    QVERIFY(control);
+    QCOMPARE(control->geometry(), pixels);
+    QVERIFY(qobject_cast<QGroupBox*>(control->parentWidget()));
+    if (auto* button = qobject_cast<QPushButton*>(control))
+        QCOMPARE(button->text(), caption);
+}
+
+void TestFrmusers::window()
+{
+    frmusers window;
+    QCOMPARE(window.objectName(), "frmusers");
+    QCOMPARE(window.windowTitle(), "Users");
+    QCOMPARE(window.size(), QSize(160, 487));
+    QCOMPARE(window.palette().color(QPalette::Window), QColor(0, 0, 64));
+    QVERIFY(window.isWindow());
+    const auto frames = window.findChildren<QGroupBox*>();
+    QCOMPARE(frames.size(), 1);
+    QCOMPARE(frames.at(0)->geometry(), QRect(8, 8, 145, 465));
+    QVERIFY(frames.at(0)->title().isEmpty());
+}
+
+void TestFrmusers::listColours()
+{
+    frmusers window;
+    auto* list = window.findChild<QPlainTextEdit*>("userlist");
+    QVERIFY(list);
+    QVERIFY(list->isReadOnly());
+    QCOMPARE(list->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(list->palette().color(QPalette::Base), QColor(0, 64, 64));
+    QCOMPARE(list->palette().color(QPalette::Text), QColor(0, 192, 192));
+}
+
+void TestFrmusers::setUsersOnePerLine()
+{
+    frmusers window;
+    window.setUsers({"@vnh", "bob", "+eve"});
+    QCOMPARE(window.usersText(), "@vnh\nbob\n+eve");
+    window.setUsers({"only"});
+    QCOMPARE(window.usersText(), "only");
+    window.setUsers({});
+    QCOMPARE(window.usersText(), "");
+}
+
+void TestFrmusers::closeHidesAndKeepsTheList()
+{
+    frmusers window;
+    window.setUsers({"a", "b"});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::mouseClick(window.findChild<QPushButton*>("btnuserclose"), Qt::LeftButton);
+    QVERIFY(!window.isVisible());
+    // Filled while hidden, shown again with the new list.
+    window.setUsers({"c"});
+    window.show();
+    QCOMPARE(window.usersText(), "c");
+    // The title bar's close hides as well.
+    QCOMPARE(window.close(), false);
+    QVERIFY(!window.isVisible());
+    QCOMPARE(window.usersText(), "c");
+}
+
+void TestFrmusers::refreshIsSignalled()
+{
+    frmusers window;
+    QSignalSpy refresh(&window, &frmusers::refreshClicked);
+    QTest::mouseClick(window.findChild<QPushButton*>("btnuserefres"), Qt::LeftButton);
+    QCOMPARE(refresh.size(), 1);
+}
+
+QTEST_MAIN(TestFrmusers)
+#include "tst_frmusers.moc"
