@@ -4,9 +4,16 @@
 #include "app/credits.h"
 #include "app/frmabout.h"
 #include "app/frmoptions.h"
+#include "app/frmusers.h"
+#include "app/messageboxprompts.h"
 #include "app/palette.h"
 #include "app/serverlistview.h"
 #include "app/twips.h"
+#include "browser/gamelauncher.h"
+#include "browser/masterlistretrieval.h"
+#include "browser/querycycle.h"
+#include "browser/systemprocessstarter.h"
+#include "irc/ircsession.h"
 #include "platform/datapaths.h"
 #include "platform/memorystatus.h"
 #include "platform/socket.h"
@@ -82,6 +89,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent)
 
     m_settings = new Settings(this);
     buildControls();
+    connectBrowser();
+    connectChat();
     Palette::applyTo(this);
     Palette::applyLayoutFont(this);
     startUp();
@@ -92,6 +101,7 @@ Form1::~Form1()
     shutDown();
     delete m_frmoptions;
     delete m_frmabout;
+    delete m_frmusers;
 }
 
 void Form1::buildControls()
@@ -154,6 +164,90 @@ void Form1::buildControls()
     connect(m_memtimer, &QTimer::timeout, this, &Form1::onMemoryTick);
 }
 
+void Form1::connectBrowser()
+{
+    m_masterList = new MasterListRetrieval(m_wsrf, m_settings, this);
+    m_queryCycle = new QueryCycle(m_wsrf2, m_settings, this);
+    m_prompts = std::make_unique<MessageBoxPrompts>(this);
+    m_processStarter = std::make_unique<SystemProcessStarter>();
+    m_launcher = new GameLauncher(m_settings, m_prompts.get(), m_processStarter.get(), this);
+
+    connect(m_btngetlist, &QPushButton::clicked, m_masterList, &MasterListRetrieval::start);
+    connect(m_btnrefresh, &QPushButton::clicked, m_queryCycle, &QueryCycle::start);
+    connect(m_masterList, &MasterListRetrieval::listComplete, m_queryCycle, &QueryCycle::start);
+    connect(m_masterList, &MasterListRetrieval::runningChanged, this, &Form1::updateBrowserButtons);
+    connect(m_queryCycle, &QueryCycle::runningChanged, this, &Form1::updateBrowserButtons);
+    connect(m_masterList, &MasterListRetrieval::statusChanged, this, &Form1::setStatus);
+    connect(m_queryCycle, &QueryCycle::statusChanged, this, &Form1::setStatus);
+    connect(m_launcher, &GameLauncher::statusChanged, this, &Form1::setStatus);
+    connect(m_queryCycle, &QueryCycle::listCleared, m_serverlist, &QTreeWidget::clear);
+    connect(m_queryCycle, &QueryCycle::rowAdded, m_serverlist, &ServerListView::addRow);
+    connect(m_serverlist, &ServerListView::rowClicked, m_launcher, &GameLauncher::launch);
+
+    const std::pair<QRadioButton*, qint16> versionOptions[] = {
+        {m_opt0, 0}, {m_opt1, 1}, {m_opt2, 2}, {m_opt3, 3}, {m_optvall, QueryCycle::filterAll}};
+    for (const auto& [option, value] : versionOptions)
+        connect(option, &QRadioButton::clicked, this,
+                [this, value = value] { m_queryCycle->setVersionFilter(value); });
+    const std::pair<QRadioButton*, qint16> gameTypeOptions[] = {
+        {m_optdm, 0}, {m_optctf, 1}, {m_opttdm, 2}, {m_opttall, QueryCycle::filterAll}};
+    for (const auto& [option, value] : gameTypeOptions)
+        connect(option, &QRadioButton::clicked, this,
+                [this, value = value] { m_queryCycle->setGameTypeFilter(value); });
+}
+
+void Form1::updateBrowserButtons()
+{
+    // The address cache file has one user at a time: no Get List while a
+    // cycle reads it, no Refresh while a retrieval writes it.
+    const bool idle = !m_masterList->isRunning() && !m_queryCycle->isRunning();
+    m_btngetlist->setEnabled(idle);
+    m_btnrefresh->setEnabled(idle);
+}
+
+void Form1::setLaunchServices(LaunchPrompts* prompts, ProcessStarter* starter)
+{
+    delete m_launcher;
+    m_launcher = new GameLauncher(m_settings, prompts, starter, this);
+    connect(m_launcher, &GameLauncher::statusChanged, this, &Form1::setStatus);
+    connect(m_serverlist, &ServerListView::rowClicked, m_launcher, &GameLauncher::launch);
+}
+
+void Form1::connectChat()
+{
+    m_irc = new IrcSession(m_wschat, m_settings, this);
+    connect(m_btnirccnt, &QPushButton::clicked, m_irc, &IrcSession::connectClicked);
+    connect(m_btnircdiscnnt, &QPushButton::clicked, m_irc, &IrcSession::disconnectClicked);
+    connect(m_btnusers, &QPushButton::clicked, m_irc, &IrcSession::usersClicked);
+    connect(m_irccom, &QLineEdit::returnPressed, this, &Form1::onChatInputEntered);
+    connect(m_irc, &IrcSession::chatLogReplaced, m_irctxt, &ChatLogView::replaceText);
+    connect(m_irc, &IrcSession::chatLogAppended, m_irctxt, &ChatLogView::appendText);
+    connect(m_irc, &IrcSession::statusChanged, this, &Form1::setStatus);
+    connect(m_irc, &IrcSession::connectEnabledChanged, m_btnirccnt, &QPushButton::setEnabled);
+    connect(m_irc, &IrcSession::usersListChanged, this,
+            [this](const QStringList& names) { ensureUsersWindow()->setUsers(names); });
+    connect(m_irc, &IrcSession::showUsersWindow, this, [this] {
+        frmusers* users = ensureUsersWindow();
+        users->show();
+        users->raise();
+    });
+}
+
+frmusers* Form1::ensureUsersWindow()
+{
+    if (!m_frmusers) {
+        m_frmusers = new frmusers;
+        connect(m_frmusers, &frmusers::refreshClicked, m_irc, &IrcSession::refreshUsersClicked);
+    }
+    return m_frmusers;
+}
+
+void Form1::onChatInputEntered()
+{
+    if (m_irc->submitInput(m_irccom->text()))
+        m_irccom->clear();
+}
+
 void Form1::startUp()
 {
     setStatus(QStringLiteral("Initializing... (Please Wait)"));
@@ -173,6 +267,9 @@ void Form1::shutDown()
     m_shutDown = true;
     setStatus(QStringLiteral("Closing down..."));
     m_memtimer->stop();
+    // Ends a retrieval or a cycle: closes the address cache file.
+    m_queryCycle->stop();
+    m_masterList->stop();
     m_wsrf2->close();
     m_wsrf->close();
     m_wschat->close();
@@ -181,6 +278,8 @@ void Form1::shutDown()
     m_frmoptions->hide();
     if (m_frmabout)
         m_frmabout->hide();
+    if (m_frmusers)
+        m_frmusers->hide();
     hide();
     Q_EMIT shutDownComplete();
 }

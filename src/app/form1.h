@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <memory>
+
 class ChatLogView;
 class QCloseEvent;
 class QGroupBox;
@@ -12,8 +14,15 @@ class QTimer;
 class ServerListView;
 class Settings;
 class Socket;
+class GameLauncher;
+class IrcSession;
+class LaunchPrompts;
+class MasterListRetrieval;
+class ProcessStarter;
+class QueryCycle;
 class frmabout;
 class frmoptions;
+class frmusers;
 
 // The main window: every control of the browser and the chat, the three
 // sockets, the memory timer and the status line. It owns the controls and
@@ -29,6 +38,14 @@ public:
     Settings* settings() const { return m_settings; }
     frmoptions* optionsDialog() const { return m_frmoptions; }
     frmabout* aboutBox() const { return m_frmabout; }
+    frmusers* usersWindow() const { return m_frmusers; }
+    MasterListRetrieval* masterList() const { return m_masterList; }
+    QueryCycle* queryCycle() const { return m_queryCycle; }
+    IrcSession* ircSession() const { return m_irc; }
+
+    // Replaces the message boxes and the process start of the game launch
+    // (tests see what would be asked and started). Form1 does not own them.
+    void setLaunchServices(LaunchPrompts* prompts, ProcessStarter* starter);
 
     // The shut-down sequence; Quit and the window's close control both run
     // it. Runs once; emits shutDownComplete() at its end.
@@ -42,6 +59,11 @@ protected:
 
 private:
     void buildControls();
+    void connectBrowser();
+    void connectChat();
+    void updateBrowserButtons();
+    frmusers* ensureUsersWindow();
+    void onChatInputEntered();
     void startUp();
     void setStatus(const QString& text);
     void onMemoryTick();
@@ -51,6 +73,7 @@ private:
     Settings* m_settings = nullptr;
     frmoptions* m_frmoptions = nullptr;
     frmabout* m_frmabout = nullptr; // created on first use
+    frmusers* m_frmusers = nullptr; // created on first use, then kept
 
     QLineEdit* m_txtstat = nullptr;
     QLineEdit* m_memstat = nullptr;
@@ -78,6 +101,13 @@ private:
     Socket* m_wsrf = nullptr;
     Socket* m_wsrf2 = nullptr;
     Socket* m_wschat = nullptr;
+
+    MasterListRetrieval* m_masterList = nullptr;
+    QueryCycle* m_queryCycle = nullptr;
+    GameLauncher* m_launcher = nullptr;
+    std::unique_ptr<LaunchPrompts> m_prompts;
+    std::unique_ptr<ProcessStarter> m_processStarter;
+    IrcSession* m_irc = nullptr;
 
     bool m_shutDown = false;
 };

@@ -39,6 +39,8 @@ ServerListView::ServerListView(QWidget* parent) : QTreeWidget(parent)
     for (const Column& column : columns)
         headers << QString::fromLatin1(column.header);
     setHeaderLabels(headers);
+    // Every column keeps its own width, the last one too.
+    header()->setStretchLastSection(false);
     for (int i = 0; i < int(columns.size()); ++i)
         setColumnWidth(i, twipsToPixels(columns[i].widthTwips));
     header()->setSectionsMovable(false);

@@ -69,10 +69,10 @@ void tst_Form1::controlsAtTheirPlaces_data()
         QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(frame) << frameRect
                             << rect << QString::fromLatin1(caption);
     };
-    const QRect status(120, 0, 3135, 615), memory(3360, 0, 3495, 615),
-        commands(6960, 0, 2775, 615), refresh(120, 720, 2055, 615), gameType(2280, 720, 3615, 615),
-        version(6000, 720, 3735, 615), servers(120, 1440, 9615, 3735),
-        chatLog(120, 5280, 9615, 3135), chatInput(120, 8400, 9615, 615);
+    const QRect status(120, 0, 3135, 615), memory(3360, 0, 3495, 615), commands(6960, 0, 2775, 615),
+        refresh(120, 720, 2055, 615), gameType(2280, 720, 3615, 615), version(6000, 720, 3735, 615),
+        servers(120, 1440, 9615, 3735), chatLog(120, 5280, 9615, 3135),
+        chatInput(120, 8400, 9615, 615);
 
     row("txtstat", "System Status", status, {120, 240, 2895, 285}, "");
     row("memstat", "Memory Status", memory, {120, 240, 3255, 285}, "");
@@ -109,8 +109,7 @@ void tst_Form1::controlsAtTheirPlaces()
     Form1 window;
     auto* control = window.findChild<QWidget*>(name);
     QVERIFY2(control, qPrintable(name));
-    QCOMPARE(control->geometry(),
-             twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    QCOMPARE(control->geometry(), twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
 
     QWidget* container = control->parentWidget();
     if (frameTwips.isNull()) {
@@ -141,8 +140,8 @@ void tst_Form1::windowAndListLayout()
 
     auto* list = window.findChild<QTreeWidget*>(QStringLiteral("serverlist"));
     QVERIFY(list);
-    const QStringList headers{QStringLiteral("Server"), QStringLiteral("IP Address"),
-                              QStringLiteral("Map"), QStringLiteral("Players"),
+    const QStringList headers{QStringLiteral("Server"),  QStringLiteral("IP Address"),
+                              QStringLiteral("Map"),     QStringLiteral("Players"),
                               QStringLiteral("Version"), QStringLiteral("Mod"),
                               QStringLiteral("Ping")};
     const QList<int> widthsTwips{2200, 1440, 1600, 700, 700, 1440, 700};
@@ -155,10 +154,8 @@ void tst_Form1::windowAndListLayout()
 
     for (const char* name : {"wsrf", "wsrf2", "wschat"})
         QVERIFY2(window.findChild<Socket*>(QString::fromLatin1(name)), name);
-    QCOMPARE(window.findChild<Socket*>(QStringLiteral("wsrf"))->protocol(),
-             Socket::Protocol::Udp);
-    QCOMPARE(window.findChild<Socket*>(QStringLiteral("wsrf2"))->protocol(),
-             Socket::Protocol::Udp);
+    QCOMPARE(window.findChild<Socket*>(QStringLiteral("wsrf"))->protocol(), Socket::Protocol::Udp);
+    QCOMPARE(window.findChild<Socket*>(QStringLiteral("wsrf2"))->protocol(), Socket::Protocol::Udp);
     QCOMPARE(window.findChild<Socket*>(QStringLiteral("wschat"))->protocol(),
              Socket::Protocol::Tcp);
 }
@@ -247,8 +244,7 @@ void tst_Form1::secondaryWindowsAreReused()
     QCOMPARE(window.aboutBox(), about);
     QVERIFY(about->isVisible());
 
-    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnoptions")),
-                      Qt::LeftButton);
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnoptions")), Qt::LeftButton);
     QVERIFY(window.optionsDialog()->isVisible());
     QVERIFY(!window.optionsDialog()->isModal());
     QVERIFY(window.isEnabled());

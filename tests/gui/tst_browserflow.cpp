@@ -1,0 +1,210 @@
+#include "app/form1.h"
+#include "app/serverlistview.h"
+#include "browser/launchprompts.h"
+#include "browser/masterlistretrieval.h"
+#include "browser/processstarter.h"
+#include "browser/querycycle.h"
+#include "browser/serverrow.h"
+#include "freeport.h"
+#include "settings/settings.h"
+#include "tempdatafolder.h"
+#include "testnetprocess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+class ScriptedPrompts : public LaunchPrompts
+{
+public:
+    bool answer = true;
+    int confirmations = 0;
+    int missingDirectory = 0;
+    bool confirmStart() override
+    {
+        ++confirmations;
+        return answer;
+    }
+    void reportMissingDirectory() override { ++missingDirectory; }
+    void reportStartFailure(const QString&) override {}
+};
+
+class RecordingStarter : public ProcessStarter
+{
+public:
+    QStringList started;
+    bool startDetached(const QString& program, const QStringList&, QString*) override
+    {
+        started << program;
+        return true;
+    }
+};
+
+} // namespace
+
+// The browser as a player uses it: the window's buttons and list, driving
+// the real retrieval and query cycle against the local test network.
+class tst_BrowserFlow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void filterButtonsSetTheFilters();
+    void refreshWithoutFiltersAsksForThem();
+    void getListThenTheCycleFillsTheList();
+    void rowClickStartsTheGame();
+
+private:
+    QPushButton* button(const char* name) const
+    {
+        return m_window->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    void click(const char* name) const
+    {
+        QTest::mouseClick(m_window->findChild<QAbstractButton*>(QString::fromLatin1(name)),
+                          Qt::LeftButton);
+    }
+    QString status() const
+    {
+        return m_window->findChild<QLineEdit*>(QStringLiteral("txtstat"))->text();
+    }
+
+    std::unique_ptr<TempDataFolder> m_data;
+    std::unique_ptr<Form1> m_window;
+};
+
+void tst_BrowserFlow::init()
+{
+    m_data = std::make_unique<TempDataFolder>();
+    m_window = std::make_unique<Form1>();
+    m_window->show();
+    Settings* settings = m_window->settings();
+    settings->setValue(Settings::Txtrfmserv, QStringLiteral("127.0.0.1"));
+    settings->setValue(Settings::Rflprt1, QString::number(freeUdpPort()));
+    settings->setValue(Settings::Rflprt2, QString::number(freeUdpPort()));
+}
+
+void tst_BrowserFlow::cleanup()
+{
+    m_window.reset();
+    m_data.reset();
+}
+
+void tst_BrowserFlow::filterButtonsSetTheFilters()
+{
+    QueryCycle* cycle = m_window->queryCycle();
+    QCOMPARE(cycle->versionFilter(), qint16(-1));
+    QCOMPARE(cycle->gameTypeFilter(), qint16(-1));
+
+    const std::pair<const char*, qint16> versions[] = {
+        {"opt0", 0}, {"opt1", 1}, {"opt2", 2}, {"opt3", 3}, {"optvall", 4}};
+    for (const auto& [name, value] : versions) {
+        click(name);
+        QCOMPARE(cycle->versionFilter(), value);
+        QCOMPARE(cycle->gameTypeFilter(), qint16(-1)); // the groups share nothing
+    }
+    const std::pair<const char*, qint16> gameTypes[] = {
+        {"optdm", 0}, {"optctf", 1}, {"opttdm", 2}, {"opttall", 4}};
+    for (const auto& [name, value] : gameTypes) {
+        click(name);
+        QCOMPARE(cycle->gameTypeFilter(), value);
+        QCOMPARE(cycle->versionFilter(), qint16(4));
+    }
+}
+
+void tst_BrowserFlow::refreshWithoutFiltersAsksForThem()
+{
+    click("optvall");
+    click("btnrefresh");
+    QCOMPARE(status(), QStringLiteral("Error: Please set game filters first"));
+    QVERIFY(button("btnrefresh")->isEnabled());
+    QVERIFY(button("btngetlist")->isEnabled());
+}
+
+void tst_BrowserFlow::getListThenTheCycleFillsTheList()
+{
+    TestNetProcess net({QStringLiteral("--master-port"), QStringLiteral("0"),
+                        QStringLiteral("--servers"), QStringLiteral("25"), QStringLiteral("--seed"),
+                        QStringLiteral("3"), QStringLiteral("--delay"), QStringLiteral("1-5"),
+                        QStringLiteral("--silent"), QStringLiteral("2"),
+                        QStringLiteral("--per-part"), QStringLiteral("10")});
+    QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
+    m_window->settings()->setValue(Settings::Txtrfmprt, QString::number(net.masterPort()));
+    m_window->queryCycle()->setReplyTimeout(300); // the two silent servers
+
+    click("opttall");
+    click("optvall");
+    QSignalSpy cycleRunning(m_window->queryCycle(), &QueryCycle::runningChanged);
+    click("btngetlist");
+    // One user of the address cache file at a time.
+    QVERIFY(!button("btngetlist")->isEnabled());
+    QVERIFY(!button("btnrefresh")->isEnabled());
+
+    QTRY_COMPARE_WITH_TIMEOUT(cycleRunning.count(), 2, 30000);
+    QCOMPARE(cycleRunning.at(0).at(0).toBool(), true);
+    QCOMPARE(cycleRunning.at(1).at(0).toBool(), false);
+    QCOMPARE(status(), QStringLiteral("Ready"));
+    QVERIFY(button("btngetlist")->isEnabled());
+    QVERIFY(button("btnrefresh")->isEnabled());
+
+    QFile cache(m_data->cacheFile());
+    QVERIFY(cache.open(QIODevice::ReadOnly));
+    QCOMPARE(cache.readAll().count("\r\n"), 50);
+
+    auto* list = m_window->findChild<ServerListView*>(QStringLiteral("serverlist"));
+    QCOMPARE(list->topLevelItemCount(), 23);
+    const QRegularExpression players(QStringLiteral("^\\d+/\\d+$"));
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* row = list->topLevelItem(i);
+        QVERIFY(!row->text(0).isEmpty());
+        QCOMPARE(row->text(1), QStringLiteral("127.0.0.1"));
+        QVERIFY2(players.match(row->text(3)).hasMatch(), qPrintable(row->text(3)));
+        QVERIFY(QStringList({"1.1", "1.2", "1.3"}).contains(row->text(4)));
+        QVERIFY(row->text(6).toInt() >= 1);
+    }
+
+    // Refresh asks the same servers again and rebuilds the list.
+    click("btnrefresh");
+    QTRY_COMPARE_WITH_TIMEOUT(cycleRunning.count(), 4, 30000);
+    QCOMPARE(list->topLevelItemCount(), 23);
+}
+
+void tst_BrowserFlow::rowClickStartsTheGame()
+{
+    ScriptedPrompts prompts;
+    RecordingStarter starter;
+    m_window->setLaunchServices(&prompts, &starter);
+    QFile game(QDir(m_data->path()).filePath(QStringLiteral("rf.exe")));
+    QVERIFY(game.open(QIODevice::WriteOnly));
+    game.close();
+    m_window->settings()->setValue(Settings::Rfdir, m_data->path());
+
+    auto* list = m_window->findChild<ServerListView*>(QStringLiteral("serverlist"));
+    ServerRow row;
+    row.server = QStringLiteral("Alpha");
+    list->addRow(row);
+    const QRect place = list->visualItemRect(list->topLevelItem(0));
+
+    prompts.answer = false;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
+    QCOMPARE(prompts.confirmations, 1);
+    QVERIFY(starter.started.isEmpty());
+    QCOMPARE(status(), QStringLiteral("Ready"));
+
+    prompts.answer = true;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
+    QCOMPARE(starter.started, QStringList{QDir(m_data->path()).filePath(QStringLiteral("rf.exe"))});
+    QCOMPARE(status(), QStringLiteral("Ready"));
+}
+
+QTEST_MAIN(tst_BrowserFlow)
+#include "tst_browserflow.moc"
