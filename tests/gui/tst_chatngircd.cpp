@@ -1,11 +1,13 @@
 #include "app/chatlogview.h"
+#include "app/form1.h"
 #include "app/frmusers.h"
 #include "irc/ircsession.h"
 #include "ircpeer.h"
 #include "ngircdserver.h"
-#include "platform/socket.h"
 #include "settings/settings.h"
+#include "tempdatafolder.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -13,9 +15,9 @@
 
 #include <memory>
 
-// The chat against a real IRC server (a private ngIRCd on 127.0.0.1) with a
-// second client in the same channel, wired to the log and users window as
-// the main window wires them.
+// The chat of the main window against a real IRC server (a private ngIRCd
+// on 127.0.0.1) with a second client in the same channel, driven through
+// the window's buttons and chat input.
 class TestChatNgircd : public QObject
 {
     Q_OBJECT
@@ -34,17 +36,33 @@ private Q_SLOTS:
 private:
     bool connectAndJoin();
     QString log() { return m_log->logText(); }
+    QString status() const
+    {
+        return m_window->findChild<QLineEdit*>(QStringLiteral("txtstat"))->text();
+    }
+    frmusers* users() const { return m_window->usersWindow(); }
+    void click(const char* name)
+    {
+        QTest::mouseClick(m_window->findChild<QPushButton*>(QString::fromLatin1(name)),
+                          Qt::LeftButton);
+    }
+    // Types a line into the chat input and presses Enter.
+    void enter(const QString& text)
+    {
+        auto* input = m_window->findChild<QLineEdit*>(QStringLiteral("irccom"));
+        input->setText(text);
+        QTest::keyClick(input, Qt::Key_Return);
+    }
 
     static constexpr int pingSeconds = 5; // ngIRCd's least
     static constexpr char channel[] = "#VNH_Lounge";
     std::unique_ptr<NgircdServer> m_server;
-    Settings m_settings;
-    std::unique_ptr<Socket> m_socket;
-    std::unique_ptr<IrcSession> m_session;
-    std::unique_ptr<ChatLogView> m_log;
-    std::unique_ptr<frmusers> m_users;
+    std::unique_ptr<TempDataFolder> m_data;
+    std::unique_ptr<Form1> m_window;
+    Settings* m_settings = nullptr;
+    IrcSession* m_session = nullptr;
+    ChatLogView* m_log = nullptr;
     std::unique_ptr<IrcPeer> m_peer;
-    QString m_status;
 };
 
 void TestChatNgircd::initTestCase()
@@ -57,26 +75,17 @@ void TestChatNgircd::initTestCase()
 
 void TestChatNgircd::init()
 {
-    m_settings.setValue(Settings::Ircserv, QStringLiteral("127.0.0.1"));
-    m_settings.setValue(Settings::Ircprt, QString::number(m_server->port()));
-    m_settings.setValue(Settings::Ircnick, QStringLiteral("vnhtest"));
-    m_settings.setValue(Settings::Ircname, QStringLiteral("Default"));
-    m_settings.setValue(Settings::Ircroom, QString::fromLatin1(channel));
-
-    m_socket = std::make_unique<Socket>();
-    m_socket->setProtocol(Socket::Protocol::Tcp);
-    m_session = std::make_unique<IrcSession>(m_socket.get(), &m_settings);
-    m_log = std::make_unique<ChatLogView>();
-    m_users = std::make_unique<frmusers>();
-    m_status.clear();
-    connect(m_session.get(), &IrcSession::chatLogReplaced, m_log.get(), &ChatLogView::replaceText);
-    connect(m_session.get(), &IrcSession::chatLogAppended, m_log.get(), &ChatLogView::appendText);
-    connect(m_session.get(), &IrcSession::usersListChanged, m_users.get(), &frmusers::setUsers);
-    connect(m_session.get(), &IrcSession::showUsersWindow, m_users.get(), &QWidget::show);
-    connect(m_users.get(), &frmusers::refreshClicked, m_session.get(),
-            &IrcSession::refreshUsersClicked);
-    connect(m_session.get(), &IrcSession::statusChanged, this,
-            [this](const QString& status) { m_status = status; });
+    m_data = std::make_unique<TempDataFolder>();
+    m_window = std::make_unique<Form1>();
+    m_window->show();
+    m_settings = m_window->settings();
+    m_session = m_window->ircSession();
+    m_log = m_window->findChild<ChatLogView*>(QStringLiteral("irctxt"));
+    m_settings->setValue(Settings::Ircserv, QStringLiteral("127.0.0.1"));
+    m_settings->setValue(Settings::Ircprt, QString::number(m_server->port()));
+    m_settings->setValue(Settings::Ircnick, QStringLiteral("vnhtest"));
+    m_settings->setValue(Settings::Ircname, QStringLiteral("Default"));
+    m_settings->setValue(Settings::Ircroom, QString::fromLatin1(channel));
 
     m_peer = std::make_unique<IrcPeer>("peer");
     QVERIFY(m_peer->joinChannel(m_server->port(), channel));
@@ -84,16 +93,14 @@ void TestChatNgircd::init()
 
 void TestChatNgircd::cleanup()
 {
-    m_session.reset();
-    m_socket.reset();
-    m_users.reset();
-    m_log.reset();
+    m_window.reset();
+    m_data.reset();
     m_peer.reset();
 }
 
 bool TestChatNgircd::connectAndJoin()
 {
-    m_session->connectClicked();
+    click("btnirccnt");
     return m_peer->waitForLine([](const QByteArray& line) {
         return line.startsWith(":vnhtest!") && line.contains(" JOIN ");
     });
@@ -101,7 +108,7 @@ bool TestChatNgircd::connectAndJoin()
 
 void TestChatNgircd::registersAndJoins()
 {
-    QSignalSpy replaced(m_session.get(), &IrcSession::chatLogReplaced);
+    QSignalSpy replaced(m_session, &IrcSession::chatLogReplaced);
     QVERIFY(connectAndJoin());
     QCOMPARE(replaced.at(0).at(0).toString(), "Connecting to 127.0.0.1...\r\n");
     QCOMPARE(replaced.at(1).at(0).toString(), "Connected.. (Waiting for authorization)\r\n");
@@ -114,16 +121,17 @@ void TestChatNgircd::registersAndJoins()
     // The reply to our JOIN fills the list without any request, and the
     // window stays hidden.
     QTRY_VERIFY_WITH_TIMEOUT(m_session->users().contains("vnhtest"), 5000);
-    QVERIFY(!m_users->isVisible());
+    QVERIFY(users() && !users()->isVisible());
     QVERIFY(!log().contains(" 353 "));
     QVERIFY(!log().contains(" 366 "));
-    QVERIFY(m_status.isEmpty());
+    QCOMPARE(status(), QStringLiteral("Ready"));
 }
 
 void TestChatNgircd::chatBothWays()
 {
     QVERIFY(connectAndJoin());
-    QVERIFY(m_session->submitInput(QStringLiteral("hello: from varnholt \u00e9")));
+    enter(QStringLiteral("hello: from varnholt \u00e9"));
+    QVERIFY(m_window->findChild<QLineEdit*>(QStringLiteral("irccom"))->text().isEmpty());
     QVERIFY(m_peer->waitForLine([](const QByteArray& line) {
         return line.startsWith(":vnhtest!") &&
                line.endsWith(" PRIVMSG #VNH_Lounge :hello: from varnholt \xc3\xa9");
@@ -135,7 +143,7 @@ void TestChatNgircd::chatBothWays()
     QTRY_VERIFY_WITH_TIMEOUT(log().contains("\npeer: hi there: see http://x\n"), 5000);
 
     // A "/"-line goes nowhere.
-    QVERIFY(m_session->submitInput(QStringLiteral("/quit")));
+    enter(QStringLiteral("/quit"));
     m_peer->sendPrivmsg(channel, "after");
     QTRY_VERIFY_WITH_TIMEOUT(log().contains("\npeer: after\n"), 5000);
     QVERIFY(!m_peer->hasLine([](const QByteArray& line) { return line.contains("quit"); }));
@@ -145,11 +153,12 @@ void TestChatNgircd::chatBothWays()
 void TestChatNgircd::usersWindowListsBothNicks()
 {
     QVERIFY(connectAndJoin());
-    m_users->setUsers({"stale"});
-    m_session->usersClicked();
-    QVERIFY(m_users->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(!m_users->usersText().contains("stale"), 5000);
-    QStringList names = m_users->usersText().split(u'\n');
+    QTRY_VERIFY_WITH_TIMEOUT(users() != nullptr, 5000);
+    users()->setUsers({"stale"});
+    click("btnusers");
+    QVERIFY(users()->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(!users()->usersText().contains("stale"), 5000);
+    QStringList names = users()->usersText().split(u'\n');
     for (QString& name : names)
         name.remove(u'@');
     names.sort();
@@ -158,10 +167,10 @@ void TestChatNgircd::usersWindowListsBothNicks()
     // Refresh after the peer leaves.
     m_peer.reset();
     QTRY_VERIFY_WITH_TIMEOUT(log().contains("peer: "), 5000);
-    QTest::mouseClick(m_users->findChild<QPushButton*>("btnuserclose"), Qt::LeftButton);
-    QVERIFY(!m_users->isVisible());
-    QTest::mouseClick(m_users->findChild<QPushButton*>("btnuserefres"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(m_users->usersText().remove(u'@'), "vnhtest", 5000);
+    QTest::mouseClick(users()->findChild<QPushButton*>("btnuserclose"), Qt::LeftButton);
+    QVERIFY(!users()->isVisible());
+    QTest::mouseClick(users()->findChild<QPushButton*>("btnuserefres"), Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(users()->usersText().remove(u'@'), "vnhtest", 5000);
 }
 
 void TestChatNgircd::pingIsAnswered()
@@ -182,8 +191,8 @@ void TestChatNgircd::pingIsAnswered()
         },
         bound));
     QVERIFY(m_session->isConnected());
-    QVERIFY(m_status.isEmpty());
-    m_session->submitInput(QStringLiteral("still here"));
+    QCOMPARE(status(), QStringLiteral("Ready"));
+    enter(QStringLiteral("still here"));
     QVERIFY(m_peer->waitForLine(
         [](const QByteArray& line) { return line.endsWith("PRIVMSG #VNH_Lounge :still here"); }));
 }
@@ -191,17 +200,17 @@ void TestChatNgircd::pingIsAnswered()
 void TestChatNgircd::disconnect()
 {
     QVERIFY(connectAndJoin());
-    QSignalSpy enabled(m_session.get(), &IrcSession::connectEnabledChanged);
-    m_session->disconnectClicked();
+    QSignalSpy enabled(m_session, &IrcSession::connectEnabledChanged);
+    click("btnircdiscnnt");
     QCOMPARE(log(), "Disconnected");
-    QVERIFY(m_session->connectEnabled());
+    QVERIFY(m_window->findChild<QPushButton*>(QStringLiteral("btnirccnt"))->isEnabled());
     QCOMPARE(enabled.size(), 1);
     QVERIFY(!m_session->isConnected());
     // The server sees us go; no QUIT was sent, so it gives its own reason.
     QVERIFY(m_peer->waitForLine([](const QByteArray& line) {
         return line.startsWith(":vnhtest!") && line.contains(" QUIT ");
     }));
-    QVERIFY(m_status.isEmpty());
+    QCOMPARE(status(), QStringLiteral("Ready"));
     // And we can come back.
     QVERIFY(connectAndJoin());
 }
@@ -214,13 +223,14 @@ void TestChatNgircd::refusedConnection()
         QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
         closedPort = probe.serverPort();
     }
-    m_settings.setValue(Settings::Ircprt, QString::number(closedPort));
-    m_session->connectClicked();
-    QTRY_COMPARE_WITH_TIMEOUT(m_status, "Error: IRC connection failure", 5000);
+    m_settings->setValue(Settings::Ircprt, QString::number(closedPort));
+    click("btnirccnt");
+    QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Error: IRC connection failure"), 5000);
     QCOMPARE(log(), "Connecting to 127.0.0.1...\n");
-    QVERIFY(!m_session->connectEnabled());
-    m_session->disconnectClicked();
-    QVERIFY(m_session->connectEnabled());
+    auto* connectButton = m_window->findChild<QPushButton*>(QStringLiteral("btnirccnt"));
+    QVERIFY(!connectButton->isEnabled());
+    click("btnircdiscnnt");
+    QVERIFY(connectButton->isEnabled());
 }
 
 QTEST_MAIN(TestChatNgircd)
