@@ -236,8 +236,16 @@ step "the chat log shows the conversation"
 
 # --- pictures for the README ---------------------------------------------------
 if [ -n "$shots" ]; then
-    # Let kasia say a few lines first; the picture is fine without them too.
-    wait_until 12 chat_shown 90 || true
+    # Let kasia say three more lines first (one every two seconds); the
+    # picture is fine without them too.
+    chat_moved() {
+        capture "$work/chat.png" &&
+            [ "$(changed_rows "$work/chat-before.png" "$work/chat.png" "${chat_area[@]}")" -gt 0 ]
+    }
+    for _ in 1 2 3; do
+        cp "$work/chat.png" "$work/chat-before.png"
+        wait_until 6 chat_moved || break
+    done
     capture "$shots/main-window.png"
     click 6960 0 120 240 735 255 # btnoptions, "Options"
     options=""
