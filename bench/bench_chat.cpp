@@ -4,6 +4,7 @@
 // peak memory. Run: QT_QPA_PLATFORM=offscreen bench_chat [lines]
 #include "app/chatlogview.h"
 #include "irc/ircsession.h"
+#include "platform/allocator.h"
 #include "platform/socket.h"
 #include "settings/settings.h"
 
@@ -123,6 +124,7 @@ int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    Allocator::preferMappedLargeBlocks(); // as the program does
     QApplication app(argc, argv);
     const int total = argc > 1 ? QByteArray(argv[1]).toInt() : 100000;
     if (total < 2 * windowLines)

@@ -1,9 +1,11 @@
 #include "app/form1.h"
+#include "platform/allocator.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[])
 {
+    Allocator::preferMappedLargeBlocks();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varnholt"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.1"));
