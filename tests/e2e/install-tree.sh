@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# `cmake --install` into a temporary prefix gives what a desktop needs: the
+# program, a desktop entry whose Exec and Icon name what was installed, and
+# the icon in a hicolor folder that matches its size.
+#   install-tree.sh BUILD_DIR
+set -euo pipefail
+build=${1:?usage: install-tree.sh BUILD_DIR}
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/varnholt-install.XXXXXX")
+trap 'rm -rf "$prefix"' EXIT
+fail() {
+    echo "FAIL: $*" >&2
+    (cd "$prefix" && find . -type f | sort) >&2
+    exit 1
+}
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+desktop=$prefix/share/applications/varnholt.desktop
+[ -f "$desktop" ] || fail "no share/applications/varnholt.desktop"
+field() { sed -n "s/^$1=//p" "$desktop"; }
+[ "$(field Type)" = Application ] || fail "the desktop entry is not of Type=Application"
+exec_name=$(field Exec | cut -d' ' -f1)
+[ -x "$prefix/bin/$exec_name" ] || fail "the desktop entry starts \"$exec_name\", not installed in bin/"
+if ldd "$prefix/bin/$exec_name" | grep -q 'not found'; then
+    fail "bin/$exec_name needs libraries that are not found: $(ldd "$prefix/bin/$exec_name" | grep 'not found')"
+fi
+
+icon_name=$(field Icon)
+icons=("$prefix"/share/icons/hicolor/*/apps/"$icon_name".png)
+[ -f "${icons[0]}" ] || fail "no icon share/icons/hicolor/*/apps/$icon_name.png"
+for icon in "${icons[@]}"; do
+    folder_size=$(basename "$(dirname "$(dirname "$icon")")")
+    actual_size=$(file -b "$icon" | sed -nE 's/.* ([0-9]+) x ([0-9]+),.*/\1x\2/p')
+    [ "$folder_size" = "$actual_size" ] ||
+        fail "${icon#"$prefix"/} is $actual_size pixels, not $folder_size"
+done
+echo "PASS: bin/$exec_name, share/applications/varnholt.desktop, ${icons[*]#"$prefix"/}"
