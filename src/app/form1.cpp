@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include "app/chatlogview.h"
+#include "app/controls.h"
 #include "app/credits.h"
 #include "app/frmabout.h"
 #include "app/frmoptions.h"
@@ -30,46 +31,6 @@
 namespace {
 
 constexpr int memoryTickMs = 2000;
-
-template <typename Control>
-Control* addControl(QWidget* parent, const char* name, int left, int top, int width, int height)
-{
-    auto* control = new Control(parent);
-    control->setObjectName(QString::fromLatin1(name));
-    placeAt(control, left, top, width, height);
-    return control;
-}
-
-QGroupBox* addFrame(QWidget* parent, const char* caption, int left, int top, int width, int height)
-{
-    auto* frame = addControl<QGroupBox>(parent, "", left, top, width, height);
-    frame->setTitle(QString::fromLatin1(caption));
-    return frame;
-}
-
-QPushButton* addButton(QWidget* parent, const char* name, const char* caption, int left, int top,
-                       int width, int height)
-{
-    auto* button = addControl<QPushButton>(parent, name, left, top, width, height);
-    button->setText(QString::fromLatin1(caption));
-    return button;
-}
-
-QRadioButton* addOption(QWidget* parent, const char* name, const char* caption, int left, int top,
-                        int width, int height)
-{
-    auto* option = addControl<QRadioButton>(parent, name, left, top, width, height);
-    option->setText(QString::fromLatin1(caption));
-    return option;
-}
-
-QLineEdit* addTextBox(QWidget* parent, const char* name, int left, int top, int width, int height,
-                      bool readOnly)
-{
-    auto* box = addControl<QLineEdit>(parent, name, left, top, width, height);
-    box->setReadOnly(readOnly);
-    return box;
-}
 
 Socket* addSocket(QObject* parent, const char* name)
 {
@@ -106,47 +67,73 @@ Form1::~Form1()
 
 void Form1::buildControls()
 {
-    QGroupBox* status = addFrame(this, "System Status", 120, 0, 3135, 615);
-    m_txtstat = addTextBox(status, "txtstat", 120, 240, 2895, 285, true);
+    QGroupBox* status =
+        Controls::frame(this, {}, QStringLiteral("System Status"), 120, 0, 3135, 615);
+    m_txtstat = Controls::textBox(status, QStringLiteral("txtstat"), 120, 240, 2895, 285, true);
 
-    QGroupBox* memory = addFrame(this, "Memory Status", 3360, 0, 3495, 615);
-    m_memstat = addTextBox(memory, "memstat", 120, 240, 3255, 285, true);
+    QGroupBox* memory =
+        Controls::frame(this, {}, QStringLiteral("Memory Status"), 3360, 0, 3495, 615);
+    m_memstat = Controls::textBox(memory, QStringLiteral("memstat"), 120, 240, 3255, 285, true);
     m_memstat->setAlignment(Qt::AlignCenter);
 
-    QGroupBox* commands = addFrame(this, "", 6960, 0, 2775, 615);
-    m_btnoptions = addButton(commands, "btnoptions", "Options", 120, 240, 735, 255);
-    m_btnabout = addButton(commands, "btnabout", "About", 960, 240, 735, 255);
-    m_btnexit = addButton(commands, "btnexit", "Quit", 1920, 240, 735, 255);
+    QGroupBox* commands = Controls::frame(this, {}, {}, 6960, 0, 2775, 615);
+    m_btnoptions = Controls::button(commands, QStringLiteral("btnoptions"),
+                                    QStringLiteral("Options"), 120, 240, 735, 255);
+    m_btnabout = Controls::button(commands, QStringLiteral("btnabout"), QStringLiteral("About"),
+                                  960, 240, 735, 255);
+    m_btnexit = Controls::button(commands, QStringLiteral("btnexit"), QStringLiteral("Quit"), 1920,
+                                 240, 735, 255);
 
-    QGroupBox* refresh = addFrame(this, "Browser Refresh Control", 120, 720, 2055, 615);
-    m_btnrefresh = addButton(refresh, "btnrefresh", "Refresh", 120, 240, 855, 255);
-    m_btngetlist = addButton(refresh, "btngetlist", "Get List", 1080, 240, 855, 255);
+    QGroupBox* refresh =
+        Controls::frame(this, {}, QStringLiteral("Browser Refresh Control"), 120, 720, 2055, 615);
+    m_btnrefresh = Controls::button(refresh, QStringLiteral("btnrefresh"),
+                                    QStringLiteral("Refresh"), 120, 240, 855, 255);
+    m_btngetlist = Controls::button(refresh, QStringLiteral("btngetlist"),
+                                    QStringLiteral("Get List"), 1080, 240, 855, 255);
 
-    QGroupBox* gameType = addFrame(this, "Game Type Filter", 2280, 720, 3615, 615);
-    m_optdm = addOption(gameType, "optdm", "DM", 120, 240, 800, 255);
-    m_opttdm = addOption(gameType, "opttdm", "TDM", 960, 240, 800, 255);
-    m_optctf = addOption(gameType, "optctf", "CTF", 1800, 240, 800, 255);
-    m_opttall = addOption(gameType, "opttall", "ALL", 2640, 240, 855, 255);
+    QGroupBox* gameType =
+        Controls::frame(this, {}, QStringLiteral("Game Type Filter"), 2280, 720, 3615, 615);
+    m_optdm = Controls::option(gameType, QStringLiteral("optdm"), QStringLiteral("DM"), 120, 240,
+                               800, 255);
+    m_opttdm = Controls::option(gameType, QStringLiteral("opttdm"), QStringLiteral("TDM"), 960, 240,
+                                800, 255);
+    m_optctf = Controls::option(gameType, QStringLiteral("optctf"), QStringLiteral("CTF"), 1800,
+                                240, 800, 255);
+    m_opttall = Controls::option(gameType, QStringLiteral("opttall"), QStringLiteral("ALL"), 2640,
+                                 240, 855, 255);
 
-    QGroupBox* version = addFrame(this, "Version Filter", 6000, 720, 3735, 615);
-    m_opt0 = addOption(version, "opt0", "1.0", 120, 240, 615, 255);
-    m_opt1 = addOption(version, "opt1", "1.1", 840, 240, 615, 255);
-    m_opt2 = addOption(version, "opt2", "1.2", 1560, 240, 615, 255);
-    m_opt3 = addOption(version, "opt3", "1.3", 2280, 240, 615, 255);
-    m_optvall = addOption(version, "optvall", "ALL", 3000, 240, 615, 255);
+    QGroupBox* version =
+        Controls::frame(this, {}, QStringLiteral("Version Filter"), 6000, 720, 3735, 615);
+    m_opt0 = Controls::option(version, QStringLiteral("opt0"), QStringLiteral("1.0"), 120, 240, 615,
+                              255);
+    m_opt1 = Controls::option(version, QStringLiteral("opt1"), QStringLiteral("1.1"), 840, 240, 615,
+                              255);
+    m_opt2 = Controls::option(version, QStringLiteral("opt2"), QStringLiteral("1.2"), 1560, 240,
+                              615, 255);
+    m_opt3 = Controls::option(version, QStringLiteral("opt3"), QStringLiteral("1.3"), 2280, 240,
+                              615, 255);
+    m_optvall = Controls::option(version, QStringLiteral("optvall"), QStringLiteral("ALL"), 3000,
+                                 240, 615, 255);
 
-    QGroupBox* servers = addFrame(this, "Server List", 120, 1440, 9615, 3735);
-    m_serverlist = addControl<ServerListView>(servers, "serverlist", 120, 360, 9375, 3135);
+    QGroupBox* servers =
+        Controls::frame(this, {}, QStringLiteral("Server List"), 120, 1440, 9615, 3735);
+    m_serverlist =
+        Controls::add<ServerListView>(servers, QStringLiteral("serverlist"), 120, 360, 9375, 3135);
 
-    QGroupBox* chatLog = addFrame(this, "Chat Log", 120, 5280, 9615, 3135);
-    m_irctxt = addControl<ChatLogView>(chatLog, "irctxt", 120, 240, 9375, 2775);
+    QGroupBox* chatLog =
+        Controls::frame(this, {}, QStringLiteral("Chat Log"), 120, 5280, 9615, 3135);
+    m_irctxt = Controls::add<ChatLogView>(chatLog, QStringLiteral("irctxt"), 120, 240, 9375, 2775);
 
-    QGroupBox* chatInput = addFrame(this, "Chat Input", 120, 8400, 9615, 615);
-    m_irccom = addTextBox(chatInput, "irccom", 120, 240, 9375, 285, false);
+    QGroupBox* chatInput =
+        Controls::frame(this, {}, QStringLiteral("Chat Input"), 120, 8400, 9615, 615);
+    m_irccom = Controls::textBox(chatInput, QStringLiteral("irccom"), 120, 240, 9375, 285, false);
 
-    m_btnirccnt = addButton(this, "btnirccnt", "Connect ", 120, 9120, 975, 255);
-    m_btnircdiscnnt = addButton(this, "btnircdiscnnt", "Disconnect", 1200, 9120, 975, 255);
-    m_btnusers = addButton(this, "btnusers", "Users", 8760, 9120, 975, 255);
+    m_btnirccnt = Controls::button(this, QStringLiteral("btnirccnt"), QStringLiteral("Connect "),
+                                   120, 9120, 975, 255);
+    m_btnircdiscnnt = Controls::button(this, QStringLiteral("btnircdiscnnt"),
+                                       QStringLiteral("Disconnect"), 1200, 9120, 975, 255);
+    m_btnusers = Controls::button(this, QStringLiteral("btnusers"), QStringLiteral("Users"), 8760,
+                                  9120, 975, 255);
 
     m_memtimer = new QTimer(this);
     m_memtimer->setObjectName(QStringLiteral("memtimer"));

@@ -1,5 +1,6 @@
 #include "app/frmabout.h"
 
+#include "app/controls.h"
 #include "app/credits.h"
 #include "app/palette.h"
 #include "app/twips.h"
@@ -16,10 +17,7 @@ constexpr int labelHeight = 255;
 QLabel* addLabel(QWidget* parent, const QString& name, const QString& text, int left, int top,
                  int width)
 {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    placeAt(label, left, top, width, labelHeight);
-    return label;
+    return Controls::label(parent, name, text, left, top, width, labelHeight);
 }
 
 } // namespace
@@ -39,11 +37,9 @@ frmabout::frmabout(QWidget* parent) : QWidget(parent, Qt::Window)
     title->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     addLabel(this, QStringLiteral("lblversion"), QStringLiteral("Version 1.0.1"), 3120, 360, 1455);
 
-    auto* picture = new QLabel(this);
-    picture->setObjectName(QStringLiteral("Picture1"));
+    auto* picture = Controls::add<QLabel>(this, QStringLiteral("Picture1"), 600, 720, 2055, 2055);
     picture->setPixmap(QPixmap(QStringLiteral(":/logo.jpg")));
     picture->setAlignment(Qt::AlignCenter);
-    placeAt(picture, 600, 720, 2055, 2055);
 
     auto* line = new QFrame(this);
     line->setObjectName(QStringLiteral("linethanks"));
@@ -63,9 +59,8 @@ frmabout::frmabout(QWidget* parent) : QWidget(parent, Qt::Window)
         addLabel(this, QStringLiteral("lblthanks%1").arg(i + 1), thanks[i], thanksLeft, top,
                  thanksWidth);
 
-    auto* close = new QPushButton(QStringLiteral("Close"), this);
-    close->setObjectName(QStringLiteral("Command1"));
-    placeAt(close, 3480, 2880, 1095, 255);
+    auto* close = Controls::button(this, QStringLiteral("Command1"), QStringLiteral("Close"), 3480,
+                                   2880, 1095, 255);
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
 }
 

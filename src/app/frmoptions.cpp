@@ -1,5 +1,6 @@
 #include "app/frmoptions.h"
 
+#include "app/controls.h"
 #include "app/palette.h"
 #include "app/twips.h"
 #include "platform/datapaths.h"
@@ -24,28 +25,16 @@ constexpr int labelHeight = 255;
 constexpr int buttonWidth = 855;
 constexpr int buttonHeight = 375;
 
-QGroupBox* addFrame(QWidget* parent, const char* name, const char* caption, int left, int top,
-                    int width, int height)
-{
-    auto* frame = new QGroupBox(QString::fromLatin1(caption), parent);
-    frame->setObjectName(QString::fromLatin1(name));
-    placeAt(frame, left, top, width, height);
-    return frame;
-}
-
 void addLabel(QWidget* frame, Settings::Key key, const char* text, int left, int top, int width)
 {
-    auto* label = new QLabel(QString::fromLatin1(text), frame);
-    label->setObjectName(QStringLiteral("lbl") + Settings::fieldName(key));
-    placeAt(label, left, top, width, labelHeight);
+    Controls::label(frame, QStringLiteral("lbl") + Settings::fieldName(key),
+                    QString::fromLatin1(text), left, top, width, labelHeight);
 }
 
 QPushButton* addButton(QWidget* frame, const char* name, const char* caption, int left, int top)
 {
-    auto* button = new QPushButton(QString::fromLatin1(caption), frame);
-    button->setObjectName(QString::fromLatin1(name));
-    placeAt(button, left, top, buttonWidth, buttonHeight);
-    return button;
+    return Controls::button(frame, QString::fromLatin1(name), QString::fromLatin1(caption), left,
+                            top, buttonWidth, buttonHeight);
 }
 
 // The tree shows one file system at a time, the one that holds `path`.
@@ -66,7 +55,8 @@ frmoptions::frmoptions(Settings* settings, QWidget* parent)
     Palette::applyTo(this);
     Palette::applyLayoutFont(this);
 
-    QGroupBox* outer = addFrame(this, "txtrfmport", "Red Faction Options", 120, 0, 7815, 4695);
+    QGroupBox* outer = Controls::frame(this, QStringLiteral("txtrfmport"),
+                                       QStringLiteral("Red Faction Options"), 120, 0, 7815, 4695);
     buildMasterServerFrame(outer);
     buildDirectoryFrame(outer);
     buildLocalPortsFrame(outer);
@@ -90,7 +80,8 @@ frmoptions::frmoptions(Settings* settings, QWidget* parent)
 void frmoptions::buildMasterServerFrame(QGroupBox* outer)
 {
     QGroupBox* frame =
-        addFrame(outer, "framaster", "Red Faction Master Server", 120, 240, 4935, 615);
+        Controls::frame(outer, QStringLiteral("framaster"),
+                        QStringLiteral("Red Faction Master Server"), 120, 240, 4935, 615);
     addLabel(frame, Settings::Txtrfmserv, "IP:", 120, 240, 255);
     addField(frame, Settings::Txtrfmserv, 360, 240, 2895);
     addLabel(frame, Settings::Txtrfmprt, "Port:", 3360, 240, 375);
@@ -99,7 +90,9 @@ void frmoptions::buildMasterServerFrame(QGroupBox* outer)
 
 void frmoptions::buildDirectoryFrame(QGroupBox* outer)
 {
-    QGroupBox* frame = addFrame(outer, "fradir", "Red Faction Directory", 120, 960, 4935, 1215);
+    QGroupBox* frame =
+        Controls::frame(outer, QStringLiteral("fradir"), QStringLiteral("Red Faction Directory"),
+                        120, 960, 4935, 1215);
 
     m_directories = new QFileSystemModel(this);
     m_directories->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
@@ -120,7 +113,9 @@ void frmoptions::buildDirectoryFrame(QGroupBox* outer)
 
 void frmoptions::buildLocalPortsFrame(QGroupBox* outer)
 {
-    QGroupBox* frame = addFrame(outer, "fraports", "Browser Local Ports", 5160, 240, 2535, 1215);
+    QGroupBox* frame =
+        Controls::frame(outer, QStringLiteral("fraports"), QStringLiteral("Browser Local Ports"),
+                        5160, 240, 2535, 1215);
     addLabel(frame, Settings::Rflprt1, "Port 1:", 120, 360, 495);
     addField(frame, Settings::Rflprt1, 720, 360, 1335);
     addLabel(frame, Settings::Rflprt2, "Port 2:", 120, 720, 495);
@@ -129,7 +124,8 @@ void frmoptions::buildLocalPortsFrame(QGroupBox* outer)
 
 void frmoptions::buildIrcFrame(QGroupBox* outer)
 {
-    QGroupBox* frame = addFrame(outer, "frairc", "IRC Options", 120, 2520, 7575, 1575);
+    QGroupBox* frame = Controls::frame(outer, QStringLiteral("frairc"),
+                                       QStringLiteral("IRC Options"), 120, 2520, 7575, 1575);
     // The labels of this frame have no width of their own; each runs up to
     // its field.
     struct Row

@@ -1,59 +1,34 @@
 #include "app/frmusers.h"
 
+#include "app/controls.h"
+#include "app/palette.h"
+
 #include <QCloseEvent>
 #include <QGroupBox>
-#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
-
-namespace {
-// Layout is kept in twips; 15 twips make one pixel at 96 dpi.
-QRect twips(int left, int top, int width, int height)
-{
-    return QRect(left / 15, top / 15, width / 15, height / 15);
-}
-
-const QColor windowBackground(0, 0, 64);
-const QColor labelText(224, 224, 224);
-const QColor textBoxBackground(0, 64, 64);
-const QColor textBoxText(0, 192, 192);
-} // namespace
 
 frmusers::frmusers(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("frmusers"));
     setWindowTitle(QStringLiteral("Users"));
-    setFixedSize(twips(0, 0, 2400, 7305).size());
+    setClientAreaTwips(this, 2400, 7305);
+    Palette::applyTo(this);
+    Palette::applyLayoutFont(this);
 
-    QPalette windowPalette = palette();
-    windowPalette.setColor(QPalette::Window, windowBackground);
-    windowPalette.setColor(QPalette::WindowText, labelText);
-    setPalette(windowPalette);
-    setAutoFillBackground(true);
-
-    m_frame = new QGroupBox(this);
-    m_frame->setObjectName(QStringLiteral("Frame1"));
-    m_frame->setGeometry(twips(120, 120, 2175, 6975));
-
-    m_userlist = new QPlainTextEdit(m_frame);
-    m_userlist->setObjectName(QStringLiteral("userlist"));
-    m_userlist->setGeometry(twips(120, 240, 1935, 5895));
+    m_frame = Controls::frame(this, QStringLiteral("Frame1"), {}, 120, 120, 2175, 6975);
+    m_userlist =
+        Controls::add<QPlainTextEdit>(m_frame, QStringLiteral("userlist"), 120, 240, 1935, 5895);
     m_userlist->setReadOnly(true);
     m_userlist->setUndoRedoEnabled(false);
     m_userlist->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QPalette listPalette = m_userlist->palette();
-    listPalette.setColor(QPalette::Base, textBoxBackground);
-    listPalette.setColor(QPalette::Text, textBoxText);
-    m_userlist->setPalette(listPalette);
 
-    m_refresh = new QPushButton(QStringLiteral("Refresh"), m_frame);
-    m_refresh->setObjectName(QStringLiteral("btnuserefres"));
-    m_refresh->setGeometry(twips(600, 6240, 975, 255));
+    m_refresh = Controls::button(m_frame, QStringLiteral("btnuserefres"), QStringLiteral("Refresh"),
+                                 600, 6240, 975, 255);
     connect(m_refresh, &QPushButton::clicked, this, &frmusers::refreshClicked);
 
-    m_close = new QPushButton(QStringLiteral("Close"), m_frame);
-    m_close->setObjectName(QStringLiteral("btnuserclose"));
-    m_close->setGeometry(twips(600, 6600, 975, 255));
+    m_close = Controls::button(m_frame, QStringLiteral("btnuserclose"), QStringLiteral("Close"),
+                               600, 6600, 975, 255);
     connect(m_close, &QPushButton::clicked, this, &QWidget::hide);
 }
 
