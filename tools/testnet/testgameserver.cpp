@@ -3,8 +3,8 @@
 #include <QNetworkDatagram>
 #include <QTimer>
 
-TestGameServer::TestGameServer(const TestServerSpec& spec, QObject* parent)
-    : QObject(parent), m_spec(spec)
+TestGameServer::TestGameServer(const TestServerProfile& profile, QObject* parent)
+    : QObject(parent), m_profile(profile)
 {
     connect(&m_socket, &QUdpSocket::readyRead, this, &TestGameServer::onReadyRead);
 }
@@ -21,10 +21,10 @@ void TestGameServer::onReadyRead()
         const QHostAddress from = datagram.senderAddress();
         const quint16 fromPort = quint16(datagram.senderPort());
         Q_EMIT datagramReceived(from, fromPort, datagram.data());
-        if (m_spec.silent || datagram.data() != InfoProtocol::request())
+        if (m_profile.silent || datagram.data() != InfoProtocol::request())
             continue;
-        const QByteArray reply = InfoProtocol::encodeReply(m_spec.info, m_spec.trailing);
-        QTimer::singleShot(m_spec.delayMs, this, [this, reply, from, fromPort] {
+        const QByteArray reply = InfoProtocol::encodeReply(m_profile.info, m_profile.trailing);
+        QTimer::singleShot(m_profile.delayMs, this, [this, reply, from, fromPort] {
             m_socket.writeDatagram(reply, from, fromPort);
         });
     }

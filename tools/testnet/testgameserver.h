@@ -1,6 +1,6 @@
 #pragma once
 
-#include "testserverspec.h"
+#include "testserverprofile.h"
 
 #include <QHostAddress>
 #include <QObject>
@@ -12,12 +12,12 @@ class TestGameServer : public QObject
 {
     Q_OBJECT
 public:
-    explicit TestGameServer(const TestServerSpec& spec, QObject* parent = nullptr);
+    explicit TestGameServer(const TestServerProfile& profile, QObject* parent = nullptr);
 
     // Binds 127.0.0.1:port (0: any free port).
     bool listen(quint16 port = 0);
     quint16 port() const { return m_socket.localPort(); }
-    const TestServerSpec& spec() const { return m_spec; }
+    const TestServerProfile& profile() const { return m_profile; }
 
 Q_SIGNALS:
     void datagramReceived(const QHostAddress& from, quint16 fromPort, const QByteArray& bytes);
@@ -25,6 +25,6 @@ Q_SIGNALS:
 private:
     void onReadyRead();
 
-    TestServerSpec m_spec;
+    TestServerProfile m_profile;
     QUdpSocket m_socket;
 };

@@ -24,8 +24,8 @@ TestNetwork::TestNetwork(const TestScenario& scenario, QObject* parent)
             [this](const QHostAddress& from, quint16 port, const QByteArray& bytes) {
                 Q_EMIT logLine(logText(QStringLiteral("master"), from, port, bytes));
             });
-    for (const TestServerSpec& spec : scenario.servers)
-        m_servers.append(new TestGameServer(spec, this));
+    for (const TestServerProfile& profile : scenario.servers)
+        m_servers.append(new TestGameServer(profile, this));
 }
 
 bool TestNetwork::start(QString* error)

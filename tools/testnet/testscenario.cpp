@@ -36,7 +36,7 @@ bool parseIntArgument(const QString& text, int low, int high, int* value)
     return true;
 }
 
-std::optional<TestServerSpec> parseServerLine(const QByteArray& line, QString* error)
+std::optional<TestServerProfile> parseServerLine(const QByteArray& line, QString* error)
 {
     QList<QByteArray> fields = line.split('|');
     for (QByteArray& field : fields)
@@ -45,16 +45,16 @@ std::optional<TestServerSpec> parseServerLine(const QByteArray& line, QString* e
         *error = QStringLiteral("expected 6 to 9 fields separated by |");
         return std::nullopt;
     }
-    TestServerSpec spec;
-    spec.info.name = fields[0];
-    spec.info.map = fields[1];
-    spec.info.mod = fields[2];
+    TestServerProfile profile;
+    profile.info.name = fields[0];
+    profile.info.map = fields[1];
+    profile.info.mod = fields[2];
     int number = 0;
     if (!parseIntArgument(QString::fromLatin1(fields[3]), 0, 255, &number)) {
         *error = QStringLiteral("game type must be 0..255");
         return std::nullopt;
     }
-    spec.info.gameType = quint8(number);
+    profile.info.gameType = quint8(number);
     const QList<QByteArray> players = fields[4].split('/');
     int current = 0;
     int maximum = 0;
@@ -64,82 +64,83 @@ std::optional<TestServerSpec> parseServerLine(const QByteArray& line, QString* e
         *error = QStringLiteral("players must be like 5/16");
         return std::nullopt;
     }
-    spec.info.players = quint8(current);
-    spec.info.maxPlayers = quint8(maximum);
+    profile.info.players = quint8(current);
+    profile.info.maxPlayers = quint8(maximum);
     if (!parseIntArgument(QString::fromLatin1(fields[5]), 0, 255, &number)) {
         *error = QStringLiteral("version byte must be 0..255");
         return std::nullopt;
     }
-    spec.info.version = quint8(number);
+    profile.info.version = quint8(number);
     if (fields.size() > 6 && !fields[6].isEmpty() &&
-        !parseIntArgument(QString::fromLatin1(fields[6]), 0, 600000, &spec.delayMs)) {
+        !parseIntArgument(QString::fromLatin1(fields[6]), 0, 600000, &profile.delayMs)) {
         *error = QStringLiteral("delay must be 0..600000 ms");
         return std::nullopt;
     }
     if (fields.size() > 7) {
         const QByteArray silent = fields[7].toLower();
         if (silent == "silent" || silent == "yes" || silent == "1")
-            spec.silent = true;
+            profile.silent = true;
         else if (!silent.isEmpty() && silent != "no" && silent != "0") {
             *error = QStringLiteral("silent must be yes/silent/1 or no/0");
             return std::nullopt;
         }
     }
     if (fields.size() > 8) {
-        spec.trailing = QByteArray::fromHex(fields[8]);
-        if (spec.trailing.toHex() != fields[8].toLower().replace(' ', "")) {
+        profile.trailing = QByteArray::fromHex(fields[8]);
+        if (profile.trailing.toHex() != fields[8].toLower().replace(' ', "")) {
             *error = QStringLiteral("trailing bytes must be hexadecimal");
             return std::nullopt;
         }
     }
-    return spec;
+    return profile;
 }
 
 } // namespace
 
-std::optional<QList<TestServerSpec>> TestScenario::parseServers(const QByteArray& text,
-                                                                QString* error)
+std::optional<QList<TestServerProfile>> TestScenario::parseServers(const QByteArray& text,
+                                                                   QString* error)
 {
-    QList<TestServerSpec> servers;
+    QList<TestServerProfile> servers;
     const QList<QByteArray> lines = text.split('\n');
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QByteArray line = lines[i].trimmed();
         if (line.isEmpty() || line.startsWith('#'))
             continue;
         QString why;
-        const std::optional<TestServerSpec> spec = parseServerLine(line, &why);
-        if (!spec) {
+        const std::optional<TestServerProfile> profile = parseServerLine(line, &why);
+        if (!profile) {
             *error = QStringLiteral("line %1: %2").arg(i + 1).arg(why);
             return std::nullopt;
         }
-        servers.append(*spec);
+        servers.append(*profile);
     }
     return servers;
 }
 
-QList<TestServerSpec> TestScenario::generate(int count, quint32 seed, int minDelayMs,
-                                             int maxDelayMs, int silent)
+QList<TestServerProfile> TestScenario::generate(int count, quint32 seed, int minDelayMs,
+                                                int maxDelayMs, int silent)
 {
     QRandomGenerator random(seed);
-    QList<TestServerSpec> servers;
+    QList<TestServerProfile> servers;
     for (int i = 0; i < count; ++i) {
-        TestServerSpec spec;
-        spec.info.gameType = quint8(random.bounded(3));
-        spec.info.name = QByteArray(pick(random, names)) + pick(random, tags);
-        spec.info.map = spec.info.gameType == 1 ? pick(random, ctfMaps) : pick(random, dmMaps);
-        spec.info.mod = pick(random, mods);
-        spec.info.version = pick(random, versions);
-        spec.info.maxPlayers = pick(random, maxPlayers);
-        spec.info.players = quint8(random.bounded(spec.info.maxPlayers + 1));
-        spec.info.flags = quint8(random.bounded(2));
-        spec.delayMs = minDelayMs + random.bounded(maxDelayMs - minDelayMs + 1);
+        TestServerProfile profile;
+        profile.info.gameType = quint8(random.bounded(3));
+        profile.info.name = QByteArray(pick(random, names)) + pick(random, tags);
+        profile.info.map =
+            profile.info.gameType == 1 ? pick(random, ctfMaps) : pick(random, dmMaps);
+        profile.info.mod = pick(random, mods);
+        profile.info.version = pick(random, versions);
+        profile.info.maxPlayers = pick(random, maxPlayers);
+        profile.info.players = quint8(random.bounded(profile.info.maxPlayers + 1));
+        profile.info.flags = quint8(random.bounded(2));
+        profile.delayMs = minDelayMs + random.bounded(maxDelayMs - minDelayMs + 1);
         // About one in five runs a patched build that appends its own bytes.
         if (random.bounded(5) == 0) {
-            spec.trailing.resize(1 + random.bounded(8));
-            for (char& byte : spec.trailing)
+            profile.trailing.resize(1 + random.bounded(8));
+            for (char& byte : profile.trailing)
                 byte = char(random.bounded(256));
         }
-        servers.append(spec);
+        servers.append(profile);
     }
     QList<int> order(count);
     std::iota(order.begin(), order.end(), 0);
@@ -158,7 +159,7 @@ std::optional<TestScenario> TestScenario::fromArguments(const QStringList& argum
     int minDelay = 0;
     int maxDelay = 0;
     int silent = 0;
-    QList<TestServerSpec> fromFile;
+    QList<TestServerProfile> fromFile;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& option = arguments[i];
         if (option == QLatin1String("--log")) {

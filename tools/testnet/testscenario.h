@@ -1,6 +1,6 @@
 #pragma once
 
-#include "testserverspec.h"
+#include "testserverprofile.h"
 
 #include <QList>
 #include <QString>
@@ -32,14 +32,14 @@ struct TestScenario
     int recordsPerPart = 60;
     int ackTimeoutMs = 500;
     bool log = false;
-    QList<TestServerSpec> servers;
+    QList<TestServerProfile> servers;
 
     // Nothing on a bad argument or file; `error` then says why.
     static std::optional<TestScenario> fromArguments(const QStringList& arguments, QString* error);
     // The servers of a scenario file's text.
-    static std::optional<QList<TestServerSpec>> parseServers(const QByteArray& text,
-                                                             QString* error);
+    static std::optional<QList<TestServerProfile>> parseServers(const QByteArray& text,
+                                                                QString* error);
     // `count` servers, the same for the same seed; `silent` of them silent.
-    static QList<TestServerSpec> generate(int count, quint32 seed, int minDelayMs, int maxDelayMs,
-                                          int silent);
+    static QList<TestServerProfile> generate(int count, quint32 seed, int minDelayMs,
+                                             int maxDelayMs, int silent);
 };

@@ -5,7 +5,7 @@
 #include <QByteArray>
 
 // One game server of the test network: what it answers and how.
-struct TestServerSpec
+struct TestServerProfile
 {
     InfoReply info;
     int delayMs = 0;     // time between the info request and the reply
