@@ -2,7 +2,7 @@
 //
 // Prints one line "READY master=<port> servers=<port>,<port>,..." once every
 // socket is bound, then (with --log) one "RECV ..." line per datagram. Runs
-// until it is sent SIGINT (Ctrl+C) or SIGTERM. Options: see testscenario.h.
+// until it is sent SIGINT (Ctrl+C) or SIGTERM. Options: --help.
 #include "testnetwork.h"
 
 #include <QCoreApplication>
@@ -22,11 +22,16 @@ void printLine(const QString& line)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    if (app.arguments().contains(QStringLiteral("--help"))) {
+        std::fputs(qPrintable(TestScenario::usage()), stdout);
+        return 0;
+    }
     QString error;
     const std::optional<TestScenario> scenario =
         TestScenario::fromArguments(app.arguments().mid(1), &error);
     if (!scenario) {
-        std::fprintf(stderr, "varnholt-testnet: %s\n", qPrintable(error));
+        std::fprintf(stderr, "varnholt-testnet: %s\n%s", qPrintable(error),
+                     qPrintable(TestScenario::usage()));
         return 2;
     }
     TestNetwork network(*scenario);

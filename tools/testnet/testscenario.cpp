@@ -215,3 +215,27 @@ std::optional<TestScenario> TestScenario::fromArguments(const QStringList& argum
     scenario.servers = fromFile + generate(generated, quint32(seed), minDelay, maxDelay, silent);
     return scenario;
 }
+
+QString TestScenario::usage()
+{
+    return QStringLiteral(
+        "usage: varnholt-testnet [options]\n"
+        "Runs a master server and game servers on 127.0.0.1 until SIGINT or SIGTERM.\n"
+        "Prints \"READY master=<port> servers=<port>,...\" once every socket is bound.\n"
+        "\n"
+        "  --master-port N   master server port on 127.0.0.1 (default 0: any free port)\n"
+        "  --servers N       generate N game servers with varied names, maps, mods\n"
+        "  --seed N          seed for generating (default 1)\n"
+        "  --delay MS|A-B    reply delay of generated servers in ms (default 0)\n"
+        "  --silent N        how many generated servers never reply (default 0)\n"
+        "  --scenario FILE   game servers from FILE, listed before generated ones\n"
+        "  --per-part N      records per list part, 1..255 (default 60)\n"
+        "  --ack-timeout MS  resend a list datagram after MS without its ack (500)\n"
+        "  --log             print every datagram received\n"
+        "\n"
+        "A scenario file has one game server per line, fields separated by \"|\":\n"
+        "  name | map | mod | game type | players/max | version byte\n"
+        "       [| delay ms [| silent [| trailing bytes in hex]]]\n"
+        "e.g. \"Rail Yard | dm02 | | 0 | 5/16 | 145 | 40 | no | 0a0b\". Blank lines and\n"
+        "lines starting with \"#\" are skipped. Game type: 0 DM, 1 CTF, 2 TDM.\n");
+}
