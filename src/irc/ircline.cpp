@@ -1,14 +1,10 @@
 #include "irc/ircline.h"
 
-#include <QStringDecoder>
+#include "platform/textdecoding.h"
 
 QString IrcLine::decode(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (utf8.hasError())
-        return QString::fromLatin1(bytes);
-    return text;
+    return decodeUtf8OrLatin1(bytes);
 }
 
 IrcLine IrcLine::parse(const QString& line)

@@ -1,17 +1,12 @@
 #include "settings/settingsfile.h"
 
-#include <QStringDecoder>
+#include "platform/textdecoding.h"
 
 namespace SettingsFile {
 
 QStringList parse(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(bytes);
-    if (utf8.hasError())
-        text = QString::fromLatin1(bytes);
-
-    QStringList lines = text.split(QLatin1Char('\n'));
+    QStringList lines = decodeUtf8OrLatin1(bytes).split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast(); // the line end of the last value
     for (QString& line : lines) {
