@@ -10,6 +10,9 @@ namespace {
 // Large enough that a burst of replies from hundreds of servers, or a whole
 // master list, waits in the kernel while the GUI thread is busy elsewhere.
 constexpr int udpReceiveBuffer = 1 << 20;
+// Datagrams handled in one turn of the event loop; the rest wait for the
+// next turn, so that a flood on one socket cannot starve the others.
+constexpr int datagramsPerTurn = 64;
 } // namespace
 
 Socket::Socket(QObject* parent) : QObject(parent) {}
@@ -207,7 +210,9 @@ void Socket::onUdpReadyRead()
     // One event per datagram, as the handlers expect; a datagram that the
     // handler leaves unread is dropped so the loop always moves on.
     QPointer<QUdpSocket> udp = m_udp;
-    while (udp && udp == m_udp && udp->hasPendingDatagrams()) {
+    for (int handled = 0;
+         handled < datagramsPerTurn && udp && udp == m_udp && udp->hasPendingDatagrams();
+         ++handled) {
         m_datagramTaken = false;
         const qint64 size = udp->pendingDatagramSize();
         Q_EMIT dataArrival(size < 0 ? 0 : size);

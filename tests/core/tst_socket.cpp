@@ -97,6 +97,27 @@ private Q_SLOTS:
         QCOMPARE(announced, (QList<qint64>{3, 1000, 2}));
     }
 
+    void udpBurstIsHandledWhole()
+    {
+        // More datagrams than one turn of the event loop handles: the rest
+        // must come in later turns, none lost, in order.
+        UdpPeer peer;
+        auto socket = udpSocketTo(peer.port());
+        socket->sendData("hello");
+        const QNetworkDatagram hello = peer.next();
+        QList<QByteArray> read;
+        connect(socket.get(), &Socket::dataArrival, this,
+                [&] { read.append(socket->getData(4096)); });
+        QList<QByteArray> sent;
+        for (int i = 0; i < 500; ++i) {
+            sent.append(QByteArray::number(i));
+            peer.socket.writeDatagram(sent.last(), hello.senderAddress(),
+                                      quint16(hello.senderPort()));
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(read.size(), sent.size(), 5000);
+        QCOMPARE(read, sent);
+    }
+
     void udpReadIsCutAndUnreadDatagramsAreDropped()
     {
         UdpPeer peer;
