@@ -66,8 +66,12 @@ QByteArray IrcLine::nickLine(const QString& nickname)
 
 QByteArray IrcLine::userLine(const QString& userName, const QString& localHost, quint16 localPort)
 {
-    const QString address = localHost + u':' + QString::number(localPort) + QStringLiteral("/0");
-    return encode(QStringLiteral("USER ") + userName + u' ' + localHost + u' ' + address.toUpper() +
+    // A parameter that begins with ":" would swallow the rest of the line as
+    // its trailing text, and IPv6 addresses such as "::1" do: "0::1" is the
+    // same address and a plain parameter.
+    const QString host = localHost.startsWith(u':') ? u'0' + localHost : localHost;
+    const QString address = host + u':' + QString::number(localPort) + QStringLiteral("/0");
+    return encode(QStringLiteral("USER ") + userName + u' ' + host + u' ' + address.toUpper() +
                   QStringLiteral(" :Varnholt IRC Client"));
 }
 

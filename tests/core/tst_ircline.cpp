@@ -151,6 +151,12 @@ void TestIrcLine::encoders_data()
     QTest::newRow("user line upper-cases field 3 only")
         << IrcLine::userLine("Name ", "host.lan", 80)
         << QByteArray("USER Name  host.lan HOST.LAN:80/0 :Varnholt IRC Client\r\n");
+    QTest::newRow("user line from an IPv6 loopback address")
+        << IrcLine::userLine("Default", "::1", 1234)
+        << QByteArray("USER Default 0::1 0::1:1234/0 :Varnholt IRC Client\r\n");
+    QTest::newRow("user line from an IPv6 address")
+        << IrcLine::userLine("Default", "fe80::1", 1234)
+        << QByteArray("USER Default fe80::1 FE80::1:1234/0 :Varnholt IRC Client\r\n");
     QTest::newRow("nick keeps a trailing blank")
         << IrcLine::nickLine("Player ") << QByteArray("NICK Player \r\n");
     QTest::newRow("join") << IrcLine::joinLine("#VNH_Lounge") << QByteArray("JOIN #VNH_Lounge\r\n");

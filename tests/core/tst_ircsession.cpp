@@ -1,3 +1,4 @@
+#include "irc/ircline.h"
 #include "irc/ircsession.h"
 #include "platform/socket.h"
 #include "settings/settings.h"
@@ -19,6 +20,7 @@ private Q_SLOTS:
     void cleanup();
 
     void registrationSendsNickUserJoin();
+    void registrationOverIpv6Loopback();
     void receivedStreams_data();
     void receivedStreams();
     void oneLogEditPerRead();
@@ -122,6 +124,29 @@ void TestIrcSession::registrationSendsNickUserJoin()
     QCOMPARE(replaced.at(1).at(0).toString(), "Connected.. (Waiting for authorization)" + crlf);
     QVERIFY(m_session->isConnected());
     QCOMPARE(m_session->connectEnabled(), false);
+}
+
+void TestIrcSession::registrationOverIpv6Loopback()
+{
+    QTcpServer server;
+    if (!server.listen(QHostAddress::LocalHostIPv6, 0))
+        QSKIP("no IPv6 loopback here");
+    m_settings.setValue(Settings::Ircserv, QStringLiteral("::1"));
+    m_settings.setValue(Settings::Ircprt, QString::number(server.serverPort()));
+    m_session->connectClicked();
+    QVERIFY(server.waitForNewConnection(5000));
+    QTcpSocket* serverSide = server.nextPendingConnection();
+    QByteArray received;
+    QTRY_VERIFY_WITH_TIMEOUT((received += serverSide->readAll()).count("\r\n") == 3, 5000);
+    const QList<QByteArray> lines = received.split('\n');
+    // Our end is "::1": the USER line must still carry four parameters,
+    // the client description being the only trailing one.
+    const IrcLine user = IrcLine::parse(lines.at(1).chopped(1));
+    QCOMPARE(user.command, "USER");
+    QCOMPARE(user.params,
+             (QStringList{"Default", "0::1",
+                          "0::1:" + QString::number(serverSide->peerPort()) + "/0",
+                          "Varnholt IRC Client"}));
 }
 
 using Chunks = QList<QByteArray>;
