@@ -10,7 +10,8 @@ QList<QByteArray> LineAssembler::append(const QByteArray& bytes)
         const qsizetype newline = bytes.indexOf('\n', start);
         const qsizetype end = newline < 0 ? bytes.size() : newline;
         if (!m_discarding) {
-            if (m_pending.size() + (end - start) > maxLineLength) {
+            // One byte of room beyond the limit for the CR of a CR LF end.
+            if (m_pending.size() + (end - start) > maxLineLength + 1) {
                 m_pending = QByteArray();
                 m_discarding = true;
             } else {
@@ -22,7 +23,10 @@ QList<QByteArray> LineAssembler::append(const QByteArray& bytes)
         if (!m_discarding) {
             if (m_pending.endsWith('\r'))
                 m_pending.chop(1);
-            lines.append(std::exchange(m_pending, QByteArray()));
+            if (m_pending.size() <= maxLineLength)
+                lines.append(std::exchange(m_pending, QByteArray()));
+            else
+                m_pending = QByteArray();
         }
         m_discarding = false;
         start = newline + 1;

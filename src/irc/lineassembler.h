@@ -5,8 +5,8 @@
 
 // Cuts a TCP byte stream into lines. LF ends a line and a CR just before it
 // is dropped; an unfinished line waits for the next bytes. A line that grows
-// past maxLineLength bytes without its LF is dropped up to that LF, so a
-// peer that never ends a line cannot make us hold unbounded memory.
+// past maxLineLength bytes (its CR LF not counted) is dropped up to its LF,
+// so a peer that never ends a line cannot make us hold unbounded memory.
 class LineAssembler
 {
 public:

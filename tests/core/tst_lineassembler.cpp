@@ -64,13 +64,23 @@ void TestLineAssembler::overlongLineIsDroppedUpToItsEnd_data()
     QTest::addColumn<int>("length");
     QTest::addColumn<int>("pieceSize");
     QTest::addColumn<bool>("kept");
+    QTest::addColumn<QByteArray>("lineEnd");
 
     const int limit = int(LineAssembler::maxLineLength);
-    QTest::newRow("at the limit, one piece") << limit << limit + 64 << true;
-    QTest::newRow("at the limit, small pieces") << limit << 100 << true;
-    QTest::newRow("one over, one piece") << limit + 1 << limit + 64 << false;
-    QTest::newRow("one over, small pieces") << limit + 1 << 100 << false;
-    QTest::newRow("far over, small pieces") << 10 * limit << 1000 << false;
+    for (const QByteArray& end : {QByteArray("\n"), QByteArray("\r\n")}) {
+        const QByteArray ends = end == "\n" ? "lf" : "crlf";
+        auto row = [&](const char* name, int length, int pieceSize, bool kept) {
+            QTest::addRow("%s, %s", name, ends.constData()) << length << pieceSize << kept << end;
+        };
+        row("at the limit, one piece", limit, limit + 64, true);
+        row("at the limit, small pieces", limit, 100, true);
+        row("at the limit, cut before the end", limit, limit, true);
+        row("at the limit, cut inside the end", limit, limit + 1, true);
+        row("one over, one piece", limit + 1, limit + 64, false);
+        row("one over, small pieces", limit + 1, 100, false);
+        row("one over, cut before the end", limit + 1, limit + 1, false);
+        row("far over, small pieces", 10 * limit, 1000, false);
+    }
 }
 
 void TestLineAssembler::overlongLineIsDroppedUpToItsEnd()
@@ -78,14 +88,17 @@ void TestLineAssembler::overlongLineIsDroppedUpToItsEnd()
     QFETCH(int, length);
     QFETCH(int, pieceSize);
     QFETCH(bool, kept);
+    QFETCH(QByteArray, lineEnd);
 
     const QByteArray longLine(length, 'x');
-    const QByteArray stream = "before\n" + longLine + "\nafter\n";
+    // The long line starts a piece, so pieceSize decides where it is cut.
     LineAssembler assembler;
-    Lines lines;
+    Lines lines = assembler.append("before" + lineEnd);
+    const QByteArray stream = longLine + lineEnd + "after" + lineEnd;
     for (qsizetype at = 0; at < stream.size(); at += pieceSize) {
         lines += assembler.append(stream.mid(at, pieceSize));
-        QVERIFY(assembler.pendingSize() <= LineAssembler::maxLineLength);
+        // At most the limit and a CR waiting for its LF.
+        QVERIFY(assembler.pendingSize() <= LineAssembler::maxLineLength + 1);
     }
     const Lines expected = kept ? Lines{"before", longLine, "after"} : Lines{"before", "after"};
     QCOMPARE(lines, expected);
@@ -98,7 +111,7 @@ void TestLineAssembler::clearForgetsUnfinishedLine()
     assembler.clear();
     QCOMPARE(assembler.append("next\r\n"), Lines{"next"});
 
-    QVERIFY(assembler.append(QByteArray(LineAssembler::maxLineLength + 1, 'x')).isEmpty());
+    QVERIFY(assembler.append(QByteArray(LineAssembler::maxLineLength + 2, 'x')).isEmpty());
     assembler.clear();
     QCOMPARE(assembler.append("fresh\r\n"), Lines{"fresh"});
 }
