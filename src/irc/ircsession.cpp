@@ -104,7 +104,8 @@ bool IrcSession::takeNamesLine(const IrcLine& line, const QString& channel)
     const bool isNames = line.command == QLatin1String("353");
     if (!isNames && line.command != QLatin1String("366"))
         return false;
-    if (line.params.size() < 3)
+    // The 366's closing text is customary, not required.
+    if (line.params.size() < (isNames ? 3 : 2))
         return false;
     const QString& replyChannel =
         isNames ? line.params.at(line.params.size() - 2) : line.params.at(1);

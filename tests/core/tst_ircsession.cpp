@@ -177,6 +177,10 @@ void TestIrcSession::receivedStreams_data()
         << Chunks{":s 353 vnh = #VNH_Lounge :@vnh a b\r\n:s 353 vnh = #VNH_Lounge :c\r\n",
                   ":s 353 vnh = #VNH_Lounge :d  e \r\n:s 366 vnh #VNH_Lounge :End\r\n"}
         << "" << QStringList{"@vnh", "a", "b", "c", "d", "e"} << QByteArray();
+    QTest::newRow("end of names without its text")
+        << Chunks{":s 353 vnh = #VNH_Lounge :a\r\n:s 366 vnh #VNH_Lounge\r\n"
+                  ":s 353 vnh = #VNH_Lounge :b\r\n"}
+        << "" << QStringList{"b"} << QByteArray();
     QTest::newRow("secret and private channels, other case")
         << Chunks{":s 353 vnh @ #vnh_lounge :a\r\n:s 353 vnh * #VNH_LOUNGE :b\r\n"} << ""
         << QStringList{"a", "b"} << QByteArray();
