@@ -174,6 +174,9 @@ void Socket::sendData(const QByteArray& bytes)
     }
     if (m_lookupId >= 0)
         QHostInfo::abortHostLookup(m_lookupId);
+    // The address of an earlier host no longer names the remote end; until
+    // the new name is resolved, no sender is the remote host.
+    m_remoteAddress.clear();
     m_awaitingLookup = {bytes};
     m_lookupHost = m_remoteHost;
     // Some failures (an empty or malformed name) are delivered even after

@@ -73,7 +73,8 @@ public:
     QHostAddress lastSenderAddress() const { return m_lastSenderAddress; }
     quint16 lastSenderPort() const { return m_lastSenderPort; }
     // UDP: the address the last datagram went to (the remote host once
-    // resolved); null before the first send and after close().
+    // resolved); null before the first send, while a new host name is being
+    // resolved, and after close().
     QHostAddress remoteAddress() const { return m_remoteAddress; }
 
     // Closes the socket; harmless when it is not open. Pending sends and

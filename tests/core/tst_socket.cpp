@@ -153,6 +153,22 @@ private Q_SLOTS:
         QCOMPARE(peer.next().data(), QByteArray("last"));
     }
 
+    void remoteAddressWaitsForTheNextName()
+    {
+        UdpPeer peer;
+        auto socket = udpSocketTo(peer.port());
+        socket->sendData("first");
+        QVERIFY(socket->remoteAddress().isEqual(loopback));
+        QCOMPARE(peer.next().data(), QByteArray("first"));
+
+        // Another host, by name: the old address no longer names the remote end.
+        socket->setRemoteHost(QStringLiteral("localhost"));
+        socket->sendData("second");
+        QVERIFY(socket->remoteAddress().isNull());
+        QTRY_VERIFY_WITH_TIMEOUT(socket->remoteAddress().isEqual(loopback), 5000);
+        QCOMPARE(peer.next().data(), QByteArray("second"));
+    }
+
     void closeIsHarmlessAndRearms()
     {
         Socket never;
