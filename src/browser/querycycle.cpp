@@ -5,6 +5,7 @@
 #include "platform/socket.h"
 #include "settings/settings.h"
 
+#include <QAbstractSocket>
 #include <QFile>
 
 #include <optional>
@@ -38,9 +39,7 @@ QueryCycle::QueryCycle(Socket* wsrf2, const Settings* settings, QObject* parent)
     m_waitTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_waitTimer, &QTimer::timeout, this, &QueryCycle::onWaitOver);
     connect(m_wsrf2, &Socket::dataArrival, this, &QueryCycle::onDataArrival);
-    connect(m_wsrf2, &Socket::error, this, [this](int, const QString& description) {
-        Q_EMIT statusChanged(socketErrorPrefix + description);
-    });
+    connect(m_wsrf2, &Socket::error, this, &QueryCycle::onSocketError);
 }
 
 QueryCycle::~QueryCycle()
@@ -151,6 +150,22 @@ void QueryCycle::onWaitOver()
     }
     m_waiting = false;
     queryNextServer();
+}
+
+void QueryCycle::onSocketError(int number, const QString& description)
+{
+    const QString text = socketErrorPrefix + description;
+    // The local port could not be bound: no request went out and no reply
+    // can come back, so every further wait would only run into its limit.
+    // (A host name that cannot be resolved leaves the socket closed too,
+    // but concerns only its own line.)
+    if (m_waiting && m_wsrf2->state() == Socket::Closed &&
+        number != int(QAbstractSocket::HostNotFoundError)) {
+        m_wsrf2->close();
+        endCycle(text);
+        return;
+    }
+    Q_EMIT statusChanged(text);
 }
 
 bool QueryCycle::handleDatagram(const QByteArray& datagram)

@@ -63,6 +63,7 @@ private:
     void queryNextServer();
     void onDataArrival();
     void onWaitOver();
+    void onSocketError(int number, const QString& description);
     // True when the datagram was the current server's reply.
     bool handleDatagram(const QByteArray& datagram);
     bool passesFilters(const InfoReply& reply) const;

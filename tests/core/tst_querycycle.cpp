@@ -126,6 +126,8 @@ private Q_SLOTS:
     void addressLineWithoutPortLineEndsNormally();
     void addressLineMayBeAHostName();
     void socketErrorIsShown();
+    void localPortInUseEndsTheCycle();
+    void lateReplyDuringNameLookupAddsNothing();
     void startWhileRunningIsIgnored();
     void stopAbandonsTheCycle();
     void fillsRowsFromTestNetwork_data();
@@ -569,6 +571,55 @@ void TestQueryCycle::socketErrorIsShown()
     QTRY_VERIFY_WITH_TIMEOUT(!m_cycle->isRunning(), cycleEndsWithinMs);
     QVERIFY(server.requests.isEmpty());
     QVERIFY(m_rows.isEmpty());
+}
+
+void TestQueryCycle::localPortInUseEndsTheCycle()
+{
+    // The wait is long: a cycle that waited for each server would still run.
+    QUdpSocket squatter;
+    QVERIFY(squatter.bind(QHostAddress::AnyIPv4, m_localPort));
+    FakeGameServer first({alphaReply});
+    FakeGameServer second({alphaReply});
+    writeCache({first.cached(), second.cached()});
+
+    runToEnd();
+
+    QVERIFY2(m_statuses.last().startsWith("WSRF2 Error : ") && m_statuses.last().size() > 14,
+             qPrintable(m_statuses.last()));
+    QCOMPARE(m_runningChanges, (QList<bool>{true, false}));
+    QCOMPARE(m_wsrf2->state(), Socket::Closed);
+    QCoreApplication::processEvents();
+    QVERIFY(first.requests.isEmpty());
+    QVERIFY(second.requests.isEmpty());
+    QVERIFY(m_rows.isEmpty());
+
+    // Once the port is free, Refresh works again.
+    squatter.close();
+    runToEnd();
+    QCOMPARE(m_rows.size(), 2);
+    QCOMPARE(m_statuses.last(), QString("Ready"));
+}
+
+void TestQueryCycle::lateReplyDuringNameLookupAddsNothing()
+{
+    m_cycle->setReplyTimeout(300);
+    FakeGameServer slow;
+    // The next line is a host name that is never resolved, at the slow
+    // server's port: while it is being looked up, the slow server's late
+    // reply comes from the previous address and must not count.
+    const QByteArray port = QByteArray::number(slow.port());
+    writeCacheText("127.0.0.1\r\n " + port + " \r\nslow..invalid\r\n " + port + " \r\n");
+    int asked = 0;
+    connect(m_cycle.get(), &QueryCycle::statusChanged, &slow, [&](const QString& text) {
+        if (text == "Receiving..." && ++asked == 2)
+            slow.sendTo(m_localPort, reply(135, "Slow", 1));
+    });
+
+    runToEnd();
+
+    QCOMPARE(asked, 2);
+    QCOMPARE(slow.requests.size(), 1);
+    QCOMPARE(rowNames(), QStringList{});
 }
 
 void TestQueryCycle::startWhileRunningIsIgnored()
