@@ -142,9 +142,8 @@ void QueryCycle::onWaitOver()
     const quint64 cycle = m_cycleId;
     // Whatever the current server has sent by now still belongs to it;
     // anything arriving after the next request is compared with the next one.
-    for (QByteArray datagram = m_wsrf2->getData(maxDatagramSize); !datagram.isEmpty();
-         datagram = m_wsrf2->getData(maxDatagramSize)) {
-        handleDatagram(datagram);
+    while (m_wsrf2->hasPendingDatagram()) {
+        handleDatagram(m_wsrf2->getData(maxDatagramSize));
         if (cycle != m_cycleId)
             return;
     }

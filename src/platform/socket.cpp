@@ -224,10 +224,15 @@ void Socket::onUdpReadyRead()
     }
 }
 
+bool Socket::hasPendingDatagram() const
+{
+    return m_udp && m_udp->hasPendingDatagrams();
+}
+
 QByteArray Socket::getData(qint64 maxSize)
 {
     if (m_udp) {
-        if (!m_udp->hasPendingDatagrams())
+        if (!hasPendingDatagram())
             return {};
         m_datagramTaken = true;
         const QNetworkDatagram datagram = m_udp->receiveDatagram(maxSize);

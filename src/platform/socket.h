@@ -70,6 +70,8 @@ public:
     // UDP: the next datagram, cut to maxSize bytes (its sender is kept, see
     // lastSender*). TCP: everything pending (maxSize < 0) or at most maxSize.
     QByteArray getData(qint64 maxSize = -1);
+    // UDP: whether a datagram (perhaps an empty one) waits to be read.
+    bool hasPendingDatagram() const;
     QHostAddress lastSenderAddress() const { return m_lastSenderAddress; }
     quint16 lastSenderPort() const { return m_lastSenderPort; }
     // UDP: the address the last datagram went to (the remote host once
