@@ -1,4 +1,5 @@
 #include "browser/inforeply.h"
+#include "inforeplyexamples.h"
 
 #include <QTest>
 
@@ -39,16 +40,8 @@ void TestInfoReply::parses_data()
     QTest::addColumn<QByteArray>("datagram");
     QTest::addColumn<InfoReply>("expected");
 
-    QTest::newRow("Alpha, 22 bytes") << QByteArray::fromHex("00000000"
-                                                            "87"
-                                                            "416c70686100"
-                                                            "01"
-                                                            "05"
-                                                            "10"
-                                                            "637466303100"
-                                                            "00"
-                                                            "00")
-                                     << makeReply(135, "Alpha", 1, 5, 16, "ctf01", "", 0);
+    QTest::newRow("Alpha, 22 bytes")
+        << InfoReplyExamples::alpha << makeReply(135, "Alpha", 1, 5, 16, "ctf01", "", 0);
     QTest::newRow("all three texts and flags") << QByteArray::fromHex("00010000"
                                                                       "91"
                                                                       "4200"
@@ -60,21 +53,10 @@ void TestInfoReply::parses_data()
                                                                       "07")
                                                << makeReply(145, "B", 2, 0, 32, "M", "N", 7);
     QTest::newRow("empty name: game type from byte 6")
-        << QByteArray::fromHex("00000000"
-                               "85"
-                               "00"
-                               "02"
-                               "07"
-                               "0c"
-                               "6d617000"
-                               "00"
-                               "00")
-        << makeReply(133, "", 2, 7, 12, "map", "", 0);
+        << InfoReplyExamples::emptyName << makeReply(133, "", 2, 7, 12, "map", "", 0);
     // No NUL after offset 4: the cursor goes back to offset 0.
-    QTest::newRow("no NUL at all") << QByteArray::fromHex("010203ff"
-                                                          "89"
-                                                          "4e6f4e756c4e")
-                                   << makeReply(137, "", 1, 2, 3, "", "", 1);
+    QTest::newRow("no NUL at all")
+        << InfoReplyExamples::noNul << makeReply(137, "", 1, 2, 3, "", "", 1);
     // The map finds no NUL either; the mod is then read from offset 0 to the
     // NUL at offset 1, and the flags byte is offset 2.
     QTest::newRow("no NUL: mod found from the start")
@@ -82,21 +64,10 @@ void TestInfoReply::parses_data()
                                "89"
                                "4e6f4e756c4e")
         << makeReply(137, "", 0x41, 0, 0x42, "", "A", 0x42);
-    QTest::newRow("exactly 10 bytes") << QByteArray::fromHex("00000000"
-                                                             "87"
-                                                             "4100"
-                                                             "01"
-                                                             "05"
-                                                             "10")
-                                      << makeReply(135, "A", 1, 5, 16, "", "", 0);
-    QTest::newRow("10 bytes, map without NUL") << QByteArray::fromHex("00000000"
-                                                                      "85"
-                                                                      "00"
-                                                                      "02"
-                                                                      "07"
-                                                                      "0c"
-                                                                      "41")
-                                               << makeReply(133, "", 2, 7, 12, "", "", 0);
+    QTest::newRow("exactly 10 bytes")
+        << InfoReplyExamples::tenBytes << makeReply(135, "A", 1, 5, 16, "", "", 0);
+    QTest::newRow("10 bytes, map without NUL")
+        << InfoReplyExamples::tenBytesMapWithoutNul << makeReply(133, "", 2, 7, 12, "", "", 0);
     QTest::newRow("bytes after the flags are ignored") << QByteArray::fromHex("00000000"
                                                                               "87"
                                                                               "4100"

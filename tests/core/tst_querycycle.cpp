@@ -3,6 +3,7 @@
 #include "browser/masterprotocol.h"
 #include "browser/querycycle.h"
 #include "freeport.h"
+#include "inforeplyexamples.h"
 #include "platform/datapaths.h"
 #include "platform/socket.h"
 #include "settings/settings.h"
@@ -74,16 +75,7 @@ private:
     int m_replyDelayMs;
 };
 
-// 00 00 00 00 87 "Alpha" 00 01 05 10 "ctf01" 00 00 00
-const QByteArray alphaReply = QByteArray::fromHex("00000000"
-                                                  "87"
-                                                  "416c70686100"
-                                                  "01"
-                                                  "05"
-                                                  "10"
-                                                  "637466303100"
-                                                  "00"
-                                                  "00");
+const QByteArray& alphaReply = InfoReplyExamples::alpha;
 
 QByteArray reply(quint8 version, const QByteArray& name, quint8 gameType, quint8 players = 3,
                  quint8 maxPlayers = 8, const QByteArray& map = "dm01", const QByteArray& mod = {})
@@ -339,40 +331,17 @@ void TestQueryCycle::replyBecomesRow_data()
         << reply(150, "Future", 1) << qint16(0) << qint16(1) << QStringList{};
 
     QTest::newRow("empty name: game type from byte 6")
-        << QByteArray::fromHex("00000000"
-                               "85"
-                               "00"
-                               "02"
-                               "07"
-                               "0c"
-                               "6d617000"
-                               "00"
-                               "00")
-        << qint16(4) << qint16(2) << QStringList{"", "127.0.0.1", "map", "7/12", "1.0", ""};
+        << InfoReplyExamples::emptyName << qint16(4) << qint16(2)
+        << QStringList{"", "127.0.0.1", "map", "7/12", "1.0", ""};
     // No NUL after offset 4: the game type and the players come from bytes 0 to 2.
-    QTest::newRow("no NUL at all")
-        << QByteArray::fromHex("010203ff"
-                               "89"
-                               "4e6f4e756c4e")
-        << qint16(4) << qint16(1) << QStringList{"", "127.0.0.1", "", "2/3", "1.2", ""};
+    QTest::newRow("no NUL at all") << InfoReplyExamples::noNul << qint16(4) << qint16(1)
+                                   << QStringList{"", "127.0.0.1", "", "2/3", "1.2", ""};
     // 10 bytes: the maximum players byte and the texts lie beyond the end.
-    QTest::newRow("10 bytes") << QByteArray::fromHex("00000000"
-                                                     "87"
-                                                     "4100"
-                                                     "01"
-                                                     "05"
-                                                     "10")
-                              << qint16(4) << qint16(1)
+    QTest::newRow("10 bytes") << InfoReplyExamples::tenBytes << qint16(4) << qint16(1)
                               << QStringList{"A", "127.0.0.1", "", "5/16", "1.1", ""};
     QTest::newRow("10 bytes, map without NUL")
-        << QByteArray::fromHex("00000000"
-                               "85"
-                               "00"
-                               "02"
-                               "07"
-                               "0c"
-                               "41")
-        << qint16(4) << qint16(2) << QStringList{"", "127.0.0.1", "", "7/12", "1.0", ""};
+        << InfoReplyExamples::tenBytesMapWithoutNul << qint16(4) << qint16(2)
+        << QStringList{"", "127.0.0.1", "", "7/12", "1.0", ""};
     QTest::newRow("Latin-1 bytes")
         << reply(135, "Caf\xe9 \xbb\xab", 1, 1, 2, "m\xe4p", "\xa9mod") << qint16(4) << qint16(4)
         << QStringList{
