@@ -2,11 +2,11 @@
 // the chat's receive handler and the chat log widget, and prints lines per
 // second, the cost of the last 1,000 lines against the first 1,000, and the
 // peak memory. Run: QT_QPA_PLATFORM=offscreen bench_chat [lines]
-#include "app/chatlogview.h"
-#include "irc/ircsession.h"
-#include "platform/allocator.h"
-#include "platform/socket.h"
-#include "settings/settings.h"
+#include "gui/chatlogview.h"
+#include "core/chat/ircsession.h"
+#include "core/platform/allocator.h"
+#include "core/platform/socket.h"
+#include "core/settings/settings.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -15,10 +15,10 @@
 //
 // Scenario "silent": one server that never replies, so the cycle waits the
 // full 4000 ms; target: CPU time well under 1% of the wait.
-#include "browser/querycycle.h"
-#include "platform/datapaths.h"
-#include "platform/socket.h"
-#include "settings/settings.h"
+#include "core/browser/querycycle.h"
+#include "core/platform/datapaths.h"
+#include "core/platform/socket.h"
+#include "core/settings/settings.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

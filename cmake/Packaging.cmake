@@ -3,7 +3,7 @@
 # list the program with its logo.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/varnholt.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${PROJECT_SOURCE_DIR}/src/app/varnholt.png
+install(FILES ${PROJECT_SOURCE_DIR}/src/gui/varnholt.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 
 # cpack -G DEB, run in the build folder, builds varnholt_<version>_<arch>.deb.

@@ -1,5 +1,5 @@
-#include "browser/addresscache.h"
-#include "browser/masterprotocol.h"
+#include "core/wire/addresscache.h"
+#include "core/wire/masterprotocol.h"
 
 #include <QTest>
 

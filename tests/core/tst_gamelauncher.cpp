@@ -1,8 +1,8 @@
-#include "browser/gamelauncher.h"
-#include "browser/launchprompts.h"
-#include "browser/processstarter.h"
-#include "browser/systemprocessstarter.h"
-#include "settings/settings.h"
+#include "core/browser/gamelauncher.h"
+#include "core/browser/launchprompts.h"
+#include "core/browser/processstarter.h"
+#include "core/browser/systemprocessstarter.h"
+#include "core/settings/settings.h"
 
 #include <QDir>
 #include <QFile>

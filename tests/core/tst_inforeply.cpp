@@ -1,4 +1,4 @@
-#include "browser/inforeply.h"
+#include "core/wire/inforeply.h"
 #include "inforeplyexamples.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "irc/ircline.h"
+#include "core/wire/ircline.h"
 
 #include <QTest>
 

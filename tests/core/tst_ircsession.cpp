@@ -1,7 +1,7 @@
-#include "irc/ircline.h"
-#include "irc/ircsession.h"
-#include "platform/socket.h"
-#include "settings/settings.h"
+#include "core/wire/ircline.h"
+#include "core/chat/ircsession.h"
+#include "core/platform/socket.h"
+#include "core/settings/settings.h"
 
 #include <QSignalSpy>
 #include <QTcpServer>

@@ -1,4 +1,4 @@
-#include "irc/lineassembler.h"
+#include "core/wire/lineassembler.h"
 
 #include <QTest>
 

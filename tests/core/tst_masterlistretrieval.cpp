@@ -1,8 +1,8 @@
-#include "browser/masterlistretrieval.h"
-#include "browser/masterprotocol.h"
+#include "core/browser/masterlistretrieval.h"
+#include "core/wire/masterprotocol.h"
 #include "freeport.h"
-#include "platform/socket.h"
-#include "settings/settings.h"
+#include "core/platform/socket.h"
+#include "core/settings/settings.h"
 #include "tempdatafolder.h"
 #include "testnetprocess.h"
 

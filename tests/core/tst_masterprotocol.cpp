@@ -1,4 +1,4 @@
-#include "browser/masterprotocol.h"
+#include "core/wire/masterprotocol.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "platform/memorystatus.h"
+#include "core/platform/memorystatus.h"
 
 #include <QTest>
 

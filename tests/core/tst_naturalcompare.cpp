@@ -1,4 +1,4 @@
-#include "browser/naturalcompare.h"
+#include "core/browser/naturalcompare.h"
 
 #include <QTest>
 

@@ -1,5 +1,5 @@
 #include "freeport.h"
-#include "platform/socket.h"
+#include "core/platform/socket.h"
 
 #include <QNetworkDatagram>
 #include <QSignalSpy>

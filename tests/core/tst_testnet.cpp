@@ -1,5 +1,5 @@
-#include "browser/inforeply.h"
-#include "browser/masterprotocol.h"
+#include "core/wire/inforeply.h"
+#include "core/wire/masterprotocol.h"
 #include "testnetprocess.h"
 
 #include <QNetworkDatagram>

@@ -1,4 +1,4 @@
-#include "app/chatlogview.h"
+#include "gui/chatlogview.h"
 
 #include <QScrollBar>
 #include <QTest>

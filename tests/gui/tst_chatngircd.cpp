@@ -1,10 +1,10 @@
-#include "app/chatlogview.h"
-#include "app/form1.h"
-#include "app/frmusers.h"
-#include "irc/ircsession.h"
+#include "gui/chatlogview.h"
+#include "gui/form1.h"
+#include "gui/frmusers.h"
+#include "core/chat/ircsession.h"
 #include "ircpeer.h"
 #include "ngircdserver.h"
-#include "settings/settings.h"
+#include "core/settings/settings.h"
 #include "tempdatafolder.h"
 
 #include <QLineEdit>

@@ -1,8 +1,8 @@
-#include "app/form1.h"
-#include "app/frmabout.h"
-#include "app/frmoptions.h"
-#include "app/twips.h"
-#include "platform/socket.h"
+#include "gui/form1.h"
+#include "gui/frmabout.h"
+#include "gui/frmoptions.h"
+#include "gui/twips.h"
+#include "core/platform/socket.h"
 #include "tempdatafolder.h"
 
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "app/frmabout.h"
-#include "app/twips.h"
+#include "gui/frmabout.h"
+#include "gui/twips.h"
 
 #include <QFrame>
 #include <QImage>

@@ -1,6 +1,6 @@
-#include "app/frmoptions.h"
-#include "app/twips.h"
-#include "settings/settings.h"
+#include "gui/frmoptions.h"
+#include "gui/twips.h"
+#include "core/settings/settings.h"
 #include "tempdatafolder.h"
 
 #include <QDir>

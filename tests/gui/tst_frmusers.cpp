@@ -1,4 +1,4 @@
-#include "app/frmusers.h"
+#include "gui/frmusers.h"
 
 #include <QGroupBox>
 #include <QPlainTextEdit>

@@ -1,5 +1,5 @@
-#include "app/serverlistview.h"
-#include "browser/serverrow.h"
+#include "gui/serverlistview.h"
+#include "core/browser/serverrow.h"
 
 #include <QHeaderView>
 #include <QSignalSpy>

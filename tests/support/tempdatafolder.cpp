@@ -1,6 +1,6 @@
 #include "tempdatafolder.h"
 
-#include "platform/datapaths.h"
+#include "core/platform/datapaths.h"
 
 TempDataFolder::TempDataFolder()
 {

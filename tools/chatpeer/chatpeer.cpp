@@ -1,6 +1,6 @@
 #include "chatpeer.h"
 
-#include "irc/ircline.h"
+#include "core/wire/ircline.h"
 
 #include <QHostAddress>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "irc/lineassembler.h"
+#include "core/wire/lineassembler.h"
 
 #include <QFile>
 #include <QObject>

@@ -15,7 +15,7 @@
 
 namespace {
 
-// The same colours as the program's windows (src/app/palette.h); the tool
+// The same colours as the program's windows (src/gui/palette.h); the tool
 // does not link the application, so they are repeated here.
 const QColor background(0, 0, 64);
 const QColor sightColour(0, 192, 192);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/masterprotocol.h"
+#include "core/wire/masterprotocol.h"
 
 #include <QHash>
 #include <QHostAddress>

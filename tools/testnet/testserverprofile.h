@@ -1,6 +1,6 @@
 #pragma once
 
-#include "browser/inforeply.h"
+#include "core/wire/inforeply.h"
 
 #include <QByteArray>
 

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "core/browser/processstarter.h"
+
+// Starts Windows programs: on Windows directly, minimized with focus; on
+// other systems through the `wine` found on the PATH.
+class SystemProcessStarter : public ProcessStarter
+{
+public:
+    bool startDetached(const QString& program, const QStringList& arguments,
+                       QString* error) override;
+};

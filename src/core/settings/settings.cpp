@@ -1,0 +1,147 @@
+#include "core/settings/settings.h"
+
+#include "core/platform/datapaths.h"
+#include "core/wire/settingsfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+struct KeyInfo
+{
+    const char* fieldName;
+    const char* displayName;
+};
+
+constexpr std::array<KeyInfo, Settings::keyCount> keyInfo{{
+    {"rflprt1", "Port 1"},
+    {"rflprt2", "Port 2"},
+    {"rfdir", "Red Faction Directory"},
+    {"txtrfmserv", "Master Server IP"},
+    {"txtrfmprt", "Master Server Port"},
+    {"ircserv", "IRC Server"},
+    {"ircprt", "IRC Port"},
+    {"irclprt", "IRC Local Port"},
+    {"ircname", "Username"},
+    {"ircnick", "Nickname"},
+    {"ircmail", "Email"},
+    {"ircroom", "Room"},
+}};
+
+} // namespace
+
+Settings::Settings(QObject* parent) : QObject(parent)
+{
+    for (int key = 0; key < keyCount; ++key)
+        m_values[key] = initialText(Key(key));
+}
+
+QString Settings::fieldName(Key key)
+{
+    return QString::fromLatin1(keyInfo[key].fieldName);
+}
+
+QString Settings::displayName(Key key)
+{
+    return QString::fromLatin1(keyInfo[key].displayName);
+}
+
+QString Settings::initialText(Key key)
+{
+    switch (key) {
+    case Rflprt1:
+        return QStringLiteral("10000");
+    case Rflprt2:
+        return QStringLiteral("10001");
+    case Rfdir:
+        return QDir::currentPath();
+    case Txtrfmserv:
+        return QString::fromLatin1(defaultMasterServer);
+    case Txtrfmprt:
+        return QStringLiteral("18444");
+    case Ircserv:
+        return QString::fromLatin1(initialIrcServer);
+    case Ircprt:
+        return QStringLiteral("6667");
+    case Irclprt:
+        return QStringLiteral("10002");
+    case Ircname:
+    case Ircnick:
+        return QStringLiteral("Default ");
+    case Ircmail:
+        return QStringLiteral("player@example.com");
+    case Ircroom:
+        return QStringLiteral("#VNH_Lounge");
+    }
+    return {};
+}
+
+void Settings::setValue(Key key, const QString& value)
+{
+    const QString stored = key == Ircnick ? value.left(nickMaxLength) : value;
+    if (m_values[key] == stored)
+        return;
+    m_values[key] = stored;
+    Q_EMIT changed(key, stored);
+}
+
+std::optional<quint16> Settings::port(Key key) const
+{
+    bool ok = false;
+    const uint number = m_values[key].trimmed().toUInt(&ok, 10);
+    if (!ok || number < 1 || number > 65535)
+        return std::nullopt;
+    return quint16(number);
+}
+
+QString Settings::invalidPortMessage(Key key)
+{
+    return QStringLiteral("Error: %1 (Options) must be a port number from 1 to 65535")
+        .arg(displayName(key));
+}
+
+void Settings::resetBrowserDefaults()
+{
+    for (Key key : {Rflprt1, Rflprt2, Txtrfmserv, Txtrfmprt})
+        setValue(key, initialText(key));
+}
+
+void Settings::resetIrcDefaults()
+{
+    setValue(Ircserv, QString::fromLatin1(defaultsIrcServer));
+    setValue(Ircprt, initialText(Ircprt));
+    setValue(Irclprt, initialText(Irclprt));
+    setValue(Ircname, QStringLiteral("Default"));
+    setValue(Ircnick, QStringLiteral("Default"));
+    setValue(Ircroom, initialText(Ircroom));
+}
+
+void Settings::load(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QStringList values = SettingsFile::parse(file.readAll());
+    for (int key = 0; key < keyCount && key < values.size(); ++key) {
+        if (key == Rfdir && !QFileInfo(values[key]).isDir())
+            continue;
+        setValue(Key(key), values[key]);
+    }
+}
+
+QString Settings::save(const QString& path) const
+{
+    if (!DataPaths::ensureFolderFor(path))
+        return QStringLiteral("The folder %1 could not be created.")
+            .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    file.write(SettingsFile::serialize(QStringList(m_values.begin(), m_values.end())));
+    if (!file.commit())
+        return file.errorString();
+    return {};
+}

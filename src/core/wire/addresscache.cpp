@@ -1,0 +1,42 @@
+#include "core/wire/addresscache.h"
+
+#include "core/wire/masterprotocol.h"
+
+namespace {
+
+std::optional<quint16> portFromLine(const QByteArray& line)
+{
+    bool ok = false;
+    const uint value = line.trimmed().toUInt(&ok);
+    if (!ok || value > 65535)
+        return std::nullopt;
+    return quint16(value);
+}
+
+} // namespace
+
+namespace AddressCache {
+
+QByteArray formatRecord(const ServerRecord& record)
+{
+    return record.address().toLatin1() + "\r\n " + QByteArray::number(record.port) + " \r\n";
+}
+
+QList<CachedServer> parse(const QByteArray& fileText)
+{
+    QList<QByteArray> lines = fileText.split('\n');
+    // The last line end leaves an empty piece behind it.
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    for (QByteArray& line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+
+    QList<CachedServer> servers;
+    for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
+        servers.append({QString::fromLatin1(lines[i]), portFromLine(lines[i + 1])});
+    return servers;
+}
+
+} // namespace AddressCache

@@ -1,0 +1,305 @@
+#include "gui/form1.h"
+
+#include "gui/chatlogview.h"
+#include "gui/controls.h"
+#include "gui/credits.h"
+#include "gui/frmabout.h"
+#include "gui/frmoptions.h"
+#include "gui/frmusers.h"
+#include "gui/messageboxprompts.h"
+#include "gui/palette.h"
+#include "gui/serverlistview.h"
+#include "gui/twips.h"
+#include "core/browser/gamelauncher.h"
+#include "core/browser/masterlistretrieval.h"
+#include "core/browser/querycycle.h"
+#include "core/browser/systemprocessstarter.h"
+#include "core/chat/ircsession.h"
+#include "core/platform/datapaths.h"
+#include "core/platform/memorystatus.h"
+#include "core/platform/socket.h"
+#include "core/settings/settings.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace {
+
+constexpr int memoryTickMs = 2000;
+
+Socket* addSocket(QObject* parent, const char* name)
+{
+    auto* socket = new Socket(parent);
+    socket->setObjectName(QString::fromLatin1(name));
+    return socket;
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Varnholt - %1 (2003)").arg(QString::fromLatin1(authorCredit)));
+    setWindowIcon(QIcon(QStringLiteral(":/varnholt.png")));
+    setClientAreaTwips(this, 9840, 9510);
+
+    m_settings = new Settings(this);
+    buildControls();
+    connectBrowser();
+    connectChat();
+    Palette::applyTo(this);
+    Palette::applyLayoutFont(this);
+    startUp();
+}
+
+Form1::~Form1()
+{
+    shutDown();
+    delete m_frmoptions;
+    delete m_frmabout;
+    delete m_frmusers;
+}
+
+void Form1::buildControls()
+{
+    QGroupBox* status =
+        Controls::frame(this, {}, QStringLiteral("System Status"), 120, 0, 3135, 615);
+    m_txtstat = Controls::textBox(status, QStringLiteral("txtstat"), 120, 240, 2895, 285, true);
+
+    QGroupBox* memory =
+        Controls::frame(this, {}, QStringLiteral("Memory Status"), 3360, 0, 3495, 615);
+    m_memstat = Controls::textBox(memory, QStringLiteral("memstat"), 120, 240, 3255, 285, true);
+    m_memstat->setAlignment(Qt::AlignCenter);
+
+    QGroupBox* commands = Controls::frame(this, {}, {}, 6960, 0, 2775, 615);
+    m_btnoptions = Controls::button(commands, QStringLiteral("btnoptions"),
+                                    QStringLiteral("Options"), 120, 240, 735, 255);
+    m_btnabout = Controls::button(commands, QStringLiteral("btnabout"), QStringLiteral("About"),
+                                  960, 240, 735, 255);
+    m_btnexit = Controls::button(commands, QStringLiteral("btnexit"), QStringLiteral("Quit"), 1920,
+                                 240, 735, 255);
+
+    QGroupBox* refresh =
+        Controls::frame(this, {}, QStringLiteral("Browser Refresh Control"), 120, 720, 2055, 615);
+    m_btnrefresh = Controls::button(refresh, QStringLiteral("btnrefresh"),
+                                    QStringLiteral("Refresh"), 120, 240, 855, 255);
+    m_btngetlist = Controls::button(refresh, QStringLiteral("btngetlist"),
+                                    QStringLiteral("Get List"), 1080, 240, 855, 255);
+
+    QGroupBox* gameType =
+        Controls::frame(this, {}, QStringLiteral("Game Type Filter"), 2280, 720, 3615, 615);
+    m_optdm = Controls::option(gameType, QStringLiteral("optdm"), QStringLiteral("DM"), 120, 240,
+                               800, 255);
+    m_opttdm = Controls::option(gameType, QStringLiteral("opttdm"), QStringLiteral("TDM"), 960, 240,
+                                800, 255);
+    m_optctf = Controls::option(gameType, QStringLiteral("optctf"), QStringLiteral("CTF"), 1800,
+                                240, 800, 255);
+    m_opttall = Controls::option(gameType, QStringLiteral("opttall"), QStringLiteral("ALL"), 2640,
+                                 240, 855, 255);
+
+    QGroupBox* version =
+        Controls::frame(this, {}, QStringLiteral("Version Filter"), 6000, 720, 3735, 615);
+    m_opt0 = Controls::option(version, QStringLiteral("opt0"), QStringLiteral("1.0"), 120, 240, 615,
+                              255);
+    m_opt1 = Controls::option(version, QStringLiteral("opt1"), QStringLiteral("1.1"), 840, 240, 615,
+                              255);
+    m_opt2 = Controls::option(version, QStringLiteral("opt2"), QStringLiteral("1.2"), 1560, 240,
+                              615, 255);
+    m_opt3 = Controls::option(version, QStringLiteral("opt3"), QStringLiteral("1.3"), 2280, 240,
+                              615, 255);
+    m_optvall = Controls::option(version, QStringLiteral("optvall"), QStringLiteral("ALL"), 3000,
+                                 240, 615, 255);
+
+    QGroupBox* servers =
+        Controls::frame(this, {}, QStringLiteral("Server List"), 120, 1440, 9615, 3735);
+    m_serverlist =
+        Controls::add<ServerListView>(servers, QStringLiteral("serverlist"), 120, 360, 9375, 3135);
+
+    QGroupBox* chatLog =
+        Controls::frame(this, {}, QStringLiteral("Chat Log"), 120, 5280, 9615, 3135);
+    m_irctxt = Controls::add<ChatLogView>(chatLog, QStringLiteral("irctxt"), 120, 240, 9375, 2775);
+
+    QGroupBox* chatInput =
+        Controls::frame(this, {}, QStringLiteral("Chat Input"), 120, 8400, 9615, 615);
+    m_irccom = Controls::textBox(chatInput, QStringLiteral("irccom"), 120, 240, 9375, 285, false);
+
+    m_btnirccnt = Controls::button(this, QStringLiteral("btnirccnt"), QStringLiteral("Connect "),
+                                   120, 9120, 975, 255);
+    m_btnircdiscnnt = Controls::button(this, QStringLiteral("btnircdiscnnt"),
+                                       QStringLiteral("Disconnect"), 1200, 9120, 975, 255);
+    m_btnusers = Controls::button(this, QStringLiteral("btnusers"), QStringLiteral("Users"), 8760,
+                                  9120, 975, 255);
+
+    m_memtimer = new QTimer(this);
+    m_memtimer->setObjectName(QStringLiteral("memtimer"));
+    m_memtimer->setInterval(memoryTickMs);
+
+    m_wsrf = addSocket(this, "wsrf");
+    m_wsrf2 = addSocket(this, "wsrf2");
+    m_wschat = addSocket(this, "wschat");
+
+    m_frmoptions = new frmoptions(m_settings);
+
+    connect(m_btnexit, &QPushButton::clicked, this, &Form1::shutDown);
+    connect(m_btnoptions, &QPushButton::clicked, this, &Form1::onOptionsClicked);
+    connect(m_btnabout, &QPushButton::clicked, this, &Form1::onAboutClicked);
+    connect(m_memtimer, &QTimer::timeout, this, &Form1::onMemoryTick);
+}
+
+void Form1::connectBrowser()
+{
+    m_masterList = new MasterListRetrieval(m_wsrf, m_settings, this);
+    m_queryCycle = new QueryCycle(m_wsrf2, m_settings, this);
+    m_prompts = std::make_unique<MessageBoxPrompts>(this);
+    m_processStarter = std::make_unique<SystemProcessStarter>();
+    m_launcher = new GameLauncher(m_settings, m_prompts.get(), m_processStarter.get(), this);
+
+    connect(m_btngetlist, &QPushButton::clicked, m_masterList, &MasterListRetrieval::start);
+    connect(m_btnrefresh, &QPushButton::clicked, m_queryCycle, &QueryCycle::start);
+    connect(m_masterList, &MasterListRetrieval::listComplete, m_queryCycle, &QueryCycle::start);
+    connect(m_masterList, &MasterListRetrieval::runningChanged, this, &Form1::updateBrowserButtons);
+    connect(m_queryCycle, &QueryCycle::runningChanged, this, &Form1::updateBrowserButtons);
+    connect(m_masterList, &MasterListRetrieval::statusChanged, this, &Form1::setStatus);
+    connect(m_queryCycle, &QueryCycle::statusChanged, this, &Form1::setStatus);
+    connect(m_launcher, &GameLauncher::statusChanged, this, &Form1::setStatus);
+    connect(m_queryCycle, &QueryCycle::listCleared, m_serverlist, &QTreeWidget::clear);
+    connect(m_queryCycle, &QueryCycle::rowAdded, m_serverlist, &ServerListView::addRow);
+    connect(m_serverlist, &ServerListView::rowClicked, m_launcher, &GameLauncher::launch);
+
+    const std::pair<QRadioButton*, qint16> versionOptions[] = {
+        {m_opt0, 0}, {m_opt1, 1}, {m_opt2, 2}, {m_opt3, 3}, {m_optvall, QueryCycle::filterAll}};
+    for (const auto& [option, value] : versionOptions)
+        connect(option, &QRadioButton::clicked, this,
+                [this, value = value] { m_queryCycle->setVersionFilter(value); });
+    const std::pair<QRadioButton*, qint16> gameTypeOptions[] = {
+        {m_optdm, 0}, {m_optctf, 1}, {m_opttdm, 2}, {m_opttall, QueryCycle::filterAll}};
+    for (const auto& [option, value] : gameTypeOptions)
+        connect(option, &QRadioButton::clicked, this,
+                [this, value = value] { m_queryCycle->setGameTypeFilter(value); });
+}
+
+void Form1::updateBrowserButtons()
+{
+    // The address cache file has one user at a time: no Get List while a
+    // cycle reads it, no Refresh while a retrieval writes it.
+    const bool idle = !m_masterList->isRunning() && !m_queryCycle->isRunning();
+    m_btngetlist->setEnabled(idle);
+    m_btnrefresh->setEnabled(idle);
+}
+
+void Form1::setLaunchServices(LaunchPrompts* prompts, ProcessStarter* starter)
+{
+    delete m_launcher;
+    m_launcher = new GameLauncher(m_settings, prompts, starter, this);
+    connect(m_launcher, &GameLauncher::statusChanged, this, &Form1::setStatus);
+    connect(m_serverlist, &ServerListView::rowClicked, m_launcher, &GameLauncher::launch);
+}
+
+void Form1::connectChat()
+{
+    m_irc = new IrcSession(m_wschat, m_settings, this);
+    connect(m_btnirccnt, &QPushButton::clicked, m_irc, &IrcSession::connectClicked);
+    connect(m_btnircdiscnnt, &QPushButton::clicked, m_irc, &IrcSession::disconnectClicked);
+    connect(m_btnusers, &QPushButton::clicked, m_irc, &IrcSession::usersClicked);
+    connect(m_irccom, &QLineEdit::returnPressed, this, &Form1::onChatInputEntered);
+    connect(m_irc, &IrcSession::chatLogReplaced, m_irctxt, &ChatLogView::replaceText);
+    connect(m_irc, &IrcSession::chatLogAppended, m_irctxt, &ChatLogView::appendText);
+    connect(m_irc, &IrcSession::statusChanged, this, &Form1::setStatus);
+    connect(m_irc, &IrcSession::connectEnabledChanged, m_btnirccnt, &QPushButton::setEnabled);
+    connect(m_irc, &IrcSession::usersListChanged, this,
+            [this](const QStringList& names) { ensureUsersWindow()->setUsers(names); });
+    connect(m_irc, &IrcSession::showUsersWindow, this, [this] {
+        frmusers* users = ensureUsersWindow();
+        users->show();
+        users->raise();
+    });
+}
+
+frmusers* Form1::ensureUsersWindow()
+{
+    if (!m_frmusers) {
+        m_frmusers = new frmusers;
+        connect(m_frmusers, &frmusers::refreshClicked, m_irc, &IrcSession::refreshUsersClicked);
+    }
+    return m_frmusers;
+}
+
+void Form1::onChatInputEntered()
+{
+    if (m_irc->submitInput(m_irccom->text()))
+        m_irccom->clear();
+}
+
+void Form1::startUp()
+{
+    setStatus(QStringLiteral("Initializing... (Please Wait)"));
+    QFile::remove(DataPaths::cacheFile());
+    m_wsrf->setProtocol(Socket::Protocol::Udp);
+    m_wschat->setProtocol(Socket::Protocol::Tcp);
+    m_wsrf2->setProtocol(Socket::Protocol::Udp);
+    m_memtimer->start();
+    m_settings->load(DataPaths::settingsFile());
+    setStatus(QStringLiteral("Ready"));
+}
+
+void Form1::shutDown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    setStatus(QStringLiteral("Closing down..."));
+    m_memtimer->stop();
+    // Ends a retrieval or a cycle: closes the address cache file.
+    m_queryCycle->stop();
+    m_masterList->stop();
+    m_wsrf2->close();
+    m_wsrf->close();
+    m_wschat->close();
+    QFile::remove(DataPaths::cacheFile());
+    // The secondary windows end with the program.
+    m_frmoptions->hide();
+    if (m_frmabout)
+        m_frmabout->hide();
+    if (m_frmusers)
+        m_frmusers->hide();
+    hide();
+    Q_EMIT shutDownComplete();
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    shutDown();
+    event->accept();
+}
+
+void Form1::setStatus(const QString& text)
+{
+    m_txtstat->setText(text);
+}
+
+void Form1::onMemoryTick()
+{
+    if (const auto figures = MemoryStatus::read())
+        m_memstat->setText(MemoryStatus::text(*figures));
+}
+
+void Form1::onOptionsClicked()
+{
+    m_frmoptions->show();
+    m_frmoptions->raise();
+    m_frmoptions->activateWindow();
+}
+
+void Form1::onAboutClicked()
+{
+    if (!m_frmabout)
+        m_frmabout = new frmabout;
+    m_frmabout->show();
+    m_frmabout->raise();
+    m_frmabout->activateWindow();
+}

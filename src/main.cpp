@@ -1,0 +1,22 @@
+#include "gui/form1.h"
+#include "core/platform/allocator.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    Allocator::preferMappedLargeBlocks();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Varnholt"));
+    QApplication::setApplicationVersion(QStringLiteral("1.0.1"));
+    QApplication::setDesktopFileName(QStringLiteral("varnholt"));
+    // The options, users and about windows may still be open when the main
+    // window closes; the program ends with the main window all the same.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Form1 window;
+    QObject::connect(&window, &Form1::shutDownComplete, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
+    window.show();
+    return app.exec();
+}
