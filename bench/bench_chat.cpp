@@ -141,10 +141,10 @@ int main(int argc, char** argv)
     });
 
     Settings settings;
-    settings.setValue(Settings::Ircserv, QStringLiteral("127.0.0.1"));
-    settings.setValue(Settings::Ircprt, QString::number(sink.serverPort()));
-    settings.setValue(Settings::Ircnick, QStringLiteral("vnh"));
-    settings.setValue(Settings::Ircroom, QStringLiteral("#VNH_Lounge"));
+    settings.setValue(Settings::IrcHost, QStringLiteral("127.0.0.1"));
+    settings.setValue(Settings::IrcPort, QString::number(sink.serverPort()));
+    settings.setValue(Settings::IrcNickname, QStringLiteral("vnh"));
+    settings.setValue(Settings::IrcChannel, QStringLiteral("#VNH_Lounge"));
     Socket socket;
     socket.setProtocol(Socket::Protocol::Tcp);
     IrcSession session(&socket, &settings);

@@ -196,7 +196,7 @@ int runScenario(const char* name, const QList<ServerPlan>& plans, int refreshes,
         return 1;
     }
     Settings settings;
-    settings.setValue(Settings::Rflprt2, QString::number(freeLocalPort()));
+    settings.setValue(Settings::QueryLocalPort, QString::number(freeLocalPort()));
     Socket wsrf2;
     wsrf2.setProtocol(Socket::Protocol::Udp);
     QueryCycle cycle(&wsrf2, &settings);

@@ -67,7 +67,7 @@ frmoptions::frmoptions(Settings* settings, QWidget* parent)
         if (m_fields[key])
             m_fields[key]->setText(m_settings->value(Settings::Key(key)));
     }
-    openDirectory(m_settings->rfdir());
+    openDirectory(m_settings->value(Settings::GameDirectory));
     connect(m_settings, &Settings::changed, this, &frmoptions::onSettingChanged);
 
     m_showMessage = [this](QMessageBox::Icon icon, const QString& text) {
@@ -82,10 +82,10 @@ void frmoptions::buildMasterServerFrame(QGroupBox* outer)
     QGroupBox* frame =
         Controls::frame(outer, QStringLiteral("framaster"),
                         QStringLiteral("Red Faction Master Server"), 120, 240, 4935, 615);
-    addLabel(frame, Settings::Txtrfmserv, "IP:", 120, 240, 255);
-    addField(frame, Settings::Txtrfmserv, 360, 240, 2895);
-    addLabel(frame, Settings::Txtrfmprt, "Port:", 3360, 240, 375);
-    addField(frame, Settings::Txtrfmprt, 3840, 240, 975);
+    addLabel(frame, Settings::MasterHost, "IP:", 120, 240, 255);
+    addField(frame, Settings::MasterHost, 360, 240, 2895);
+    addLabel(frame, Settings::MasterPort, "Port:", 3360, 240, 375);
+    addField(frame, Settings::MasterPort, 3840, 240, 975);
 }
 
 void frmoptions::buildDirectoryFrame(QGroupBox* outer)
@@ -99,7 +99,7 @@ void frmoptions::buildDirectoryFrame(QGroupBox* outer)
     m_directories->setReadOnly(true);
 
     m_rfdir = new QTreeView(frame);
-    m_rfdir->setObjectName(Settings::fieldName(Settings::Rfdir));
+    m_rfdir->setObjectName(Settings::fieldName(Settings::GameDirectory));
     m_rfdir->setModel(m_directories);
     m_rfdir->setHeaderHidden(true);
     for (int column = 1; column < m_directories->columnCount(); ++column)
@@ -116,10 +116,10 @@ void frmoptions::buildLocalPortsFrame(QGroupBox* outer)
     QGroupBox* frame =
         Controls::frame(outer, QStringLiteral("fraports"), QStringLiteral("Browser Local Ports"),
                         5160, 240, 2535, 1215);
-    addLabel(frame, Settings::Rflprt1, "Port 1:", 120, 360, 495);
-    addField(frame, Settings::Rflprt1, 720, 360, 1335);
-    addLabel(frame, Settings::Rflprt2, "Port 2:", 120, 720, 495);
-    addField(frame, Settings::Rflprt2, 720, 720, 1335);
+    addLabel(frame, Settings::MasterLocalPort, "Port 1:", 120, 360, 495);
+    addField(frame, Settings::MasterLocalPort, 720, 360, 1335);
+    addLabel(frame, Settings::QueryLocalPort, "Port 2:", 120, 720, 495);
+    addField(frame, Settings::QueryLocalPort, 720, 720, 1335);
 }
 
 void frmoptions::buildIrcFrame(QGroupBox* outer)
@@ -138,19 +138,19 @@ void frmoptions::buildIrcFrame(QGroupBox* outer)
         int top;
     };
     const Row rows[] = {
-        {Settings::Ircserv, "Server:", 120, 960, 2295, 240},
-        {Settings::Ircprt, "Port:", 3360, 3840, 1095, 240},
-        {Settings::Irclprt, "Local Port:", 5040, 5880, 1095, 240},
-        {Settings::Ircname, "Username:", 120, 960, 2295, 600},
-        {Settings::Ircmail, "Email:", 3360, 3840, 3135, 600},
-        {Settings::Ircnick, "Nickname:", 120, 960, 2295, 960},
-        {Settings::Ircroom, "Room:", 3360, 3840, 2655, 960},
+        {Settings::IrcHost, "Server:", 120, 960, 2295, 240},
+        {Settings::IrcPort, "Port:", 3360, 3840, 1095, 240},
+        {Settings::IrcLocalPort, "Local Port:", 5040, 5880, 1095, 240},
+        {Settings::IrcUserName, "Username:", 120, 960, 2295, 600},
+        {Settings::IrcEmail, "Email:", 3360, 3840, 3135, 600},
+        {Settings::IrcNickname, "Nickname:", 120, 960, 2295, 960},
+        {Settings::IrcChannel, "Room:", 3360, 3840, 2655, 960},
     };
     for (const Row& row : rows) {
         addLabel(frame, row.key, row.label, row.labelLeft, row.top, row.fieldLeft - row.labelLeft);
         addField(frame, row.key, row.fieldLeft, row.top, row.fieldWidth);
     }
-    m_fields[Settings::Ircnick]->setMaxLength(Settings::nickMaxLength);
+    m_fields[Settings::IrcNickname]->setMaxLength(Settings::nickMaxLength);
 }
 
 void frmoptions::buildButtons(QGroupBox* outer)
@@ -222,12 +222,12 @@ void frmoptions::onDirectoryActivated(const QModelIndex& index)
 {
     const QString path = m_directories->filePath(index);
     openDirectory(path);
-    m_settings->setValue(Settings::Rfdir, path);
+    m_settings->setValue(Settings::GameDirectory, path);
 }
 
 void frmoptions::onSettingChanged(Settings::Key key, const QString& value)
 {
-    if (key == Settings::Rfdir) {
+    if (key == Settings::GameDirectory) {
         if (value != m_directories->filePath(m_rfdir->currentIndex()))
             openDirectory(value);
         return;

@@ -157,7 +157,7 @@ void TestGameLauncher::rowClick()
     if (!gameFile.isEmpty())
         createFile(gameDirectory.filePath(gameFile));
     Settings settings;
-    settings.setValue(Settings::Rfdir, QDir::toNativeSeparators(gameDirectory.path()) +
+    settings.setValue(Settings::GameDirectory, QDir::toNativeSeparators(gameDirectory.path()) +
                                            (trailingSeparator ? QString(QDir::separator()) : ""));
     ScriptedPrompts prompts;
     prompts.answerOk = answerOk;

@@ -63,11 +63,11 @@ void TestIrcSession::init()
 {
     m_server = std::make_unique<QTcpServer>();
     QVERIFY(m_server->listen(QHostAddress::LocalHost, 0));
-    m_settings.setValue(Settings::Ircserv, QStringLiteral("127.0.0.1"));
-    m_settings.setValue(Settings::Ircprt, QString::number(m_server->serverPort()));
-    m_settings.setValue(Settings::Ircnick, QStringLiteral("vnh"));
-    m_settings.setValue(Settings::Ircname, QStringLiteral("Default"));
-    m_settings.setValue(Settings::Ircroom, QStringLiteral("#VNH_Lounge"));
+    m_settings.setValue(Settings::IrcHost, QStringLiteral("127.0.0.1"));
+    m_settings.setValue(Settings::IrcPort, QString::number(m_server->serverPort()));
+    m_settings.setValue(Settings::IrcNickname, QStringLiteral("vnh"));
+    m_settings.setValue(Settings::IrcUserName, QStringLiteral("Default"));
+    m_settings.setValue(Settings::IrcChannel, QStringLiteral("#VNH_Lounge"));
     m_socket = std::make_unique<Socket>();
     m_socket->setProtocol(Socket::Protocol::Tcp);
     m_session = std::make_unique<IrcSession>(m_socket.get(), &m_settings);
@@ -131,8 +131,8 @@ void TestIrcSession::registrationOverIpv6Loopback()
     QTcpServer server;
     if (!server.listen(QHostAddress::LocalHostIPv6, 0))
         QSKIP("no IPv6 loopback here");
-    m_settings.setValue(Settings::Ircserv, QStringLiteral("::1"));
-    m_settings.setValue(Settings::Ircprt, QString::number(server.serverPort()));
+    m_settings.setValue(Settings::IrcHost, QStringLiteral("::1"));
+    m_settings.setValue(Settings::IrcPort, QString::number(server.serverPort()));
     m_session->connectClicked();
     QVERIFY(server.waitForNewConnection(5000));
     QTcpSocket* serverSide = server.nextPendingConnection();
@@ -351,12 +351,12 @@ void TestIrcSession::submitWhileNotConnected()
 void TestIrcSession::settingsAreReadAtUse()
 {
     connectSession();
-    m_settings.setValue(Settings::Ircroom, QStringLiteral("#elsewhere"));
-    m_settings.setValue(Settings::Ircnick, QStringLiteral("other"));
+    m_settings.setValue(Settings::IrcChannel, QStringLiteral("#elsewhere"));
+    m_settings.setValue(Settings::IrcNickname, QStringLiteral("other"));
     QSignalSpy appended(m_session.get(), &IrcSession::chatLogAppended);
     m_session->submitInput(QStringLiteral("x"));
     m_session->usersClicked();
-    m_settings.setValue(Settings::Ircroom, QStringLiteral("#VNH_Lounge"));
+    m_settings.setValue(Settings::IrcChannel, QStringLiteral("#VNH_Lounge"));
     QCOMPARE(sentUpToSync(), "PRIVMSG #elsewhere :x\r\nNAMES #elsewhere\r\n");
     QCOMPARE(appended.at(0).at(0).toString(),
              QStringLiteral("\u00bb\u00bbother\u00ab\u00ab: x\r\n"));
@@ -413,7 +413,7 @@ void TestIrcSession::refusedConnection()
 {
     const quint16 closedPort = m_server->serverPort();
     m_server->close();
-    m_settings.setValue(Settings::Ircprt, QString::number(closedPort));
+    m_settings.setValue(Settings::IrcPort, QString::number(closedPort));
     QSignalSpy status(m_session.get(), &IrcSession::statusChanged);
     QSignalSpy replaced(m_session.get(), &IrcSession::chatLogReplaced);
     m_session->connectClicked();
@@ -455,12 +455,12 @@ void TestIrcSession::invalidPortIsRefused_data()
 void TestIrcSession::invalidPortIsRefused()
 {
     QFETCH(QString, port);
-    m_settings.setValue(Settings::Ircprt, port);
+    m_settings.setValue(Settings::IrcPort, port);
     QSignalSpy status(m_session.get(), &IrcSession::statusChanged);
     QSignalSpy replaced(m_session.get(), &IrcSession::chatLogReplaced);
     m_session->connectClicked();
     QCOMPARE(status.size(), 1);
-    QCOMPARE(status.at(0).at(0).toString(), Settings::invalidPortMessage(Settings::Ircprt));
+    QCOMPARE(status.at(0).at(0).toString(), Settings::invalidPortMessage(Settings::IrcPort));
     QVERIFY(status.at(0).at(0).toString().startsWith("Error: "));
     QCOMPARE(replaced.size(), 0);
     QVERIFY(m_session->connectEnabled());

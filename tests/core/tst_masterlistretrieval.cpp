@@ -38,13 +38,13 @@ struct Rig
     {
         wsrf.setProtocol(Socket::Protocol::Udp);
         master.bind(QHostAddress::LocalHost, 0);
-        settings.setValue(Settings::Txtrfmserv, "127.0.0.1");
-        settings.setValue(Settings::Ircserv, "127.0.0.1");
-        settings.setValue(Settings::Txtrfmprt, QString::number(master.localPort()));
-        settings.setValue(Settings::Rflprt1, QString::number(freeUdpPort()));
+        settings.setValue(Settings::MasterHost, "127.0.0.1");
+        settings.setValue(Settings::IrcHost, "127.0.0.1");
+        settings.setValue(Settings::MasterPort, QString::number(master.localPort()));
+        settings.setValue(Settings::MasterLocalPort, QString::number(freeUdpPort()));
     }
 
-    quint16 localPort() const { return settings.port(Settings::Rflprt1).value(); }
+    quint16 localPort() const { return settings.port(Settings::MasterLocalPort).value(); }
 
     // The next datagram the master receives from anyone; invalid after 5 s.
     QNetworkDatagram receive()
@@ -273,9 +273,9 @@ private Q_SLOTS:
         QUdpSocket occupier;
         if (occupyLocalPort) {
             QVERIFY(occupier.bind(QHostAddress::AnyIPv4, 0, QAbstractSocket::DontShareAddress));
-            rig.settings.setValue(Settings::Rflprt1, QString::number(occupier.localPort()));
+            rig.settings.setValue(Settings::MasterLocalPort, QString::number(occupier.localPort()));
         }
-        rig.settings.setValue(Settings::Txtrfmserv, masterHost);
+        rig.settings.setValue(Settings::MasterHost, masterHost);
 
         rig.retrieval.start();
         QTRY_VERIFY_WITH_TIMEOUT(!rig.retrieval.isRunning(), 5000);
@@ -286,8 +286,8 @@ private Q_SLOTS:
         QCOMPARE(rig.wsrf.state(), Socket::Closed);
 
         // Get List works again at once.
-        rig.settings.setValue(Settings::Txtrfmserv, "127.0.0.1");
-        rig.settings.setValue(Settings::Rflprt1, QString::number(freeUdpPort()));
+        rig.settings.setValue(Settings::MasterHost, "127.0.0.1");
+        rig.settings.setValue(Settings::MasterLocalPort, QString::number(freeUdpPort()));
         rig.retrieval.start();
         QCOMPARE(rig.receive().data(), MasterProtocol::listRequest());
     }
@@ -296,12 +296,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("key");
         QTest::addColumn<QString>("text");
-        QTest::newRow("master port 0") << int(Settings::Txtrfmprt) << "0";
-        QTest::newRow("master port 65536") << int(Settings::Txtrfmprt) << "65536";
-        QTest::newRow("master port text") << int(Settings::Txtrfmprt) << "abc";
-        QTest::newRow("master port empty") << int(Settings::Txtrfmprt) << "";
-        QTest::newRow("local port negative") << int(Settings::Rflprt1) << "-5";
-        QTest::newRow("local port 70000") << int(Settings::Rflprt1) << "70000";
+        QTest::newRow("master port 0") << int(Settings::MasterPort) << "0";
+        QTest::newRow("master port 65536") << int(Settings::MasterPort) << "65536";
+        QTest::newRow("master port text") << int(Settings::MasterPort) << "abc";
+        QTest::newRow("master port empty") << int(Settings::MasterPort) << "";
+        QTest::newRow("local port negative") << int(Settings::MasterLocalPort) << "-5";
+        QTest::newRow("local port 70000") << int(Settings::MasterLocalPort) << "70000";
     }
     void invalidPortsAreRefusedBeforeSending()
     {
@@ -360,7 +360,7 @@ private Q_SLOTS:
         QCOMPARE(net.serverPorts().size(), 300);
 
         Rig rig;
-        rig.settings.setValue(Settings::Txtrfmprt, QString::number(net.masterPort()));
+        rig.settings.setValue(Settings::MasterPort, QString::number(net.masterPort()));
         rig.retrieval.start();
         QTRY_COMPARE_WITH_TIMEOUT(rig.complete.count(), 1, 20000);
         QCOMPARE(texts(rig.status).last(), QStringLiteral("Found 300 servers"));

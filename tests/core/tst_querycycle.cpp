@@ -147,7 +147,7 @@ void TestQueryCycle::init()
     m_data = std::make_unique<TempDataFolder>();
     m_settings = std::make_unique<Settings>();
     m_localPort = freeUdpPort();
-    m_settings->setValue(Settings::Rflprt2, QString::number(m_localPort));
+    m_settings->setValue(Settings::QueryLocalPort, QString::number(m_localPort));
     m_wsrf2 = std::make_unique<Socket>();
     m_wsrf2->setProtocol(Socket::Protocol::Udp);
     m_cycle = std::make_unique<QueryCycle>(m_wsrf2.get(), m_settings.get());
@@ -271,13 +271,13 @@ void TestQueryCycle::invalidLocalPortEndsEarly()
     QFETCH(QString, rflprt2);
     FakeGameServer server({alphaReply});
     writeCache({server.cached()});
-    m_settings->setValue(Settings::Rflprt2, rflprt2);
+    m_settings->setValue(Settings::QueryLocalPort, rflprt2);
 
     m_cycle->start();
 
-    QCOMPARE(m_statuses, QStringList{Settings::invalidPortMessage(Settings::Rflprt2)});
+    QCOMPARE(m_statuses, QStringList{Settings::invalidPortMessage(Settings::QueryLocalPort)});
     QVERIFY(m_statuses.first().startsWith("Error: "));
-    QVERIFY(m_statuses.first().contains(Settings::displayName(Settings::Rflprt2)));
+    QVERIFY(m_statuses.first().contains(Settings::displayName(Settings::QueryLocalPort)));
     QCOMPARE(m_runningChanges, (QList<bool>{true, false}));
     QCOMPARE(m_wsrf2->state(), Socket::Closed); // nothing was sent
     QCoreApplication::processEvents();

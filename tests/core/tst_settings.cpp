@@ -56,17 +56,17 @@ void tst_Settings::roundTripKeepsValue_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("value");
-    QTest::newRow("comma in user name") << int(Settings::Ircname) << QStringLiteral("Smith, John");
+    QTest::newRow("comma in user name") << int(Settings::IrcUserName) << QStringLiteral("Smith, John");
     QTest::newRow("leading blanks")
-        << int(Settings::Txtrfmserv) << QStringLiteral("   master.example.org");
-    QTest::newRow("trailing blank") << int(Settings::Ircnick) << QStringLiteral("Default ");
-    QTest::newRow("quote inside") << int(Settings::Ircroom) << QStringLiteral("#say\"hi");
+        << int(Settings::MasterHost) << QStringLiteral("   master.example.org");
+    QTest::newRow("trailing blank") << int(Settings::IrcNickname) << QStringLiteral("Default ");
+    QTest::newRow("quote inside") << int(Settings::IrcChannel) << QStringLiteral("#say\"hi");
     QTest::newRow("starts with a quote")
-        << int(Settings::Ircmail) << QStringLiteral("\"me@example.org");
-    QTest::newRow("non-Latin-1 text") << int(Settings::Ircname) << QStringLiteral("Jörg Ωmega");
-    QTest::newRow("empty") << int(Settings::Ircmail) << QString();
+        << int(Settings::IrcEmail) << QStringLiteral("\"me@example.org");
+    QTest::newRow("non-Latin-1 text") << int(Settings::IrcUserName) << QStringLiteral("Jörg Ωmega");
+    QTest::newRow("empty") << int(Settings::IrcEmail) << QString();
     QTest::newRow("directory with comma and blanks")
-        << int(Settings::Rfdir) << QStringLiteral("@TMP@/Red Faction, GOTY ");
+        << int(Settings::GameDirectory) << QStringLiteral("@TMP@/Red Faction, GOTY ");
 }
 
 void tst_Settings::roundTripKeepsValue()
@@ -74,7 +74,7 @@ void tst_Settings::roundTripKeepsValue()
     QFETCH(int, key);
     QFETCH(QString, value);
     value.replace(QStringLiteral("@TMP@"), m_data.path());
-    if (key == Settings::Rfdir)
+    if (key == Settings::GameDirectory)
         QVERIFY(QDir().mkpath(value));
 
     Settings saved;
@@ -82,7 +82,7 @@ void tst_Settings::roundTripKeepsValue()
     QCOMPARE(saved.save(m_data.settingsFile()), QString());
 
     Settings loaded;
-    loaded.setValue(Settings::Rfdir, QDir::rootPath()); // so the loaded one must come from the file
+    loaded.setValue(Settings::GameDirectory, QDir::rootPath()); // so the loaded one must come from the file
     loaded.load(m_data.settingsFile());
     // Every value, not only the edited one: a value that split in two would
     // shift all later ones.
@@ -93,8 +93,8 @@ void tst_Settings::roundTripKeepsValue()
 void tst_Settings::savedFileHasOneCrLfLinePerValue()
 {
     Settings settings;
-    settings.setValue(Settings::Rfdir, m_data.path());
-    settings.setValue(Settings::Ircname, QStringLiteral("Jörg"));
+    settings.setValue(Settings::GameDirectory, m_data.path());
+    settings.setValue(Settings::IrcUserName, QStringLiteral("Jörg"));
     QCOMPARE(settings.save(m_data.settingsFile()), QString());
 
     const QByteArray expected = "10000\r\n10001\r\n" + m_data.path().toUtf8() +
@@ -111,32 +111,32 @@ void tst_Settings::loadReadsOldFiles_data()
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("all twelve") << settingsFileText({}) << int(Settings::Ircroom)
+    QTest::newRow("all twelve") << settingsFileText({}) << int(Settings::IrcChannel)
                                 << QStringLiteral("#room");
     QTest::newRow("quoted line loses its quotes")
-        << settingsFileText({{11, "\"#quoted room\""}}) << int(Settings::Ircroom)
+        << settingsFileText({{11, "\"#quoted room\""}}) << int(Settings::IrcChannel)
         << QStringLiteral("#quoted room");
     QTest::newRow("LF line ends") << settingsFileText({}).replace("\r\n", "\n")
-                                  << int(Settings::Txtrfmserv)
+                                  << int(Settings::MasterHost)
                                   << QStringLiteral("master.example.org");
     QTest::newRow("last line without line end")
-        << settingsFileText({}).chopped(2) << int(Settings::Ircroom) << QStringLiteral("#room");
+        << settingsFileText({}).chopped(2) << int(Settings::IrcChannel) << QStringLiteral("#room");
     QTest::newRow("two lines: second is read")
-        << settingsFileText({}, 2) << int(Settings::Rflprt2) << QStringLiteral("20001");
+        << settingsFileText({}, 2) << int(Settings::QueryLocalPort) << QStringLiteral("20001");
     QTest::newRow("two lines: third keeps its text")
-        << settingsFileText({}, 2) << int(Settings::Txtrfmprt) << QStringLiteral("18444");
-    QTest::newRow("empty file") << QByteArray() << int(Settings::Rflprt1)
+        << settingsFileText({}, 2) << int(Settings::MasterPort) << QStringLiteral("18444");
+    QTest::newRow("empty file") << QByteArray() << int(Settings::MasterLocalPort)
                                 << QStringLiteral("10000");
     QTest::newRow("existing game directory")
-        << settingsFileText({}) << int(Settings::Rfdir) << QStringLiteral("@DIR@");
+        << settingsFileText({}) << int(Settings::GameDirectory) << QStringLiteral("@DIR@");
     QTest::newRow("game directory gone") << settingsFileText({{2, "/no/such/varnholt/dir"}})
-                                         << int(Settings::Rfdir) << QStringLiteral("@CURRENT@");
+                                         << int(Settings::GameDirectory) << QStringLiteral("@CURRENT@");
     QTest::newRow("UTF-8") << settingsFileText({{8, "J\xc3\xb6rg \xce\xa9"}})
-                           << int(Settings::Ircname) << QStringLiteral("Jörg Ω");
-    QTest::newRow("Latin-1") << settingsFileText({{8, "J\xf6rg"}}) << int(Settings::Ircname)
+                           << int(Settings::IrcUserName) << QStringLiteral("Jörg Ω");
+    QTest::newRow("Latin-1") << settingsFileText({{8, "J\xf6rg"}}) << int(Settings::IrcUserName)
                              << QStringLiteral("Jörg");
     QTest::newRow("long nickname cut to nine")
-        << settingsFileText({{9, "ABCDEFGHIJKL"}}) << int(Settings::Ircnick)
+        << settingsFileText({{9, "ABCDEFGHIJKL"}}) << int(Settings::IrcNickname)
         << QStringLiteral("ABCDEFGHI");
 }
 
@@ -156,7 +156,7 @@ void tst_Settings::loadReadsOldFiles()
     QVERIFY(writeBytes(m_data.settingsFile(), file));
 
     Settings settings;
-    settings.setValue(Settings::Rfdir, currentDir);
+    settings.setValue(Settings::GameDirectory, currentDir);
     settings.load(m_data.settingsFile());
     QCOMPARE(settings.value(Settings::Key(key)), expected);
 }
@@ -164,23 +164,23 @@ void tst_Settings::loadReadsOldFiles()
 void tst_Settings::loadWithoutFileChangesNothing()
 {
     Settings settings;
-    settings.setValue(Settings::Ircroom, QStringLiteral("#mine"));
+    settings.setValue(Settings::IrcChannel, QStringLiteral("#mine"));
     QSignalSpy changes(&settings, &Settings::changed);
     settings.load(QDir(m_data.path()).filePath(QStringLiteral("missing.txt")));
     QCOMPARE(changes.count(), 0);
-    QCOMPARE(settings.ircroom(), QStringLiteral("#mine"));
+    QCOMPARE(settings.value(Settings::IrcChannel), QStringLiteral("#mine"));
 }
 
 void tst_Settings::saveCreatesMissingFolder()
 {
     const QString path = m_data.path() + QStringLiteral("/new/deeper/vnhsettings.txt");
     Settings settings;
-    settings.setValue(Settings::Ircroom, QStringLiteral("#made"));
+    settings.setValue(Settings::IrcChannel, QStringLiteral("#made"));
     QCOMPARE(settings.save(path), QString());
 
     Settings loaded;
     loaded.load(path);
-    QCOMPARE(loaded.ircroom(), QStringLiteral("#made"));
+    QCOMPARE(loaded.value(Settings::IrcChannel), QStringLiteral("#made"));
 }
 
 void tst_Settings::saveFailureGivesReasonAndKeepsWhatWasThere_data()

@@ -88,9 +88,9 @@ void tst_BrowserFlow::init()
     m_window = std::make_unique<Form1>();
     m_window->show();
     Settings* settings = m_window->settings();
-    settings->setValue(Settings::Txtrfmserv, QStringLiteral("127.0.0.1"));
-    settings->setValue(Settings::Rflprt1, QString::number(freeUdpPort()));
-    settings->setValue(Settings::Rflprt2, QString::number(freeUdpPort()));
+    settings->setValue(Settings::MasterHost, QStringLiteral("127.0.0.1"));
+    settings->setValue(Settings::MasterLocalPort, QString::number(freeUdpPort()));
+    settings->setValue(Settings::QueryLocalPort, QString::number(freeUdpPort()));
 }
 
 void tst_BrowserFlow::cleanup()
@@ -138,7 +138,7 @@ void tst_BrowserFlow::getListThenTheCycleFillsTheList()
                         QStringLiteral("--silent"), QStringLiteral("2"),
                         QStringLiteral("--per-part"), QStringLiteral("10")});
     QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
-    m_window->settings()->setValue(Settings::Txtrfmprt, QString::number(net.masterPort()));
+    m_window->settings()->setValue(Settings::MasterPort, QString::number(net.masterPort()));
     m_window->queryCycle()->setReplyTimeout(300); // the two silent servers
 
     click("opttall");
@@ -186,7 +186,7 @@ void tst_BrowserFlow::rowClickStartsTheGame()
     QFile game(QDir(m_data->path()).filePath(QStringLiteral("rf.exe")));
     QVERIFY(game.open(QIODevice::WriteOnly));
     game.close();
-    m_window->settings()->setValue(Settings::Rfdir, m_data->path());
+    m_window->settings()->setValue(Settings::GameDirectory, m_data->path());
 
     auto* list = m_window->findChild<ServerListView*>(QStringLiteral("serverlist"));
     ServerRow row;

@@ -81,11 +81,11 @@ void TestChatNgircd::init()
     m_settings = m_window->settings();
     m_session = m_window->ircSession();
     m_log = m_window->findChild<ChatLogView*>(QStringLiteral("irctxt"));
-    m_settings->setValue(Settings::Ircserv, QStringLiteral("127.0.0.1"));
-    m_settings->setValue(Settings::Ircprt, QString::number(m_server->port()));
-    m_settings->setValue(Settings::Ircnick, QStringLiteral("vnhtest"));
-    m_settings->setValue(Settings::Ircname, QStringLiteral("Default"));
-    m_settings->setValue(Settings::Ircroom, QString::fromLatin1(channel));
+    m_settings->setValue(Settings::IrcHost, QStringLiteral("127.0.0.1"));
+    m_settings->setValue(Settings::IrcPort, QString::number(m_server->port()));
+    m_settings->setValue(Settings::IrcNickname, QStringLiteral("vnhtest"));
+    m_settings->setValue(Settings::IrcUserName, QStringLiteral("Default"));
+    m_settings->setValue(Settings::IrcChannel, QString::fromLatin1(channel));
 
     m_peer = std::make_unique<IrcPeer>("peer");
     QVERIFY(m_peer->joinChannel(m_server->port(), channel));
@@ -223,7 +223,7 @@ void TestChatNgircd::refusedConnection()
         QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
         closedPort = probe.serverPort();
     }
-    m_settings->setValue(Settings::Ircprt, QString::number(closedPort));
+    m_settings->setValue(Settings::IrcPort, QString::number(closedPort));
     click("btnirccnt");
     QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Error: IRC connection failure"), 5000);
     QCOMPARE(log(), "Connecting to 127.0.0.1...\n");

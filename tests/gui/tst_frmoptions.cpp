@@ -180,7 +180,7 @@ void tst_frmoptions::labelsFitTheirRectangles()
 void tst_frmoptions::fieldsShowTheSettings()
 {
     for (int key = 0; key < Settings::keyCount; ++key) {
-        if (key == Settings::Rfdir)
+        if (key == Settings::GameDirectory)
             continue;
         QCOMPARE(child<QLineEdit>(Settings::fieldName(Settings::Key(key)))->text(),
                  Settings::initialText(Settings::Key(key)));
@@ -194,7 +194,7 @@ void tst_frmoptions::typingChangesTheSettingAtOnce_data()
 {
     QTest::addColumn<int>("key");
     for (int key = 0; key < Settings::keyCount; ++key) {
-        if (key != Settings::Rfdir)
+        if (key != Settings::GameDirectory)
             QTest::newRow(qPrintable(Settings::fieldName(Settings::Key(key)))) << key;
     }
 }
@@ -222,7 +222,7 @@ void tst_frmoptions::nicknameFieldHoldsNineCharacters()
     field->clear();
     QTest::keyClicks(field, QStringLiteral("ABCDEFGHIJKL"));
     QCOMPARE(field->text(), QStringLiteral("ABCDEFGHI"));
-    QCOMPARE(m_settings->ircnick(), QStringLiteral("ABCDEFGHI"));
+    QCOMPARE(m_settings->value(Settings::IrcNickname), QStringLiteral("ABCDEFGHI"));
 }
 
 void tst_frmoptions::settingChangedElsewhereShowsInField()
@@ -230,7 +230,7 @@ void tst_frmoptions::settingChangedElsewhereShowsInField()
     auto* field = child<QLineEdit>(QStringLiteral("ircroom"));
     QSignalSpy edits(field, &QLineEdit::textEdited);
     QSignalSpy changes(m_settings.get(), &Settings::changed);
-    m_settings->setValue(Settings::Ircroom, QStringLiteral("#elsewhere"));
+    m_settings->setValue(Settings::IrcChannel, QStringLiteral("#elsewhere"));
     QCOMPARE(field->text(), QStringLiteral("#elsewhere"));
     QCOMPARE(edits.count(), 0);
     QCOMPARE(changes.count(), 1);
@@ -259,7 +259,7 @@ void tst_frmoptions::doubleClickOpensDirectory()
     const QString parentDir = QDir(m_data->path()).filePath(QStringLiteral("games"));
     const QString gameDir = parentDir + QStringLiteral("/RF");
     QVERIFY(QDir().mkpath(gameDir));
-    m_settings->setValue(Settings::Rfdir, parentDir);
+    m_settings->setValue(Settings::GameDirectory, parentDir);
     m_dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_dialog.get()));
 
@@ -271,7 +271,7 @@ void tst_frmoptions::doubleClickOpensDirectory()
     const QPoint centre = tree->visualRect(target).center();
     doubleClick(tree->viewport(), centre);
 
-    QCOMPARE(m_settings->rfdir(), gameDir);
+    QCOMPARE(m_settings->value(Settings::GameDirectory), gameDir);
     QCOMPARE(model->filePath(tree->currentIndex()), gameDir);
     QVERIFY(tree->isExpanded(target));
 }
@@ -283,21 +283,21 @@ void tst_frmoptions::defaultsResetTheirGroupOnly_data()
 
     QTest::newRow("browser") << QStringLiteral("btnrfdefault")
                              << KeyTexts{
-                                    {Settings::Rflprt1, QStringLiteral("10000")},
-                                    {Settings::Rflprt2, QStringLiteral("10001")},
-                                    {Settings::Txtrfmserv,
+                                    {Settings::MasterLocalPort, QStringLiteral("10000")},
+                                    {Settings::QueryLocalPort, QStringLiteral("10001")},
+                                    {Settings::MasterHost,
                                      QString::fromLatin1(Settings::defaultMasterServer)},
-                                    {Settings::Txtrfmprt, QStringLiteral("18444")},
+                                    {Settings::MasterPort, QStringLiteral("18444")},
                                 };
     QTest::newRow("IRC") << QStringLiteral("btnircdefault")
                          << KeyTexts{
-                                {Settings::Ircserv,
+                                {Settings::IrcHost,
                                  QString::fromLatin1(Settings::defaultsIrcServer)},
-                                {Settings::Ircprt, QStringLiteral("6667")},
-                                {Settings::Irclprt, QStringLiteral("10002")},
-                                {Settings::Ircname, QStringLiteral("Default")},
-                                {Settings::Ircnick, QStringLiteral("Default")},
-                                {Settings::Ircroom, QStringLiteral("#VNH_Lounge")},
+                                {Settings::IrcPort, QStringLiteral("6667")},
+                                {Settings::IrcLocalPort, QStringLiteral("10002")},
+                                {Settings::IrcUserName, QStringLiteral("Default")},
+                                {Settings::IrcNickname, QStringLiteral("Default")},
+                                {Settings::IrcChannel, QStringLiteral("#VNH_Lounge")},
                             };
 }
 
@@ -307,9 +307,9 @@ void tst_frmoptions::defaultsResetTheirGroupOnly()
     QFETCH(KeyTexts, defaults);
 
     const QString editedDir = m_data->path();
-    m_settings->setValue(Settings::Rfdir, editedDir);
+    m_settings->setValue(Settings::GameDirectory, editedDir);
     for (int key = 0; key < Settings::keyCount; ++key) {
-        if (key == Settings::Rfdir)
+        if (key == Settings::GameDirectory)
             continue;
         auto* field = child<QLineEdit>(Settings::fieldName(Settings::Key(key)));
         field->clear();
@@ -327,10 +327,10 @@ void tst_frmoptions::defaultsResetTheirGroupOnly()
     for (int key = 0; key < Settings::keyCount; ++key) {
         const auto k = Settings::Key(key);
         const QString expected = defaults.contains(key)   ? defaults[key]
-                                 : key == Settings::Rfdir ? editedDir
+                                 : key == Settings::GameDirectory ? editedDir
                                                           : editedText(k);
         QCOMPARE(m_settings->value(k), expected);
-        if (key != Settings::Rfdir)
+        if (key != Settings::GameDirectory)
             QCOMPARE(child<QLineEdit>(Settings::fieldName(k))->text(), expected);
     }
     QFile file(m_data->settingsFile());
@@ -364,7 +364,7 @@ void tst_frmoptions::saveReports()
         QCOMPARE(m_messages[0].icon, QMessageBox::Information);
         Settings reloaded;
         reloaded.load(m_data->settingsFile());
-        QCOMPARE(reloaded.ircroom(), QStringLiteral("#saved"));
+        QCOMPARE(reloaded.value(Settings::IrcChannel), QStringLiteral("#saved"));
     } else {
         const QString reason = m_settings->save(m_data->settingsFile());
         QVERIFY(!reason.isEmpty());
@@ -384,7 +384,7 @@ void tst_frmoptions::closeHidesAndKeepsFields()
     QVERIFY(!m_dialog->isVisible());
     m_dialog->show();
     QCOMPARE(field->text(), QStringLiteral("kept@example.org"));
-    QCOMPARE(m_settings->ircmail(), QStringLiteral("kept@example.org"));
+    QCOMPARE(m_settings->value(Settings::IrcEmail), QStringLiteral("kept@example.org"));
     QVERIFY(!QFile::exists(m_data->settingsFile())); // Close saves nothing
 }
 

@@ -27,7 +27,7 @@ void GameLauncher::launch()
         return;
     Q_EMIT statusChanged(QStringLiteral("Starting Red Faction..."));
 
-    const QString game = gameExecutablePath(m_settings->rfdir());
+    const QString game = gameExecutablePath(m_settings->value(Settings::GameDirectory));
     if (!QFileInfo(game).isFile()) {
         // The status line keeps "Starting Red Faction..." as a hint to what failed.
         m_prompts->reportMissingDirectory();

@@ -19,14 +19,14 @@ MasterListRetrieval::MasterListRetrieval(Socket* wsrf, const Settings* settings,
 
 void MasterListRetrieval::start()
 {
-    const std::optional<quint16> masterPort = m_settings->port(Settings::Txtrfmprt);
+    const std::optional<quint16> masterPort = m_settings->port(Settings::MasterPort);
     if (!masterPort) {
-        Q_EMIT statusChanged(Settings::invalidPortMessage(Settings::Txtrfmprt));
+        Q_EMIT statusChanged(Settings::invalidPortMessage(Settings::MasterPort));
         return;
     }
-    const std::optional<quint16> localPort = m_settings->port(Settings::Rflprt1);
+    const std::optional<quint16> localPort = m_settings->port(Settings::MasterLocalPort);
     if (!localPort) {
-        Q_EMIT statusChanged(Settings::invalidPortMessage(Settings::Rflprt1));
+        Q_EMIT statusChanged(Settings::invalidPortMessage(Settings::MasterLocalPort));
         return;
     }
 
@@ -43,7 +43,7 @@ void MasterListRetrieval::start()
     }
 
     m_wsrf->close();
-    m_wsrf->setRemoteHost(m_settings->txtrfmserv());
+    m_wsrf->setRemoteHost(m_settings->value(Settings::MasterHost));
     m_wsrf->setRemotePort(*masterPort);
     m_wsrf->setLocalPort(*localPort);
     m_wsrf->sendData(MasterProtocol::listRequest());

@@ -62,9 +62,9 @@ void QueryCycle::start()
 
     Q_EMIT listCleared();
     m_wsrf2->close();
-    const std::optional<quint16> localPort = m_settings->port(Settings::Rflprt2);
+    const std::optional<quint16> localPort = m_settings->port(Settings::QueryLocalPort);
     if (!localPort) {
-        endCycle(Settings::invalidPortMessage(Settings::Rflprt2));
+        endCycle(Settings::invalidPortMessage(Settings::QueryLocalPort));
         return;
     }
     m_wsrf2->setLocalPort(*localPort);

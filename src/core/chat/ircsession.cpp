@@ -29,12 +29,12 @@ void IrcSession::connectClicked()
 {
     if (!m_connectEnabled)
         return;
-    const std::optional<quint16> port = m_settings->port(Settings::Ircprt);
+    const std::optional<quint16> port = m_settings->port(Settings::IrcPort);
     if (!port) {
-        Q_EMIT statusChanged(Settings::invalidPortMessage(Settings::Ircprt));
+        Q_EMIT statusChanged(Settings::invalidPortMessage(Settings::IrcPort));
         return;
     }
-    const QString host = m_settings->ircserv();
+    const QString host = m_settings->value(Settings::IrcHost);
     setConnectEnabled(false);
     Q_EMIT chatLogReplaced(QStringLiteral("Connecting to ") + host + QStringLiteral("...") + crlf);
     resetReceiving();
@@ -54,10 +54,10 @@ void IrcSession::disconnectClicked()
 void IrcSession::onConnected()
 {
     Q_EMIT chatLogReplaced(QStringLiteral("Connected.. (Waiting for authorization)") + crlf);
-    m_socket->sendData(IrcLine::nickLine(m_settings->ircnick()));
+    m_socket->sendData(IrcLine::nickLine(m_settings->value(Settings::IrcNickname)));
     m_socket->sendData(
-        IrcLine::userLine(m_settings->ircname(), m_socket->localHost(), m_socket->localPort()));
-    m_socket->sendData(IrcLine::joinLine(m_settings->ircroom()));
+        IrcLine::userLine(m_settings->value(Settings::IrcUserName), m_socket->localHost(), m_socket->localPort()));
+    m_socket->sendData(IrcLine::joinLine(m_settings->value(Settings::IrcChannel)));
 }
 
 void IrcSession::onDataArrival()
@@ -67,7 +67,7 @@ void IrcSession::onDataArrival()
 
 void IrcSession::receive(const QByteArray& bytes)
 {
-    const QString channel = m_settings->ircroom();
+    const QString channel = m_settings->value(Settings::IrcChannel);
     QString entries;
     bool logReplaced = false;
     for (const QByteArray& received : m_assembler.append(bytes)) {
@@ -136,8 +136,8 @@ bool IrcSession::submitInput(const QString& text)
     // Commands are not interpreted; such a line is dropped.
     if (text.startsWith(u'/'))
         return true;
-    m_socket->sendData(IrcLine::privmsgLine(m_settings->ircroom(), text));
-    Q_EMIT chatLogAppended(QStringLiteral("\u00BB\u00BB") + m_settings->ircnick() +
+    m_socket->sendData(IrcLine::privmsgLine(m_settings->value(Settings::IrcChannel), text));
+    Q_EMIT chatLogAppended(QStringLiteral("\u00BB\u00BB") + m_settings->value(Settings::IrcNickname) +
                            QStringLiteral("\u00AB\u00AB: ") + text + crlf);
     return true;
 }
@@ -148,14 +148,14 @@ void IrcSession::usersClicked()
         Q_EMIT statusChanged(QStringLiteral("Not Connected to IRC"));
         return;
     }
-    m_socket->sendData(IrcLine::namesLine(m_settings->ircroom()));
+    m_socket->sendData(IrcLine::namesLine(m_settings->value(Settings::IrcChannel)));
     Q_EMIT showUsersWindow();
 }
 
 void IrcSession::refreshUsersClicked()
 {
     if (isConnected())
-        m_socket->sendData(IrcLine::namesLine(m_settings->ircroom()));
+        m_socket->sendData(IrcLine::namesLine(m_settings->value(Settings::IrcChannel)));
 }
 
 void IrcSession::setConnectEnabled(bool enabled)

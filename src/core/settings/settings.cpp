@@ -52,28 +52,28 @@ QString Settings::displayName(Key key)
 QString Settings::initialText(Key key)
 {
     switch (key) {
-    case Rflprt1:
+    case MasterLocalPort:
         return QStringLiteral("10000");
-    case Rflprt2:
+    case QueryLocalPort:
         return QStringLiteral("10001");
-    case Rfdir:
+    case GameDirectory:
         return QDir::currentPath();
-    case Txtrfmserv:
+    case MasterHost:
         return QString::fromLatin1(defaultMasterServer);
-    case Txtrfmprt:
+    case MasterPort:
         return QStringLiteral("18444");
-    case Ircserv:
+    case IrcHost:
         return QString::fromLatin1(initialIrcServer);
-    case Ircprt:
+    case IrcPort:
         return QStringLiteral("6667");
-    case Irclprt:
+    case IrcLocalPort:
         return QStringLiteral("10002");
-    case Ircname:
-    case Ircnick:
+    case IrcUserName:
+    case IrcNickname:
         return QStringLiteral("Default ");
-    case Ircmail:
+    case IrcEmail:
         return QStringLiteral("player@example.com");
-    case Ircroom:
+    case IrcChannel:
         return QStringLiteral("#VNH_Lounge");
     }
     return {};
@@ -81,7 +81,7 @@ QString Settings::initialText(Key key)
 
 void Settings::setValue(Key key, const QString& value)
 {
-    const QString stored = key == Ircnick ? value.left(nickMaxLength) : value;
+    const QString stored = key == IrcNickname ? value.left(nickMaxLength) : value;
     if (m_values[key] == stored)
         return;
     m_values[key] = stored;
@@ -105,18 +105,18 @@ QString Settings::invalidPortMessage(Key key)
 
 void Settings::resetBrowserDefaults()
 {
-    for (Key key : {Rflprt1, Rflprt2, Txtrfmserv, Txtrfmprt})
+    for (Key key : {MasterLocalPort, QueryLocalPort, MasterHost, MasterPort})
         setValue(key, initialText(key));
 }
 
 void Settings::resetIrcDefaults()
 {
-    setValue(Ircserv, QString::fromLatin1(defaultsIrcServer));
-    setValue(Ircprt, initialText(Ircprt));
-    setValue(Irclprt, initialText(Irclprt));
-    setValue(Ircname, QStringLiteral("Default"));
-    setValue(Ircnick, QStringLiteral("Default"));
-    setValue(Ircroom, initialText(Ircroom));
+    setValue(IrcHost, QString::fromLatin1(defaultsIrcServer));
+    setValue(IrcPort, initialText(IrcPort));
+    setValue(IrcLocalPort, initialText(IrcLocalPort));
+    setValue(IrcUserName, QStringLiteral("Default"));
+    setValue(IrcNickname, QStringLiteral("Default"));
+    setValue(IrcChannel, initialText(IrcChannel));
 }
 
 void Settings::load(const QString& path)
@@ -126,7 +126,7 @@ void Settings::load(const QString& path)
         return;
     const QStringList values = SettingsFile::parse(file.readAll());
     for (int key = 0; key < keyCount && key < values.size(); ++key) {
-        if (key == Rfdir && !QFileInfo(values[key]).isDir())
+        if (key == GameDirectory && !QFileInfo(values[key]).isDir())
             continue;
         setValue(Key(key), values[key]);
     }

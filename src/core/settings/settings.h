@@ -14,18 +14,18 @@ class Settings : public QObject
 public:
     // In file order.
     enum Key {
-        Rflprt1,
-        Rflprt2,
-        Rfdir,
-        Txtrfmserv,
-        Txtrfmprt,
-        Ircserv,
-        Ircprt,
-        Irclprt,
-        Ircname,
-        Ircnick,
-        Ircmail,
-        Ircroom,
+        MasterLocalPort,
+        QueryLocalPort,
+        GameDirectory,
+        MasterHost,
+        MasterPort,
+        IrcHost,
+        IrcPort,
+        IrcLocalPort,
+        IrcUserName,
+        IrcNickname,
+        IrcEmail,
+        IrcChannel,
     };
     static constexpr int keyCount = 12;
     static constexpr int nickMaxLength = 9;
@@ -47,19 +47,6 @@ public:
     // Stores the value as given (the nickname cut to nine characters) and
     // announces a change.
     void setValue(Key key, const QString& value);
-
-    QString rflprt1() const { return value(Rflprt1); }
-    QString rflprt2() const { return value(Rflprt2); }
-    QString rfdir() const { return value(Rfdir); }
-    QString txtrfmserv() const { return value(Txtrfmserv); }
-    QString txtrfmprt() const { return value(Txtrfmprt); }
-    QString ircserv() const { return value(Ircserv); }
-    QString ircprt() const { return value(Ircprt); }
-    QString irclprt() const { return value(Irclprt); }
-    QString ircname() const { return value(Ircname); }
-    QString ircnick() const { return value(Ircnick); }
-    QString ircmail() const { return value(Ircmail); }
-    QString ircroom() const { return value(Ircroom); }
 
     // The port a setting holds, or nothing when it is not a number from 1
     // to 65535 (blanks around the digits are allowed).
