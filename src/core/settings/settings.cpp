@@ -1,6 +1,7 @@
 #include "core/settings/settings.h"
 
 #include "core/platform/datapaths.h"
+#include "core/wire/portnumber.h"
 #include "core/wire/settingsfile.h"
 
 #include <QDir>
@@ -90,11 +91,7 @@ void Settings::setValue(Key key, const QString& value)
 
 std::optional<quint16> Settings::port(Key key) const
 {
-    bool ok = false;
-    const uint number = m_values[key].trimmed().toUInt(&ok, 10);
-    if (!ok || number < 1 || number > 65535)
-        return std::nullopt;
-    return quint16(number);
+    return PortNumber::parse(m_values[key]);
 }
 
 QString Settings::invalidPortMessage(Key key)

@@ -1,19 +1,7 @@
 #include "core/wire/addresscache.h"
 
 #include "core/wire/masterprotocol.h"
-
-namespace {
-
-std::optional<quint16> portFromLine(const QByteArray& line)
-{
-    bool ok = false;
-    const uint value = line.trimmed().toUInt(&ok);
-    if (!ok || value > 65535)
-        return std::nullopt;
-    return quint16(value);
-}
-
-} // namespace
+#include "core/wire/portnumber.h"
 
 namespace AddressCache {
 
@@ -35,7 +23,8 @@ QList<CachedServer> parse(const QByteArray& fileText)
 
     QList<CachedServer> servers;
     for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
-        servers.append({QString::fromLatin1(lines[i]), portFromLine(lines[i + 1])});
+        servers.append({QString::fromLatin1(lines[i]),
+                         PortNumber::parse(QString::fromLatin1(lines[i + 1]), true)});
     return servers;
 }
 

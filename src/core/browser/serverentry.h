@@ -1,0 +1,19 @@
+#pragma once
+
+#include "core/browser/serverendpoint.h"
+#include "core/wire/inforeply.h"
+
+#include <QMetaType>
+
+// One server as the browser knows it after asking: where it was asked, what
+// it answered and how long the answer took. The windows make the texts.
+struct ServerEntry
+{
+    ServerEndpoint endpoint;
+    InfoReply info;
+    qint64 pingMs = 0;
+
+    friend bool operator==(const ServerEntry&, const ServerEntry&) = default;
+};
+
+Q_DECLARE_METATYPE(ServerEntry)

@@ -1,0 +1,37 @@
+#include "core/browser/serverfilter.h"
+
+#include "core/wire/inforeply.h"
+
+namespace {
+
+// The game type byte each choice stands for: DM 0, CTF 1, TDM 2.
+bool gameTypePasses(GameTypeFilter filter, quint8 gameType)
+{
+    switch (filter) {
+    case GameTypeFilter::Deathmatch:
+        return gameType == 0;
+    case GameTypeFilter::CaptureTheFlag:
+        return gameType == 1;
+    case GameTypeFilter::TeamDeathmatch:
+        return gameType == 2;
+    case GameTypeFilter::All:
+        return true;
+    }
+    return false;
+}
+
+bool versionPasses(VersionFilter filter, quint8 versionByte)
+{
+    if (filter == VersionFilter::All)
+        return true;
+    const std::optional<int> index = InfoProtocol::versionIndex(versionByte);
+    return index && *index == int(filter);
+}
+
+} // namespace
+
+bool ServerFilter::passes(const InfoReply& reply) const
+{
+    return isComplete() && gameTypePasses(*gameType, reply.gameType) &&
+           versionPasses(*version, reply.version);
+}
