@@ -2,6 +2,7 @@
 
 #include "core/wire/masterprotocol.h"
 #include "core/wire/portnumber.h"
+#include "core/wire/textlines.h"
 
 namespace AddressCache {
 
@@ -12,15 +13,7 @@ QByteArray formatRecord(const ServerRecord& record)
 
 QList<CachedServer> parse(const QByteArray& fileText)
 {
-    QList<QByteArray> lines = fileText.split('\n');
-    // The last line end leaves an empty piece behind it.
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    for (QByteArray& line : lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-    }
-
+    const QList<QByteArray> lines = TextLines::split(fileText);
     QList<CachedServer> servers;
     for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
         servers.append({QString::fromLatin1(lines[i]),

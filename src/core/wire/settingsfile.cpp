@@ -1,17 +1,14 @@
 #include "core/wire/settingsfile.h"
 
 #include "core/wire/textdecoding.h"
+#include "core/wire/textlines.h"
 
 namespace SettingsFile {
 
 QStringList parse(const QByteArray& bytes)
 {
-    QStringList lines = decodeUtf8OrLatin1(bytes).split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast(); // the line end of the last value
+    QStringList lines = TextLines::split(decodeUtf8OrLatin1(bytes));
     for (QString& line : lines) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
         if (line.size() >= 2 && line.startsWith(QLatin1Char('"')) && line.endsWith(QLatin1Char('"')))
             line = line.mid(1, line.size() - 2);
     }
