@@ -36,6 +36,16 @@ QString cacheFile()
     return inUserFolder(QStandardPaths::GenericCacheLocation, cacheFileName);
 }
 
+QString preferencesFile()
+{
+    return inUserFolder(QStandardPaths::GenericConfigLocation, preferencesFileName);
+}
+
+QString favouritesFile()
+{
+    return inUserFolder(QStandardPaths::GenericConfigLocation, favouritesFileName);
+}
+
 void setOverrideFolder(const QString& folder)
 {
     overrideFolder() = folder;

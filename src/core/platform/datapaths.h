@@ -9,13 +9,18 @@ namespace DataPaths {
 
 inline constexpr auto settingsFileName = "vnhsettings.txt";
 inline constexpr auto cacheFileName = "vnhdata.txt";
+inline constexpr auto preferencesFileName = "varnholt.conf";
+inline constexpr auto favouritesFileName = "favourites.txt";
 
 // $XDG_CONFIG_HOME/varnholt/vnhsettings.txt (default ~/.config/varnholt/).
 QString settingsFile();
 // $XDG_CACHE_HOME/varnholt/vnhdata.txt (default ~/.cache/varnholt/).
 QString cacheFile();
+// Beside the settings file: varnholt.conf and favourites.txt.
+QString preferencesFile();
+QString favouritesFile();
 
-// Puts both files directly into `folder` until cleared with an empty string.
+// Puts every file directly into `folder` until cleared with an empty string.
 void setOverrideFolder(const QString& folder);
 
 // Creates the folder that holds `filePath` if it is missing.

@@ -1,0 +1,229 @@
+#include "core/settings/preferences.h"
+
+#include "core/platform/datapaths.h"
+
+#include <QSettings>
+
+#include <algorithm>
+
+namespace {
+
+struct KeyInfo
+{
+    const char* name;
+    const char* defaultText;
+};
+
+constexpr std::array<KeyInfo, Preferences::keyCount> keyInfo{{
+    {"game/launcher", "auto"},
+    {"browser/parallel", "false"},
+    {"browser/requests_per_second", "250"},
+    {"browser/show_silent", "false"},
+    {"browser/hide_empty", "false"},
+    {"browser/hide_full", "false"},
+    {"browser/hide_password", "false"},
+    {"browser/game_type", ""},
+    {"browser/version", ""},
+    {"window/geometry", ""},
+    {"irc/tls", "false"},
+    {"irc/ca_file", ""},
+    {"irc/reconnect", "true"},
+}};
+
+// Each choice and the word that stands for it in the file.
+template <typename Choice> struct Word
+{
+    Choice choice;
+    const char* word;
+};
+
+constexpr Word<Preferences::Launcher> launcherWords[] = {
+    {Preferences::Launcher::Automatic, "auto"},
+    {Preferences::Launcher::RedFaction, "rf"},
+    {Preferences::Launcher::DashFaction, "dashfaction"},
+    {Preferences::Launcher::AlpineFaction, "alpinefaction"},
+};
+
+constexpr Word<GameTypeFilter> gameTypeWords[] = {
+    {GameTypeFilter::Deathmatch, "dm"},
+    {GameTypeFilter::CaptureTheFlag, "ctf"},
+    {GameTypeFilter::TeamDeathmatch, "tdm"},
+    {GameTypeFilter::All, "all"},
+};
+
+constexpr Word<VersionFilter> versionWords[] = {
+    {VersionFilter::Version10, "1.0"}, {VersionFilter::Version11, "1.1"},
+    {VersionFilter::Version12, "1.2"}, {VersionFilter::Version13, "1.3"},
+    {VersionFilter::All, "all"},
+};
+
+template <typename Choice, size_t N>
+std::optional<Choice> choiceFor(const Word<Choice> (&words)[N], const QString& text)
+{
+    for (const Word<Choice>& word : words) {
+        if (text.compare(QLatin1String(word.word), Qt::CaseInsensitive) == 0)
+            return word.choice;
+    }
+    return std::nullopt;
+}
+
+template <typename Choice, size_t N>
+QString wordFor(const Word<Choice> (&words)[N], std::optional<Choice> choice)
+{
+    for (const Word<Choice>& word : words) {
+        if (choice && word.choice == *choice)
+            return QString::fromLatin1(word.word);
+    }
+    return {};
+}
+
+// The file keeps texts; QSettings writes a QByteArray in a form of its own.
+QVariant fileValue(Preferences::Key key, const QString& text)
+{
+    if (key == Preferences::WindowGeometry)
+        return QByteArray::fromBase64(text.toLatin1());
+    return text;
+}
+
+QString textOf(Preferences::Key key, const QVariant& value)
+{
+    if (key == Preferences::WindowGeometry)
+        return QString::fromLatin1(value.toByteArray().toBase64());
+    return value.toString();
+}
+
+} // namespace
+
+Preferences::Preferences(QObject* parent) : QObject(parent)
+{
+    for (int key = 0; key < keyCount; ++key)
+        m_values[key] = QString::fromLatin1(keyInfo[key].defaultText);
+}
+
+QString Preferences::name(Key key)
+{
+    return QString::fromLatin1(keyInfo[key].name);
+}
+
+void Preferences::set(Key key, const QString& text)
+{
+    if (m_values[key] == text)
+        return;
+    m_values[key] = text;
+    Q_EMIT changed(key);
+}
+
+bool Preferences::flag(Key key) const
+{
+    const QString value = text(key).trimmed().toLower();
+    if (value == QLatin1String("true") || value == QLatin1String("1"))
+        return true;
+    if (value == QLatin1String("false") || value == QLatin1String("0"))
+        return false;
+    return QLatin1String(keyInfo[key].defaultText) == QLatin1String("true");
+}
+
+void Preferences::setFlag(Key key, bool on)
+{
+    set(key, on ? QStringLiteral("true") : QStringLiteral("false"));
+}
+
+Preferences::Launcher Preferences::launcher() const
+{
+    return choiceFor(launcherWords, text(GameLauncher).trimmed()).value_or(Launcher::Automatic);
+}
+
+void Preferences::setLauncher(Launcher launcher)
+{
+    set(GameLauncher, wordFor(launcherWords, std::optional(launcher)));
+}
+
+int Preferences::requestsPerSecond() const
+{
+    bool ok = false;
+    const int rate = text(RequestsPerSecond).trimmed().toInt(&ok);
+    if (!ok)
+        return QString::fromLatin1(keyInfo[RequestsPerSecond].defaultText).toInt();
+    return std::clamp(rate, minRequestsPerSecond, maxRequestsPerSecond);
+}
+
+void Preferences::setRequestsPerSecond(int rate)
+{
+    set(RequestsPerSecond,
+        QString::number(std::clamp(rate, minRequestsPerSecond, maxRequestsPerSecond)));
+}
+
+ServerFilter Preferences::serverFilter() const
+{
+    return {choiceFor(gameTypeWords, text(GameTypeChoice).trimmed()),
+            choiceFor(versionWords, text(VersionChoice).trimmed())};
+}
+
+void Preferences::setServerFilter(const ServerFilter& filter)
+{
+    set(GameTypeChoice, wordFor(gameTypeWords, filter.gameType));
+    set(VersionChoice, wordFor(versionWords, filter.version));
+}
+
+QByteArray Preferences::windowGeometry() const
+{
+    return fileValue(WindowGeometry, text(WindowGeometry)).toByteArray();
+}
+
+void Preferences::setWindowGeometry(const QByteArray& geometry)
+{
+    set(WindowGeometry, textOf(WindowGeometry, geometry));
+}
+
+QString Preferences::ircCaFile() const
+{
+    return text(IrcCaFile);
+}
+
+void Preferences::setIrcCaFile(const QString& path)
+{
+    set(IrcCaFile, path);
+}
+
+void Preferences::load(const QString& path)
+{
+    const QSettings file(path, QSettings::IniFormat);
+    for (int key = 0; key < keyCount; ++key) {
+        const QVariant value = file.value(name(Key(key)));
+        if (value.isValid())
+            set(Key(key), textOf(Key(key), value));
+    }
+}
+
+QString Preferences::save(const QString& path) const
+{
+    QList<Key> keys;
+    for (int key = 0; key < keyCount; ++key)
+        keys.append(Key(key));
+    return write(path, keys);
+}
+
+QString Preferences::saveValue(const QString& path, Key key) const
+{
+    return write(path, {key});
+}
+
+QString Preferences::write(const QString& path, const QList<Key>& keys) const
+{
+    if (!DataPaths::ensureFolderFor(path))
+        return QStringLiteral("The folder for %1 could not be created.").arg(path);
+    // QSettings replaces the file only once the new one is complete.
+    QSettings file(path, QSettings::IniFormat);
+    for (const Key key : keys)
+        file.setValue(name(key), fileValue(key, text(key)));
+    file.sync();
+    switch (file.status()) {
+    case QSettings::NoError:
+        return {};
+    case QSettings::AccessError:
+        return QStringLiteral("%1 could not be written.").arg(path);
+    case QSettings::FormatError:
+        return QStringLiteral("%1 is not a settings file this program can rewrite.").arg(path);
+    }
+    return {};
+}
