@@ -1,6 +1,7 @@
-// Refresh benchmark: the real query cycle against varnholt-testnet on
-// 127.0.0.1. The test network runs as its own process, so the CPU time and
-// memory printed are the browser's alone.
+// Refresh benchmark: the real Refresh (the address cache file read, every
+// server asked in turn) against varnholt-testnet on 127.0.0.1. The test
+// network runs as its own process, so the CPU time and memory printed are the
+// browser's alone.
 //
 //   bench_refresh [--servers N] [--refreshes N]
 //
@@ -11,13 +12,13 @@
 //
 // Also printed: "ping-delay", the mean of each row's ping minus its server's
 // delay (pings are whole milliseconds, cut down), and "gap ms", the mean time
-// from a handled reply to the next request going out.
+// from a handled reply to the next server's turn.
 //
-// Scenario "silent": one server that never replies, so the cycle waits the
+// Scenario "silent": one server that never replies, so the refresh waits the
 // full 4000 ms; target: CPU time well under 1% of the wait.
-#include "core/browser/querycycle.h"
+#include "core/browser/serverbrowser.h"
+#include "core/browser/serverquerier.h"
 #include "core/platform/datapaths.h"
-#include "core/platform/socket.h"
 #include "core/settings/settings.h"
 
 #include <QCoreApplication>
@@ -141,27 +142,27 @@ struct RefreshResult
     qint64 wallMs = 0;
     double cpuSeconds = 0;
     qint64 pingMinusDelaySumMs = 0;
-    // From a handled reply to the next "Receiving..." (sent right after the
-    // next request): the cycle's own time between two servers.
+    // From a handled reply to the next "Receiving..." (shown as the next
+    // server's turn begins): the querier's own time between two servers.
     qint64 gapSumNs = 0;
     int gaps = 0;
 };
 
-// One whole refresh, from start() to the end of the cycle.
-RefreshResult refresh(QueryCycle& cycle, const QList<ServerPlan>& plans)
+// One whole refresh, from refresh() until the browser is idle again.
+RefreshResult refresh(ServerBrowser& browser, const QList<ServerPlan>& plans)
 {
     RefreshResult result;
     QEventLoop loop;
     QElapsedTimer sinceRow;
     const QMetaObject::Connection rows =
-        QObject::connect(&cycle, &QueryCycle::rowAdded, [&](const ServerRow& row) {
-            const int index = row.server.mid(6).toInt(); // "Bench <i>"
-            result.pingMinusDelaySumMs += row.ping.toLongLong() - plans[index].delayMs;
+        QObject::connect(&browser, &ServerBrowser::entryReceived, [&](const ServerEntry& entry) {
+            const int index = entry.info.name.mid(6).toInt(); // "Bench <i>"
+            result.pingMinusDelaySumMs += entry.pingMs - plans[index].delayMs;
             ++result.rows;
             sinceRow.start();
         });
     const QMetaObject::Connection statuses =
-        QObject::connect(&cycle, &QueryCycle::statusChanged, [&](const QString& status) {
+        QObject::connect(&browser, &ServerBrowser::statusChanged, [&](const QString& status) {
             if (status == QLatin1String("Receiving...") && sinceRow.isValid()) {
                 result.gapSumNs += sinceRow.nsecsElapsed();
                 ++result.gaps;
@@ -169,14 +170,14 @@ RefreshResult refresh(QueryCycle& cycle, const QList<ServerPlan>& plans)
             }
         });
     const QMetaObject::Connection done =
-        QObject::connect(&cycle, &QueryCycle::runningChanged, [&](bool running) {
-            if (!running)
+        QObject::connect(&browser, &ServerBrowser::busyChanged, [&](bool busy) {
+            if (!busy)
                 loop.quit();
         });
     const double cpuBefore = cpuSeconds();
     QElapsedTimer wall;
     wall.start();
-    QTimer::singleShot(0, &cycle, [&cycle] { cycle.start(); });
+    QTimer::singleShot(0, &browser, [&browser] { browser.refresh(); });
     loop.exec();
     result.wallMs = wall.elapsed();
     result.cpuSeconds = cpuSeconds() - cpuBefore;
@@ -197,11 +198,9 @@ int runScenario(const char* name, const QList<ServerPlan>& plans, int refreshes,
     }
     Settings settings;
     settings.setValue(Settings::QueryLocalPort, QString::number(freeLocalPort()));
-    Socket wsrf2;
-    wsrf2.setProtocol(Socket::Protocol::Udp);
-    QueryCycle cycle(&wsrf2, &settings);
-    cycle.setVersionFilter(QueryCycle::filterAll);
-    cycle.setGameTypeFilter(QueryCycle::filterAll);
+    ServerBrowser browser(&settings);
+    browser.setCacheFile(DataPaths::cacheFile());
+    browser.setFilter({GameTypeFilter::All, VersionFilter::All});
 
     qint64 delaySumMs = 0;
     int answering = 0;
@@ -211,7 +210,8 @@ int runScenario(const char* name, const QList<ServerPlan>& plans, int refreshes,
             ++answering;
         }
     }
-    const qint64 silentWaitMs = qint64(plans.size() - answering) * cycle.replyTimeout();
+    const qint64 silentWaitMs =
+        qint64(plans.size() - answering) * browser.querier()->replyTimeout();
 
     std::printf("scenario %s: %lld servers, %d answering, sum of delays %lld ms, "
                 "time-limited waits %lld ms\n",
@@ -221,7 +221,7 @@ int runScenario(const char* name, const QList<ServerPlan>& plans, int refreshes,
                 "wall ms", "overhead ms", "cpu s", "cpu %", "rss KiB", "peak KiB", "ping-delay",
                 "gap ms");
     for (int i = 1; i <= refreshes; ++i) {
-        const RefreshResult r = refresh(cycle, plans);
+        const RefreshResult r = refresh(browser, plans);
         // With both filters at ALL every handled reply is a row.
         const int answered = r.rows;
         const double waitedMs = double(delaySumMs + silentWaitMs);

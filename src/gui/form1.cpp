@@ -11,15 +11,18 @@
 #include "gui/serverlistview.h"
 #include "gui/twips.h"
 #include "core/browser/gamelauncher.h"
-#include "core/browser/masterlistretrieval.h"
-#include "core/browser/querycycle.h"
+#include "core/browser/serverbrowser.h"
+#include "core/browser/serverentry.h"
+#include "core/browser/serverrow.h"
 #include "core/browser/systemprocessstarter.h"
 #include "core/chat/ircsession.h"
 #include "core/platform/datapaths.h"
 #include "core/platform/memorystatus.h"
 #include "core/platform/socket.h"
 #include "core/settings/settings.h"
+#include "core/wire/inforeply.h"
 
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFile>
 #include <QGroupBox>
@@ -139,8 +142,6 @@ void Form1::buildControls()
     m_memtimer->setObjectName(QStringLiteral("memtimer"));
     m_memtimer->setInterval(memoryTickMs);
 
-    m_wsrf = addSocket(this, "wsrf");
-    m_wsrf2 = addSocket(this, "wsrf2");
     m_wschat = addSocket(this, "wschat");
 
     m_frmoptions = new frmoptions(m_settings);
@@ -153,41 +154,65 @@ void Form1::buildControls()
 
 void Form1::connectBrowser()
 {
-    m_masterList = new MasterListRetrieval(m_wsrf, m_settings, this);
-    m_queryCycle = new QueryCycle(m_wsrf2, m_settings, this);
+    m_browser = new ServerBrowser(m_settings, this);
+    m_browser->setCacheFile(DataPaths::cacheFile());
     m_prompts = std::make_unique<MessageBoxPrompts>(this);
     m_processStarter = std::make_unique<SystemProcessStarter>();
     m_launcher = new GameLauncher(m_settings, m_prompts.get(), m_processStarter.get(), this);
 
-    connect(m_btngetlist, &QPushButton::clicked, m_masterList, &MasterListRetrieval::start);
-    connect(m_btnrefresh, &QPushButton::clicked, m_queryCycle, &QueryCycle::start);
-    connect(m_masterList, &MasterListRetrieval::listComplete, m_queryCycle, &QueryCycle::start);
-    connect(m_masterList, &MasterListRetrieval::runningChanged, this, &Form1::updateBrowserButtons);
-    connect(m_queryCycle, &QueryCycle::runningChanged, this, &Form1::updateBrowserButtons);
-    connect(m_masterList, &MasterListRetrieval::statusChanged, this, &Form1::setStatus);
-    connect(m_queryCycle, &QueryCycle::statusChanged, this, &Form1::setStatus);
+    connect(m_btngetlist, &QPushButton::clicked, m_browser, &ServerBrowser::getList);
+    connect(m_btnrefresh, &QPushButton::clicked, m_browser, &ServerBrowser::refresh);
+    connect(m_browser, &ServerBrowser::busyChanged, this, &Form1::updateBrowserButtons);
+    connect(m_browser, &ServerBrowser::statusChanged, this, &Form1::setStatus);
     connect(m_launcher, &GameLauncher::statusChanged, this, &Form1::setStatus);
-    connect(m_queryCycle, &QueryCycle::listCleared, m_serverlist, &QTreeWidget::clear);
-    connect(m_queryCycle, &QueryCycle::rowAdded, m_serverlist, &ServerListView::addRow);
+    connect(m_browser, &ServerBrowser::listCleared, m_serverlist, &QTreeWidget::clear);
+    connect(m_browser, &ServerBrowser::entryReceived, this,
+            [this](const ServerEntry& entry) { m_serverlist->addRow(rowFor(entry)); });
     connect(m_serverlist, &ServerListView::rowClicked, m_launcher, &GameLauncher::launch);
 
-    const std::pair<QRadioButton*, qint16> versionOptions[] = {
-        {m_opt0, 0}, {m_opt1, 1}, {m_opt2, 2}, {m_opt3, 3}, {m_optvall, QueryCycle::filterAll}};
-    for (const auto& [option, value] : versionOptions)
-        connect(option, &QRadioButton::clicked, this,
-                [this, value = value] { m_queryCycle->setVersionFilter(value); });
-    const std::pair<QRadioButton*, qint16> gameTypeOptions[] = {
-        {m_optdm, 0}, {m_optctf, 1}, {m_opttdm, 2}, {m_opttall, QueryCycle::filterAll}};
-    for (const auto& [option, value] : gameTypeOptions)
-        connect(option, &QRadioButton::clicked, this,
-                [this, value = value] { m_queryCycle->setGameTypeFilter(value); });
+    // Button ids are the filter values they choose.
+    m_versionFilters = new QButtonGroup(this);
+    m_versionFilters->addButton(m_opt0, int(VersionFilter::Version10));
+    m_versionFilters->addButton(m_opt1, int(VersionFilter::Version11));
+    m_versionFilters->addButton(m_opt2, int(VersionFilter::Version12));
+    m_versionFilters->addButton(m_opt3, int(VersionFilter::Version13));
+    m_versionFilters->addButton(m_optvall, int(VersionFilter::All));
+    connect(m_versionFilters, &QButtonGroup::idClicked, this, [this](int id) {
+        ServerFilter filter = m_browser->filter();
+        filter.version = VersionFilter(id);
+        m_browser->setFilter(filter);
+    });
+    m_gameTypeFilters = new QButtonGroup(this);
+    m_gameTypeFilters->addButton(m_optdm, int(GameTypeFilter::Deathmatch));
+    m_gameTypeFilters->addButton(m_optctf, int(GameTypeFilter::CaptureTheFlag));
+    m_gameTypeFilters->addButton(m_opttdm, int(GameTypeFilter::TeamDeathmatch));
+    m_gameTypeFilters->addButton(m_opttall, int(GameTypeFilter::All));
+    connect(m_gameTypeFilters, &QButtonGroup::idClicked, this, [this](int id) {
+        ServerFilter filter = m_browser->filter();
+        filter.gameType = GameTypeFilter(id);
+        m_browser->setFilter(filter);
+    });
+}
+
+ServerRow Form1::rowFor(const ServerEntry& entry)
+{
+    const InfoReply& info = entry.info;
+    return ServerRow{
+        QString::fromLatin1(info.name),
+        entry.endpoint.host,
+        QString::fromLatin1(info.map),
+        QString::number(info.players) + u'/' + QString::number(info.maxPlayers),
+        QString::fromLatin1(InfoProtocol::versionText(info.version)),
+        QString::fromLatin1(info.mod),
+        QString::number(entry.pingMs),
+    };
 }
 
 void Form1::updateBrowserButtons()
 {
     // The address cache file has one user at a time: no Get List while a
     // cycle reads it, no Refresh while a retrieval writes it.
-    const bool idle = !m_masterList->isRunning() && !m_queryCycle->isRunning();
+    const bool idle = !m_browser->isBusy();
     m_btngetlist->setEnabled(idle);
     m_btnrefresh->setEnabled(idle);
 }
@@ -239,9 +264,7 @@ void Form1::startUp()
 {
     setStatus(QStringLiteral("Initializing... (Please Wait)"));
     QFile::remove(DataPaths::cacheFile());
-    m_wsrf->setProtocol(Socket::Protocol::Udp);
     m_wschat->setProtocol(Socket::Protocol::Tcp);
-    m_wsrf2->setProtocol(Socket::Protocol::Udp);
     m_memtimer->start();
     m_settings->load(DataPaths::settingsFile());
     setStatus(QStringLiteral("Ready"));
@@ -254,11 +277,9 @@ void Form1::shutDown()
     m_shutDown = true;
     setStatus(QStringLiteral("Closing down..."));
     m_memtimer->stop();
-    // Ends a retrieval or a cycle: closes the address cache file.
-    m_queryCycle->stop();
-    m_masterList->stop();
-    m_wsrf2->close();
-    m_wsrf->close();
+    // Ends a retrieval or a cycle: closes the address cache file and the
+    // browser's sockets.
+    m_browser->stop();
     m_wschat->close();
     QFile::remove(DataPaths::cacheFile());
     // The secondary windows end with the program.

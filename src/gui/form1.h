@@ -5,6 +5,7 @@
 #include <memory>
 
 class ChatLogView;
+class QButtonGroup;
 class QCloseEvent;
 class QGroupBox;
 class QLineEdit;
@@ -17,15 +18,16 @@ class Socket;
 class GameLauncher;
 class IrcSession;
 class LaunchPrompts;
-class MasterListRetrieval;
 class ProcessStarter;
-class QueryCycle;
+class ServerBrowser;
+struct ServerEntry;
+struct ServerRow;
 class frmabout;
 class frmoptions;
 class frmusers;
 
-// The main window: every control of the browser and the chat, the three
-// sockets, the memory timer and the status line. It owns the controls and
+// The main window: every control of the browser and the chat, the chat's
+// socket, the memory timer and the status line. It owns the controls and
 // forwards each control event to one handler; the work is done by the
 // browser and chat classes it wires up.
 class Form1 : public QWidget
@@ -39,8 +41,7 @@ public:
     frmoptions* optionsDialog() const { return m_frmoptions; }
     frmabout* aboutBox() const { return m_frmabout; }
     frmusers* usersWindow() const { return m_frmusers; }
-    MasterListRetrieval* masterList() const { return m_masterList; }
-    QueryCycle* queryCycle() const { return m_queryCycle; }
+    ServerBrowser* browser() const { return m_browser; }
     IrcSession* ircSession() const { return m_irc; }
 
     // Replaces the message boxes and the process start of the game launch
@@ -62,6 +63,8 @@ private:
     void connectBrowser();
     void connectChat();
     void updateBrowserButtons();
+    // The list's texts for an entry (Latin-1 names, "n/max" players).
+    static ServerRow rowFor(const ServerEntry& entry);
     frmusers* ensureUsersWindow();
     void onChatInputEntered();
     void startUp();
@@ -98,12 +101,11 @@ private:
     QPushButton* m_btnircdiscnnt = nullptr;
     QPushButton* m_btnusers = nullptr;
     QTimer* m_memtimer = nullptr;
-    Socket* m_wsrf = nullptr;
-    Socket* m_wsrf2 = nullptr;
+    QButtonGroup* m_gameTypeFilters = nullptr;
+    QButtonGroup* m_versionFilters = nullptr;
     Socket* m_wschat = nullptr;
 
-    MasterListRetrieval* m_masterList = nullptr;
-    QueryCycle* m_queryCycle = nullptr;
+    ServerBrowser* m_browser = nullptr;
     GameLauncher* m_launcher = nullptr;
     std::unique_ptr<LaunchPrompts> m_prompts;
     std::unique_ptr<ProcessStarter> m_processStarter;

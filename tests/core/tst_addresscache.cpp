@@ -7,7 +7,7 @@ class TestAddressCache : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void formatRecord_data()
+    void formatServer_data()
     {
         QTest::addColumn<ServerRecord>("record");
         QTest::addColumn<QByteArray>("lines");
@@ -17,11 +17,11 @@ private Q_SLOTS:
         QTest::newRow("largest port")
             << ServerRecord{{10, 0, 0, 5}, 65535} << QByteArray("10.0.0.5\r\n 65535 \r\n");
     }
-    void formatRecord()
+    void formatServer()
     {
         QFETCH(ServerRecord, record);
         QFETCH(QByteArray, lines);
-        QCOMPARE(AddressCache::formatRecord(record), lines);
+        QCOMPARE(AddressCache::formatServer(record.address(), record.port), lines);
     }
 
     void parse_data()
@@ -62,7 +62,7 @@ private Q_SLOTS:
             {{127, 0, 0, 1}, 7755}, {{0, 0, 0, 0}, 0}, {{255, 255, 255, 255}, 65535}};
         QByteArray text;
         for (const ServerRecord& record : records)
-            text += AddressCache::formatRecord(record);
+            text += AddressCache::formatServer(record.address(), record.port);
         const QList<CachedServer> servers = AddressCache::parse(text);
         QCOMPARE(servers.size(), records.size());
         for (qsizetype i = 0; i < records.size(); ++i) {

@@ -1,9 +1,9 @@
 #include "gui/form1.h"
 #include "gui/serverlistview.h"
 #include "core/browser/launchprompts.h"
-#include "core/browser/masterlistretrieval.h"
 #include "core/browser/processstarter.h"
-#include "core/browser/querycycle.h"
+#include "core/browser/serverbrowser.h"
+#include "core/browser/serverquerier.h"
 #include "core/browser/serverrow.h"
 #include "freeport.h"
 #include "core/settings/settings.h"
@@ -101,23 +101,28 @@ void tst_BrowserFlow::cleanup()
 
 void tst_BrowserFlow::filterButtonsSetTheFilters()
 {
-    QueryCycle* cycle = m_window->queryCycle();
-    QCOMPARE(cycle->versionFilter(), qint16(-1));
-    QCOMPARE(cycle->gameTypeFilter(), qint16(-1));
+    ServerBrowser* browser = m_window->browser();
+    QCOMPARE(browser->filter(), ServerFilter{});
 
-    const std::pair<const char*, qint16> versions[] = {
-        {"opt0", 0}, {"opt1", 1}, {"opt2", 2}, {"opt3", 3}, {"optvall", 4}};
+    const std::pair<const char*, VersionFilter> versions[] = {{"opt0", VersionFilter::Version10},
+                                                              {"opt1", VersionFilter::Version11},
+                                                              {"opt2", VersionFilter::Version12},
+                                                              {"opt3", VersionFilter::Version13},
+                                                              {"optvall", VersionFilter::All}};
     for (const auto& [name, value] : versions) {
         click(name);
-        QCOMPARE(cycle->versionFilter(), value);
-        QCOMPARE(cycle->gameTypeFilter(), qint16(-1)); // the groups share nothing
+        QCOMPARE(browser->filter().version, value);
+        QCOMPARE(browser->filter().gameType, std::nullopt); // the groups share nothing
     }
-    const std::pair<const char*, qint16> gameTypes[] = {
-        {"optdm", 0}, {"optctf", 1}, {"opttdm", 2}, {"opttall", 4}};
+    const std::pair<const char*, GameTypeFilter> gameTypes[] = {
+        {"optdm", GameTypeFilter::Deathmatch},
+        {"optctf", GameTypeFilter::CaptureTheFlag},
+        {"opttdm", GameTypeFilter::TeamDeathmatch},
+        {"opttall", GameTypeFilter::All}};
     for (const auto& [name, value] : gameTypes) {
         click(name);
-        QCOMPARE(cycle->gameTypeFilter(), value);
-        QCOMPARE(cycle->versionFilter(), qint16(4));
+        QCOMPARE(browser->filter().gameType, value);
+        QCOMPARE(browser->filter().version, VersionFilter::All);
     }
 }
 
@@ -139,19 +144,19 @@ void tst_BrowserFlow::getListThenTheCycleFillsTheList()
                         QStringLiteral("--per-part"), QStringLiteral("10")});
     QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
     m_window->settings()->setValue(Settings::MasterPort, QString::number(net.masterPort()));
-    m_window->queryCycle()->setReplyTimeout(300); // the two silent servers
+    m_window->browser()->querier()->setReplyTimeout(300); // the two silent servers
 
     click("opttall");
     click("optvall");
-    QSignalSpy cycleRunning(m_window->queryCycle(), &QueryCycle::runningChanged);
+    QSignalSpy busy(m_window->browser(), &ServerBrowser::busyChanged);
     click("btngetlist");
     // One user of the address cache file at a time.
     QVERIFY(!button("btngetlist")->isEnabled());
     QVERIFY(!button("btnrefresh")->isEnabled());
 
-    QTRY_COMPARE_WITH_TIMEOUT(cycleRunning.count(), 2, 30000);
-    QCOMPARE(cycleRunning.at(0).at(0).toBool(), true);
-    QCOMPARE(cycleRunning.at(1).at(0).toBool(), false);
+    QTRY_COMPARE_WITH_TIMEOUT(busy.count(), 2, 30000);
+    QCOMPARE(busy.at(0).at(0).toBool(), true);
+    QCOMPARE(busy.at(1).at(0).toBool(), false);
     QCOMPARE(status(), QStringLiteral("Ready"));
     QVERIFY(button("btngetlist")->isEnabled());
     QVERIFY(button("btnrefresh")->isEnabled());
@@ -174,7 +179,7 @@ void tst_BrowserFlow::getListThenTheCycleFillsTheList()
 
     // Refresh asks the same servers again and rebuilds the list.
     click("btnrefresh");
-    QTRY_COMPARE_WITH_TIMEOUT(cycleRunning.count(), 4, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(busy.count(), 4, 30000);
     QCOMPARE(list->topLevelItemCount(), 23);
 }
 

@@ -1,10 +1,20 @@
 #pragma once
 
+#include "core/wire/inforeply.h"
+
 #include <QByteArray>
 
 // Hand-made info replies, byte for byte, for the parser's tests and for the
-// query cycle's tests on loopback.
+// querier's and the browser's tests on loopback.
 namespace InfoReplyExamples {
+
+// A well-formed reply as servers send it.
+inline QByteArray reply(quint8 version, const QByteArray& name, quint8 gameType, quint8 players = 3,
+                        quint8 maxPlayers = 8, const QByteArray& map = "dm01",
+                        const QByteArray& mod = {})
+{
+    return InfoProtocol::encodeReply({version, name, gameType, players, maxPlayers, map, mod, 0});
+}
 
 // 00 00 00 00 87 "Alpha" 00 01 05 10 "ctf01" 00 00 00: version 135, game type
 // 1, 5 of 16 players, map ctf01, no mod, flags 0.

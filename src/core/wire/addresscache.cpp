@@ -1,14 +1,13 @@
 #include "core/wire/addresscache.h"
 
-#include "core/wire/masterprotocol.h"
 #include "core/wire/portnumber.h"
 #include "core/wire/textlines.h"
 
 namespace AddressCache {
 
-QByteArray formatRecord(const ServerRecord& record)
+QByteArray formatServer(const QString& address, quint16 port)
 {
-    return record.address().toLatin1() + "\r\n " + QByteArray::number(record.port) + " \r\n";
+    return address.toLatin1() + "\r\n " + QByteArray::number(port) + " \r\n";
 }
 
 QList<CachedServer> parse(const QByteArray& fileText)
@@ -17,7 +16,7 @@ QList<CachedServer> parse(const QByteArray& fileText)
     QList<CachedServer> servers;
     for (qsizetype i = 0; i + 1 < lines.size(); i += 2)
         servers.append({QString::fromLatin1(lines[i]),
-                         PortNumber::parse(QString::fromLatin1(lines[i + 1]), true)});
+                        PortNumber::parse(QString::fromLatin1(lines[i + 1]), true)});
     return servers;
 }
 

@@ -6,8 +6,6 @@
 
 #include <optional>
 
-struct ServerRecord;
-
 // One address/port line pair of the address cache file.
 struct CachedServer
 {
@@ -23,8 +21,8 @@ struct CachedServer
 // order the master server listed them.
 namespace AddressCache {
 
-// "192.168.1.10\r\n 600 \r\n".
-QByteArray formatRecord(const ServerRecord& record);
+// The two lines of one server: "192.168.1.10\r\n 600 \r\n".
+QByteArray formatServer(const QString& address, quint16 port);
 
 // The file's line pairs in order. Takes LF or CR LF line ends; an address
 // line without a port line after it ends the list.

@@ -1,0 +1,176 @@
+#include "core/browser/serverbrowser.h"
+
+#include "core/browser/masterlistclient.h"
+#include "core/browser/serverquerier.h"
+#include "core/platform/datapaths.h"
+#include "core/settings/settings.h"
+#include "core/wire/addresscache.h"
+
+namespace {
+
+const QString receivingStatus = QStringLiteral("Receiving...");
+const QString readyStatus = QStringLiteral("Ready");
+const QString filtersNotSetStatus = QStringLiteral("Error: Please set game filters first");
+const QString noCacheFileStatus = QStringLiteral("Error: Please GET LIST first.");
+const QString masterErrorPrefix = QStringLiteral("WSRF Error : ");
+const QString querierErrorPrefix = QStringLiteral("WSRF2 Error : ");
+const QString masterSilentStatus =
+    QStringLiteral("Error: The master server did not answer. Check Master Server IP and Master "
+                   "Server Port in Options, then click Get List again.");
+
+} // namespace
+
+ServerBrowser::ServerBrowser(const Settings* settings, QObject* parent)
+    : QObject(parent), m_settings(settings), m_masterList(new MasterListClient(this)),
+      m_querier(new ServerQuerier(this))
+{
+    connect(m_masterList, &MasterListClient::listPartReceived, this, &ServerBrowser::onListPart);
+    connect(m_masterList, &MasterListClient::finished, this, &ServerBrowser::onListFinished);
+    connect(m_masterList, &MasterListClient::failed, this,
+            [this](MasterListClient::Failure failure, const QString& description) {
+                m_cacheWriter.close();
+                endWith(failure == MasterListClient::Failure::Silence
+                            ? masterSilentStatus
+                            : masterErrorPrefix + description);
+            });
+
+    connect(m_querier, &ServerQuerier::serverAsked, this,
+            [this] { Q_EMIT statusChanged(receivingStatus); });
+    connect(m_querier, &ServerQuerier::entryReceived, this, [this](const ServerEntry& entry) {
+        if (m_filter.passes(entry.info))
+            Q_EMIT entryReceived(entry);
+    });
+    connect(m_querier, &ServerQuerier::socketError, this, [this](const QString& description) {
+        Q_EMIT statusChanged(querierErrorPrefix + description);
+    });
+    connect(m_querier, &ServerQuerier::finished, this, [this] { endWith(readyStatus); });
+    connect(m_querier, &ServerQuerier::failed, this,
+            [this](const QString& description) { endWith(querierErrorPrefix + description); });
+}
+
+void ServerBrowser::getList()
+{
+    if (isBusy())
+        return;
+    // Invalid ports are refused before anything is touched.
+    const std::optional<quint16> masterPort = m_settings->port(Settings::MasterPort);
+    if (!masterPort) {
+        Q_EMIT statusChanged(Settings::invalidPortMessage(Settings::MasterPort));
+        return;
+    }
+    const std::optional<quint16> localPort = m_settings->port(Settings::MasterLocalPort);
+    if (!localPort) {
+        Q_EMIT statusChanged(Settings::invalidPortMessage(Settings::MasterLocalPort));
+        return;
+    }
+
+    setActivity(Activity::Retrieving);
+    if (!m_cacheFile.isEmpty()) {
+        m_cacheWriter.setFileName(m_cacheFile);
+        DataPaths::ensureFolderFor(m_cacheFile);
+        if (!m_cacheWriter.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            endWith(QStringLiteral("Error: Cannot write the server list to %1 (%2)")
+                        .arg(m_cacheFile, m_cacheWriter.errorString()));
+            return;
+        }
+    }
+    m_masterList->start(m_settings->value(Settings::MasterHost), *masterPort, *localPort);
+}
+
+void ServerBrowser::onListPart(quint16 serverTotal, const QList<ServerEndpoint>& servers)
+{
+    Q_EMIT statusChanged(QStringLiteral("Found %1 servers").arg(serverTotal));
+    if (!m_cacheWriter.isOpen())
+        return;
+    for (const ServerEndpoint& server : servers)
+        m_cacheWriter.write(AddressCache::formatServer(server.host, server.port));
+    m_cacheWriter.flush();
+}
+
+void ServerBrowser::onListFinished(const QList<ServerEndpoint>& servers)
+{
+    m_cacheWriter.close();
+    setActivity(Activity::Querying);
+    runQuery(servers);
+}
+
+void ServerBrowser::refresh()
+{
+    if (isBusy())
+        return;
+    setActivity(Activity::Querying);
+    const std::optional<quint16> localPort = prepareQuery();
+    if (!localPort)
+        return;
+    const std::optional<QList<ServerEndpoint>> servers = readCacheFile();
+    if (!servers) {
+        endWith(noCacheFileStatus);
+        return;
+    }
+    m_querier->start(*servers, *localPort);
+}
+
+void ServerBrowser::query(const QList<ServerEndpoint>& servers)
+{
+    if (isBusy())
+        return;
+    setActivity(Activity::Querying);
+    runQuery(servers);
+}
+
+void ServerBrowser::runQuery(const QList<ServerEndpoint>& servers)
+{
+    if (const std::optional<quint16> localPort = prepareQuery())
+        m_querier->start(servers, *localPort);
+}
+
+std::optional<quint16> ServerBrowser::prepareQuery()
+{
+    // Without both choices the list keeps the rows it has.
+    if (!m_filter.isComplete()) {
+        endWith(filtersNotSetStatus);
+        return std::nullopt;
+    }
+    Q_EMIT listCleared();
+    const std::optional<quint16> localPort = m_settings->port(Settings::QueryLocalPort);
+    if (!localPort)
+        endWith(Settings::invalidPortMessage(Settings::QueryLocalPort));
+    return localPort;
+}
+
+std::optional<QList<ServerEndpoint>> ServerBrowser::readCacheFile() const
+{
+    if (m_cacheFile.isEmpty())
+        return std::nullopt;
+    QFile file(m_cacheFile);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QList<ServerEndpoint> servers;
+    for (const CachedServer& cached : AddressCache::parse(file.readAll())) {
+        // A port line that is no port gives port 0, which is never asked.
+        servers.append({cached.address, cached.port.value_or(0)});
+    }
+    return servers;
+}
+
+void ServerBrowser::stop()
+{
+    m_masterList->stop();
+    m_querier->stop();
+    m_cacheWriter.close();
+    setActivity(Activity::Idle);
+}
+
+void ServerBrowser::endWith(const QString& status)
+{
+    Q_EMIT statusChanged(status);
+    setActivity(Activity::Idle);
+}
+
+void ServerBrowser::setActivity(Activity activity)
+{
+    const bool wasBusy = isBusy();
+    m_activity = activity;
+    if (isBusy() != wasBusy)
+        Q_EMIT busyChanged(isBusy());
+}

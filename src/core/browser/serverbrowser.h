@@ -1,0 +1,81 @@
+#pragma once
+
+#include "core/browser/serverendpoint.h"
+#include "core/browser/serverentry.h"
+#include "core/browser/serverfilter.h"
+
+#include <QFile>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <optional>
+
+class MasterListClient;
+class ServerQuerier;
+class Settings;
+
+// The server browser as a player drives it: Get List fetches the master's
+// list, keeps it in the address cache file and asks every listed server;
+// Refresh asks the servers of the file again. Settings are read at the
+// moment of use. Only one of the two runs at a time.
+class ServerBrowser : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ServerBrowser(const Settings* settings, QObject* parent = nullptr);
+
+    // Where Get List writes the servers and Refresh reads them. Empty: no
+    // file is touched, and Refresh has nothing to read.
+    void setCacheFile(const QString& path) { m_cacheFile = path; }
+    QString cacheFile() const { return m_cacheFile; }
+
+    // Applies to every reply handled from now on.
+    void setFilter(const ServerFilter& filter) { m_filter = filter; }
+    ServerFilter filter() const { return m_filter; }
+
+    // Each is ignored while the browser is busy.
+    void getList();
+    void refresh();
+    // Asks these servers as Refresh asks those of the file.
+    void query(const QList<ServerEndpoint>& servers);
+    // Abandons whatever runs, without a status (shut-down).
+    void stop();
+    bool isBusy() const { return m_activity != Activity::Idle; }
+
+    // The two exchanges, for their time-outs.
+    MasterListClient* masterList() const { return m_masterList; }
+    ServerQuerier* querier() const { return m_querier; }
+
+Q_SIGNALS:
+    void statusChanged(const QString& text);
+    void busyChanged(bool busy);
+    void listCleared();
+    // A reply that passes the filter.
+    void entryReceived(const ServerEntry& entry);
+
+private:
+    enum class Activity
+    {
+        Idle,
+        Retrieving,
+        Querying,
+    };
+
+    void onListPart(quint16 serverTotal, const QList<ServerEndpoint>& servers);
+    void onListFinished(const QList<ServerEndpoint>& servers);
+    void runQuery(const QList<ServerEndpoint>& servers);
+    std::optional<quint16> prepareQuery();
+    std::optional<QList<ServerEndpoint>> readCacheFile() const;
+    void endWith(const QString& status);
+    void setActivity(Activity activity);
+
+    const Settings* m_settings;
+    MasterListClient* m_masterList;
+    ServerQuerier* m_querier;
+    ServerFilter m_filter;
+    QString m_cacheFile;
+    // Open for writing while Get List runs.
+    QFile m_cacheWriter;
+    Activity m_activity = Activity::Idle;
+};

@@ -1,0 +1,92 @@
+#pragma once
+
+#include "core/browser/serverendpoint.h"
+#include "core/browser/serverentry.h"
+#include "core/platform/udpchannel.h"
+
+#include <QHash>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QUdpSocket>
+
+// Asks game servers for their state with the 4-byte info request, in list
+// order, and hands out an entry per reply with the ping measured from the
+// request leaving to the reply arriving.
+//
+// Each request outstanding has a wait; it ends at the reply time-out, or
+// at once when the server answered, after what it has already sent has been
+// read. Only a datagram from the address and port of a server being waited
+// for is a reply; a server whose wait is over is a stranger again.
+class ServerQuerier : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int defaultReplyTimeoutMs = 4000;
+    // Servers waited for at once: one, so each server is asked only when
+    // the one before it answered or its wait ran out.
+    static constexpr int maxOutstanding = 1;
+
+    explicit ServerQuerier(QObject* parent = nullptr);
+
+    // Asks every server of the list from `localPort`, which is bound when
+    // the first server's turn comes. A run in progress is abandoned first.
+    // An endpoint at port 0 cannot be asked and is passed over.
+    void start(const QList<ServerEndpoint>& servers, quint16 localPort);
+    // Abandons a run and closes the socket. Harmless when idle.
+    void stop();
+    bool isRunning() const { return m_state != State::Idle; }
+
+    void setReplyTimeout(int ms) { m_replyTimeoutMs = ms; }
+    int replyTimeout() const { return m_replyTimeoutMs; }
+
+Q_SIGNALS:
+    // A server's turn began: its request goes out now, or once its host
+    // name has been looked up.
+    void serverAsked(const ServerEndpoint& server);
+    void entryReceived(const ServerEntry& entry);
+    // The socket failed or a host name was not found; the run goes on.
+    void socketError(const QString& description);
+    // Every server had its turn; the socket is closed.
+    void finished();
+    // The local port could not be bound; the run is over, nothing was sent.
+    void failed(const QString& description);
+
+private:
+    enum class State
+    {
+        Idle,
+        Querying,
+        // The bind failed; its error is on its way from the event loop.
+        PortFailed,
+    };
+
+    struct Request
+    {
+        // Null while the host name is being looked up.
+        QHostAddress address;
+        UdpChannel::Clock::time_point sentAt;
+        UdpChannel::Clock::time_point waitEnds;
+    };
+
+    void askMore();
+    void ask(const ServerEndpoint& server);
+    void send(const ServerEndpoint& server, const QHostAddress& address);
+    void onDatagram(const UdpChannel::Datagram& datagram);
+    void onHostFound(const QString& host, const QHostAddress& address);
+    void onChannelError(const QString& description);
+    void onWaitOver();
+    void armWaitTimer();
+
+    QUdpSocket m_socket;
+    UdpChannel m_channel{&m_socket};
+    QTimer m_waitTimer;
+    State m_state = State::Idle;
+    quint16 m_localPort = 0;
+    int m_replyTimeoutMs = defaultReplyTimeoutMs;
+    QList<ServerEndpoint> m_servers;
+    qsizetype m_next = 0;
+    QHash<ServerEndpoint, Request> m_outstanding;
+};

@@ -1,0 +1,126 @@
+#include "core/platform/udpchannel.h"
+
+#include <QHostInfo>
+#include <QNetworkDatagram>
+#include <QSignalBlocker>
+#include <QTimer>
+#include <QUdpSocket>
+#include <QVariant>
+
+#include <limits>
+
+UdpChannel::UdpChannel(QUdpSocket* socket, QObject* parent) : QObject(parent), m_socket(socket)
+{
+    connect(m_socket, &QUdpSocket::readyRead, this, [this] { deliver(datagramsPerTurn); });
+    // E.g. "connection refused" after a datagram to a closed port. The
+    // failures of bind() and send() are reported by those, once.
+    connect(m_socket, &QUdpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
+        raiseError(error, m_socket->errorString());
+    });
+}
+
+bool UdpChannel::bind(quint16 localPort)
+{
+    if (isBound())
+        return true;
+    bool bound = false;
+    {
+        const QSignalBlocker quiet(m_socket);
+        bound = m_socket->bind(QHostAddress::AnyIPv4, localPort);
+    }
+    if (!bound) {
+        raiseError(m_socket->error(), m_socket->errorString());
+        m_socket->close();
+        return false;
+    }
+    m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, receiveBufferSize);
+    return true;
+}
+
+bool UdpChannel::isBound() const
+{
+    return m_socket->state() == QAbstractSocket::BoundState;
+}
+
+std::optional<QHostAddress> UdpChannel::resolve(const QString& host)
+{
+    QHostAddress address;
+    if (address.setAddress(host))
+        return address;
+    // Some failures (an empty or malformed name) are delivered even after
+    // abortHostLookup(), so a result from before a close() is dropped here.
+    const quint64 generation = m_generation;
+    const int id =
+        QHostInfo::lookupHost(host, this, [this, generation, host](const QHostInfo& info) {
+            m_lookups.removeOne(info.lookupId());
+            if (generation != m_generation)
+                return;
+            for (const QHostAddress& candidate : info.addresses()) {
+                if (candidate.protocol() == QAbstractSocket::IPv4Protocol) {
+                    Q_EMIT hostFound(host, candidate);
+                    return;
+                }
+            }
+            Q_EMIT hostNotFound(host, info.error() == QHostInfo::NoError
+                                          ? QStringLiteral("Host not found")
+                                          : info.errorString());
+        });
+    m_lookups.append(id);
+    return std::nullopt;
+}
+
+void UdpChannel::send(const QByteArray& bytes, const QHostAddress& address, quint16 port)
+{
+    const QSignalBlocker quiet(m_socket);
+    if (m_socket->writeDatagram(bytes, address, port) < 0)
+        raiseError(m_socket->error(), m_socket->errorString());
+}
+
+void UdpChannel::readWaiting()
+{
+    deliver(std::numeric_limits<int>::max());
+}
+
+void UdpChannel::deliver(int limit)
+{
+    // A handler may close the channel, or close and bind it again: the
+    // datagrams then waiting are no longer this round's.
+    const quint64 generation = m_generation;
+    for (int handled = 0;
+         handled < limit && generation == m_generation && m_socket->hasPendingDatagrams();
+         ++handled) {
+        Datagram datagram;
+        datagram.arrival = Clock::now();
+        const QNetworkDatagram read = m_socket->receiveDatagram(maxDatagramSize);
+        datagram.data = read.data();
+        datagram.sender = read.senderAddress();
+        datagram.senderPort = quint16(read.senderPort());
+        Q_EMIT datagramReceived(datagram);
+    }
+}
+
+void UdpChannel::close()
+{
+    ++m_generation;
+    for (int id : std::as_const(m_lookups))
+        QHostInfo::abortHostLookup(id);
+    m_lookups.clear();
+    m_socket->close();
+}
+
+bool UdpChannel::isFrom(const Datagram& datagram, const QHostAddress& address, quint16 port)
+{
+    return !address.isNull() && datagram.senderPort == port &&
+           datagram.sender.isEqual(address, QHostAddress::ConvertV4MappedToIPv4);
+}
+
+void UdpChannel::raiseError(QAbstractSocket::SocketError error, const QString& description)
+{
+    // Queued, so that a handler never runs inside the call that failed; a
+    // close() in between cancels it.
+    const quint64 generation = m_generation;
+    QTimer::singleShot(0, this, [this, generation, error, description] {
+        if (generation == m_generation)
+            Q_EMIT errorOccurred(error, description);
+    });
+}

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QAbstractSocket>
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <chrono>
+#include <optional>
+
+class QUdpSocket;
+
+// What both UDP exchanges of the browser need from their socket, written
+// once: binding with a large receive buffer, IPv4 name look-ups, datagrams
+// read whole with their sender and arrival time in bounded turns, and
+// errors delivered from the event loop, never inside the call that failed.
+// The exchange owns the socket; the channel drives it.
+class UdpChannel : public QObject
+{
+    Q_OBJECT
+public:
+    using Clock = std::chrono::steady_clock;
+
+    struct Datagram
+    {
+        QByteArray data;
+        QHostAddress sender;
+        quint16 senderPort = 0;
+        // Taken as the datagram is read, before anyone looks at it.
+        Clock::time_point arrival;
+    };
+
+    // Large enough that a burst of replies from hundreds of servers, or a
+    // whole master list, waits in the kernel while the thread is busy.
+    static constexpr int receiveBufferSize = 1 << 20;
+    // Datagrams handled in one turn of the event loop; the rest wait for the
+    // next turn, so that a flood on one socket cannot starve the others.
+    static constexpr int datagramsPerTurn = 64;
+    // Longer datagrams are cut; no reply or list part comes near it.
+    static constexpr qint64 maxDatagramSize = 4096;
+
+    explicit UdpChannel(QUdpSocket* socket, QObject* parent = nullptr);
+
+    // Binds every IPv4 address at `localPort`. On failure returns false and
+    // errorOccurred() follows.
+    bool bind(quint16 localPort);
+    bool isBound() const;
+
+    // A dotted address at once. For a host name: nothing now, then
+    // hostFound() with its first IPv4 address or hostNotFound().
+    std::optional<QHostAddress> resolve(const QString& host);
+
+    // On failure errorOccurred() follows.
+    void send(const QByteArray& bytes, const QHostAddress& address, quint16 port);
+
+    // Hands out every datagram already waiting, now, without waiting for the
+    // next turn of the event loop.
+    void readWaiting();
+
+    // Closes the socket and drops pending look-ups and errors: nothing is
+    // emitted for them afterwards. Harmless when closed.
+    void close();
+
+    // The datagram came from that address (an IPv4 address also matches its
+    // v4-mapped IPv6 form) and port. Never true for a null address.
+    static bool isFrom(const Datagram& datagram, const QHostAddress& address, quint16 port);
+
+Q_SIGNALS:
+    void datagramReceived(const UdpChannel::Datagram& datagram);
+    void hostFound(const QString& host, const QHostAddress& address);
+    void hostNotFound(const QString& host, const QString& description);
+    void errorOccurred(QAbstractSocket::SocketError error, const QString& description);
+
+private:
+    void deliver(int limit);
+    void raiseError(QAbstractSocket::SocketError error, const QString& description);
+
+    QUdpSocket* m_socket;
+    // Bumped by close(): work queued before it sees it is stale.
+    quint64 m_generation = 0;
+    QList<int> m_lookups;
+};
