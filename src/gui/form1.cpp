@@ -1,15 +1,5 @@
 #include "gui/form1.h"
 
-#include "gui/chatlogview.h"
-#include "gui/controls.h"
-#include "gui/credits.h"
-#include "gui/frmabout.h"
-#include "gui/frmoptions.h"
-#include "gui/frmusers.h"
-#include "gui/messageboxprompts.h"
-#include "gui/palette.h"
-#include "gui/serverlistview.h"
-#include "gui/twips.h"
 #include "core/browser/gamelauncher.h"
 #include "core/browser/masterlistretrieval.h"
 #include "core/browser/querycycle.h"
@@ -19,6 +9,16 @@
 #include "core/platform/memorystatus.h"
 #include "core/platform/socket.h"
 #include "core/settings/settings.h"
+#include "gui/aboutdialog.h"
+#include "gui/chatlogview.h"
+#include "gui/controls.h"
+#include "gui/credits.h"
+#include "gui/messageboxprompts.h"
+#include "gui/optionsdialog.h"
+#include "gui/palette.h"
+#include "gui/serverlistview.h"
+#include "gui/twips.h"
+#include "gui/userswindow.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -143,7 +143,7 @@ void Form1::buildControls()
     m_wsrf2 = addSocket(this, "wsrf2");
     m_wschat = addSocket(this, "wschat");
 
-    m_frmoptions = new frmoptions(m_settings);
+    m_frmoptions = new OptionsDialog(m_settings);
 
     connect(m_btnexit, &QPushButton::clicked, this, &Form1::shutDown);
     connect(m_btnoptions, &QPushButton::clicked, this, &Form1::onOptionsClicked);
@@ -214,17 +214,17 @@ void Form1::connectChat()
     connect(m_irc, &IrcSession::usersListChanged, this,
             [this](const QStringList& names) { ensureUsersWindow()->setUsers(names); });
     connect(m_irc, &IrcSession::showUsersWindow, this, [this] {
-        frmusers* users = ensureUsersWindow();
+        UsersWindow* users = ensureUsersWindow();
         users->show();
         users->raise();
     });
 }
 
-frmusers* Form1::ensureUsersWindow()
+UsersWindow* Form1::ensureUsersWindow()
 {
     if (!m_frmusers) {
-        m_frmusers = new frmusers;
-        connect(m_frmusers, &frmusers::refreshClicked, m_irc, &IrcSession::refreshUsersClicked);
+        m_frmusers = new UsersWindow;
+        connect(m_frmusers, &UsersWindow::refreshClicked, m_irc, &IrcSession::refreshUsersClicked);
     }
     return m_frmusers;
 }
@@ -298,7 +298,7 @@ void Form1::onOptionsClicked()
 void Form1::onAboutClicked()
 {
     if (!m_frmabout)
-        m_frmabout = new frmabout;
+        m_frmabout = new AboutDialog;
     m_frmabout->show();
     m_frmabout->raise();
     m_frmabout->activateWindow();

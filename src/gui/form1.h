@@ -20,9 +20,9 @@ class LaunchPrompts;
 class MasterListRetrieval;
 class ProcessStarter;
 class QueryCycle;
-class frmabout;
-class frmoptions;
-class frmusers;
+class AboutDialog;
+class OptionsDialog;
+class UsersWindow;
 
 // The main window: every control of the browser and the chat, the three
 // sockets, the memory timer and the status line. It owns the controls and
@@ -36,9 +36,9 @@ public:
     ~Form1() override;
 
     Settings* settings() const { return m_settings; }
-    frmoptions* optionsDialog() const { return m_frmoptions; }
-    frmabout* aboutBox() const { return m_frmabout; }
-    frmusers* usersWindow() const { return m_frmusers; }
+    OptionsDialog* optionsDialog() const { return m_frmoptions; }
+    AboutDialog* aboutBox() const { return m_frmabout; }
+    UsersWindow* usersWindow() const { return m_frmusers; }
     MasterListRetrieval* masterList() const { return m_masterList; }
     QueryCycle* queryCycle() const { return m_queryCycle; }
     IrcSession* ircSession() const { return m_irc; }
@@ -62,7 +62,7 @@ private:
     void connectBrowser();
     void connectChat();
     void updateBrowserButtons();
-    frmusers* ensureUsersWindow();
+    UsersWindow* ensureUsersWindow();
     void onChatInputEntered();
     void startUp();
     void setStatus(const QString& text);
@@ -71,9 +71,9 @@ private:
     void onAboutClicked();
 
     Settings* m_settings = nullptr;
-    frmoptions* m_frmoptions = nullptr;
-    frmabout* m_frmabout = nullptr; // created on first use
-    frmusers* m_frmusers = nullptr; // created on first use, then kept
+    OptionsDialog* m_frmoptions = nullptr;
+    AboutDialog* m_frmabout = nullptr; // created on first use
+    UsersWindow* m_frmusers = nullptr; // created on first use, then kept
 
     QLineEdit* m_txtstat = nullptr;
     QLineEdit* m_memstat = nullptr;

@@ -1,8 +1,8 @@
-#include "gui/form1.h"
-#include "gui/frmabout.h"
-#include "gui/frmoptions.h"
-#include "gui/twips.h"
 #include "core/platform/socket.h"
+#include "gui/aboutdialog.h"
+#include "gui/form1.h"
+#include "gui/optionsdialog.h"
+#include "gui/twips.h"
 #include "tempdatafolder.h"
 
 #include <QFile>
@@ -237,7 +237,7 @@ void tst_Form1::secondaryWindowsAreReused()
     QVERIFY(window.aboutBox() == nullptr); // made on first use
 
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnabout")), Qt::LeftButton);
-    frmabout* about = window.aboutBox();
+    AboutDialog* about = window.aboutBox();
     QVERIFY(about && about->isVisible());
     about->hide();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnabout")), Qt::LeftButton);
