@@ -154,9 +154,9 @@ RefreshResult refresh(QueryCycle& cycle, const QList<ServerPlan>& plans)
     QEventLoop loop;
     QElapsedTimer sinceRow;
     const QMetaObject::Connection rows =
-        QObject::connect(&cycle, &QueryCycle::rowAdded, [&](const ServerRow& row) {
-            const int index = row.server.mid(6).toInt(); // "Bench <i>"
-            result.pingMinusDelaySumMs += row.ping.toLongLong() - plans[index].delayMs;
+        QObject::connect(&cycle, &QueryCycle::entryReceived, [&](const ServerEntry& entry) {
+            const int index = entry.info.name.mid(6).toInt(); // "Bench <i>"
+            result.pingMinusDelaySumMs += entry.pingMs - plans[index].delayMs;
             ++result.rows;
             sinceRow.start();
         });

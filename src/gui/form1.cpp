@@ -167,9 +167,9 @@ void Form1::connectBrowser()
     connect(m_masterList, &MasterListRetrieval::statusChanged, this, &Form1::setStatus);
     connect(m_queryCycle, &QueryCycle::statusChanged, this, &Form1::setStatus);
     connect(m_launcher, &GameLauncher::statusChanged, this, &Form1::setStatus);
-    connect(m_queryCycle, &QueryCycle::listCleared, m_serverlist, &QTreeWidget::clear);
-    connect(m_queryCycle, &QueryCycle::rowAdded, m_serverlist, &ServerListView::addRow);
-    connect(m_serverlist, &ServerListView::rowClicked, m_launcher, &GameLauncher::launch);
+    connect(m_queryCycle, &QueryCycle::listCleared, m_serverlist, &ServerListView::clear);
+    connect(m_queryCycle, &QueryCycle::entryReceived, m_serverlist, &ServerListView::addEntry);
+    connect(m_serverlist, &ServerListView::entryClicked, m_launcher, &GameLauncher::launch);
 
     const std::pair<QRadioButton*, qint16> versionOptions[] = {
         {m_opt0, 0}, {m_opt1, 1}, {m_opt2, 2}, {m_opt3, 3}, {m_optvall, QueryCycle::filterAll}};
@@ -197,7 +197,7 @@ void Form1::setLaunchServices(LaunchPrompts* prompts, ProcessStarter* starter)
     delete m_launcher;
     m_launcher = new GameLauncher(m_settings, prompts, starter, this);
     connect(m_launcher, &GameLauncher::statusChanged, this, &Form1::setStatus);
-    connect(m_serverlist, &ServerListView::rowClicked, m_launcher, &GameLauncher::launch);
+    connect(m_serverlist, &ServerListView::entryClicked, m_launcher, &GameLauncher::launch);
 }
 
 void Form1::connectChat()

@@ -1,12 +1,12 @@
-#include "core/wire/addresscache.h"
-#include "core/wire/inforeply.h"
-#include "core/wire/masterprotocol.h"
 #include "core/browser/querycycle.h"
-#include "freeport.h"
-#include "inforeplyexamples.h"
 #include "core/platform/datapaths.h"
 #include "core/platform/socket.h"
 #include "core/settings/settings.h"
+#include "core/wire/addresscache.h"
+#include "core/wire/inforeply.h"
+#include "core/wire/masterprotocol.h"
+#include "freeport.h"
+#include "inforeplyexamples.h"
 #include "tempdatafolder.h"
 #include "testnetprocess.h"
 
@@ -88,6 +88,18 @@ QByteArray reply(quint8 version, const QByteArray& name, quint8 gameType, quint8
 constexpr int longReplyTimeoutMs = 30000;
 constexpr int cycleEndsWithinMs = 5000;
 
+// What an entry holds but the ping, in the list's column order: name, host,
+// map, players, maximum players, version byte, mod (the texts' bytes read as
+// Latin-1, so that a table can write them as strings).
+QVariantList fields(const ServerEntry& entry)
+{
+    const InfoReply& info = entry.info;
+    return {QString::fromLatin1(info.name), entry.endpoint.host,
+            QString::fromLatin1(info.map),  int(info.players),
+            int(info.maxPlayers),           int(info.version),
+            QString::fromLatin1(info.mod)};
+}
+
 } // namespace
 
 class TestQueryCycle : public QObject
@@ -136,7 +148,7 @@ private:
     std::unique_ptr<Socket> m_wsrf2;
     std::unique_ptr<QueryCycle> m_cycle;
     quint16 m_localPort = 0;
-    QList<ServerRow> m_rows;
+    QList<ServerEntry> m_entries;
     QStringList m_statuses;
     QList<bool> m_runningChanges;
     int m_listClears = 0;
@@ -154,12 +166,12 @@ void TestQueryCycle::init()
     m_cycle->setReplyTimeout(longReplyTimeoutMs);
     m_cycle->setVersionFilter(QueryCycle::filterAll);
     m_cycle->setGameTypeFilter(QueryCycle::filterAll);
-    m_rows.clear();
+    m_entries.clear();
     m_statuses.clear();
     m_runningChanges.clear();
     m_listClears = 0;
-    connect(m_cycle.get(), &QueryCycle::rowAdded, this,
-            [this](const ServerRow& row) { m_rows.append(row); });
+    connect(m_cycle.get(), &QueryCycle::entryReceived, this,
+            [this](const ServerEntry& entry) { m_entries.append(entry); });
     connect(m_cycle.get(), &QueryCycle::statusChanged, this,
             [this](const QString& text) { m_statuses.append(text); });
     connect(m_cycle.get(), &QueryCycle::runningChanged, this,
@@ -206,8 +218,8 @@ void TestQueryCycle::runToEnd()
 QStringList TestQueryCycle::rowNames() const
 {
     QStringList names;
-    for (const ServerRow& row : m_rows)
-        names << row.server;
+    for (const ServerEntry& entry : m_entries)
+        names << QString::fromLatin1(entry.info.name);
     return names;
 }
 
@@ -293,7 +305,7 @@ void TestQueryCycle::emptyCacheFileEndsReady()
     QCOMPARE(m_listClears, 1);
     QCOMPARE(m_statuses, QStringList{"Ready"});
     QCOMPARE(m_runningChanges, (QList<bool>{true, false}));
-    QVERIFY(m_rows.isEmpty());
+    QVERIFY(m_entries.isEmpty());
 }
 
 void TestQueryCycle::replyBecomesRow_data()
@@ -301,52 +313,56 @@ void TestQueryCycle::replyBecomesRow_data()
     QTest::addColumn<QByteArray>("datagram");
     QTest::addColumn<qint16>("versionFilter");
     QTest::addColumn<qint16>("gameTypeFilter");
-    // Every column but the ping, which is checked apart; empty: no row.
-    QTest::addColumn<QStringList>("expected");
+    // fields() of the entry; empty: no row.
+    QTest::addColumn<QVariantList>("expected");
 
-    const QStringList alphaRow{"Alpha", "127.0.0.1", "ctf01", "5/16", "1.1", ""};
+    const QVariantList alphaRow{"Alpha", "127.0.0.1", "ctf01", 5, 16, 135, ""};
     QTest::newRow("Alpha, CTF 1.1") << alphaReply << qint16(1) << qint16(1) << alphaRow;
     QTest::newRow("Alpha, all") << alphaReply << qint16(4) << qint16(4) << alphaRow;
     QTest::newRow("Alpha, version all") << alphaReply << qint16(4) << qint16(1) << alphaRow;
     QTest::newRow("Alpha, game type all") << alphaReply << qint16(1) << qint16(4) << alphaRow;
-    QTest::newRow("Alpha fails DM") << alphaReply << qint16(1) << qint16(0) << QStringList{};
-    QTest::newRow("Alpha fails 1.2") << alphaReply << qint16(2) << qint16(1) << QStringList{};
+    QTest::newRow("Alpha fails DM") << alphaReply << qint16(1) << qint16(0) << QVariantList{};
+    QTest::newRow("Alpha fails 1.2") << alphaReply << qint16(2) << qint16(1) << QVariantList{};
 
     QTest::newRow("game type 3 fails TDM")
-        << reply(133, "Odd", 3) << qint16(4) << qint16(2) << QStringList{};
+        << reply(133, "Odd", 3) << qint16(4) << qint16(2) << QVariantList{};
     QTest::newRow("game type 3 passes all")
         << reply(133, "Odd", 3) << qint16(4) << qint16(4)
-        << QStringList{"Odd", "127.0.0.1", "dm01", "3/8", "1.0", ""};
+        << QVariantList{"Odd", "127.0.0.1", "dm01", 3, 8, 133, ""};
     QTest::newRow("1.3 passes 1.3")
         << reply(145, "New", 0, 0, 32, "dm02", "rfctf") << qint16(3) << qint16(0)
-        << QStringList{"New", "127.0.0.1", "dm02", "0/32", "1.3", "rfctf"};
+        << QVariantList{"New", "127.0.0.1", "dm02", 0, 32, 145, "rfctf"};
     QTest::newRow("1.3 fails 1.2")
-        << reply(145, "New", 0) << qint16(2) << qint16(0) << QStringList{};
+        << reply(145, "New", 0) << qint16(2) << qint16(0) << QVariantList{};
     QTest::newRow("1.2 passes 1.2") << reply(137, "Mid", 2) << qint16(2) << qint16(2)
-                                    << QStringList{"Mid", "127.0.0.1", "dm01", "3/8", "1.2", ""};
+                                    << QVariantList{"Mid", "127.0.0.1", "dm01", 3, 8, 137, ""};
     QTest::newRow("version 150 passes all, no version text")
         << reply(150, "Future", 1) << qint16(4) << qint16(1)
-        << QStringList{"Future", "127.0.0.1", "dm01", "3/8", "", ""};
+        << QVariantList{"Future", "127.0.0.1", "dm01", 3, 8, 150, ""};
     QTest::newRow("version 150 fails 1.0")
-        << reply(150, "Future", 1) << qint16(0) << qint16(1) << QStringList{};
+        << reply(150, "Future", 1) << qint16(0) << qint16(1) << QVariantList{};
 
     QTest::newRow("empty name: game type from byte 6")
         << InfoReplyExamples::emptyName << qint16(4) << qint16(2)
-        << QStringList{"", "127.0.0.1", "map", "7/12", "1.0", ""};
+        << QVariantList{"", "127.0.0.1", "map", 7, 12, 133, ""};
     // No NUL after offset 4: the game type and the players come from bytes 0 to 2.
     QTest::newRow("no NUL at all") << InfoReplyExamples::noNul << qint16(4) << qint16(1)
-                                   << QStringList{"", "127.0.0.1", "", "2/3", "1.2", ""};
+                                   << QVariantList{"", "127.0.0.1", "", 2, 3, 137, ""};
     // 10 bytes: the maximum players byte and the texts lie beyond the end.
     QTest::newRow("10 bytes") << InfoReplyExamples::tenBytes << qint16(4) << qint16(1)
-                              << QStringList{"A", "127.0.0.1", "", "5/16", "1.1", ""};
+                              << QVariantList{"A", "127.0.0.1", "", 5, 16, 135, ""};
     QTest::newRow("10 bytes, map without NUL")
         << InfoReplyExamples::tenBytesMapWithoutNul << qint16(4) << qint16(2)
-        << QStringList{"", "127.0.0.1", "", "7/12", "1.0", ""};
+        << QVariantList{"", "127.0.0.1", "", 7, 12, 133, ""};
     QTest::newRow("Latin-1 bytes")
         << reply(135, "Caf\xe9 \xbb\xab", 1, 1, 2, "m\xe4p", "\xa9mod") << qint16(4) << qint16(4)
-        << QStringList{
-               QString::fromUtf8("Café »«"), "127.0.0.1", QString::fromUtf8("mäp"), "1/2", "1.1",
-               QString::fromUtf8("©mod")};
+        << QVariantList{QString::fromLatin1("Caf\xe9 \xbb\xab"),
+                        "127.0.0.1",
+                        QString::fromLatin1("m\xe4p"),
+                        1,
+                        2,
+                        135,
+                        QString::fromLatin1("\xa9mod")};
 }
 
 void TestQueryCycle::replyBecomesRow()
@@ -354,7 +370,7 @@ void TestQueryCycle::replyBecomesRow()
     QFETCH(QByteArray, datagram);
     QFETCH(qint16, versionFilter);
     QFETCH(qint16, gameTypeFilter);
-    QFETCH(QStringList, expected);
+    QFETCH(QVariantList, expected);
     FakeGameServer server({datagram});
     writeCache({server.cached()});
     m_cycle->setVersionFilter(versionFilter);
@@ -362,13 +378,11 @@ void TestQueryCycle::replyBecomesRow()
 
     runToEnd();
 
-    QCOMPARE(m_rows.size(), expected.isEmpty() ? 0 : 1);
+    QCOMPARE(m_entries.size(), expected.isEmpty() ? 0 : 1);
     if (!expected.isEmpty()) {
-        QStringList texts = m_rows.first().texts();
-        const QString ping = texts.takeLast();
-        QCOMPARE(texts, expected);
-        bool isNumber = false;
-        QVERIFY(ping.toInt(&isNumber) >= 0 && isNumber);
+        QCOMPARE(fields(m_entries.first()), expected);
+        QCOMPARE(m_entries.first().endpoint.port, server.port());
+        QVERIFY(m_entries.first().pingMs >= 0);
     }
     QCOMPARE(m_statuses.first(), QString("Receiving..."));
     QCOMPARE(m_statuses.last(), QString("Ready"));
@@ -413,9 +427,9 @@ void TestQueryCycle::pingMeasuresTheReplyDelay()
 
     runToEnd();
 
-    QCOMPARE(m_rows.size(), 1);
-    const int ping = m_rows.first().ping.toInt();
-    QVERIFY2(ping >= delayMs && ping < cycleEndsWithinMs, qPrintable(m_rows.first().ping));
+    QCOMPARE(m_entries.size(), 1);
+    const qint64 ping = m_entries.first().pingMs;
+    QVERIFY2(ping >= delayMs && ping < cycleEndsWithinMs, qPrintable(QString::number(ping)));
 }
 
 void TestQueryCycle::unansweredWaitEndsAtTimeLimit_data()
@@ -484,7 +498,7 @@ void TestQueryCycle::twoRepliesWithinTheWaitGiveTwoRows()
     runToEnd();
 
     QCOMPARE(rowNames(), (QStringList{"Once", "Twice", "Next"}));
-    QCOMPARE(m_rows[1].address, QString("127.0.0.1"));
+    QCOMPARE(m_entries[1].endpoint.host, QString("127.0.0.1"));
     QCOMPARE(next.requests.size(), 1);
 }
 
@@ -520,8 +534,8 @@ void TestQueryCycle::addressLineMayBeAHostName()
 
     runToEnd();
 
-    QCOMPARE(m_rows.size(), 1);
-    QCOMPARE(m_rows.first().address, QString("localhost"));
+    QCOMPARE(m_entries.size(), 1);
+    QCOMPARE(m_entries.first().endpoint.host, QString("localhost"));
 }
 
 void TestQueryCycle::socketErrorIsShown()
@@ -539,7 +553,7 @@ void TestQueryCycle::socketErrorIsShown()
                              cycleEndsWithinMs);
     QTRY_VERIFY_WITH_TIMEOUT(!m_cycle->isRunning(), cycleEndsWithinMs);
     QVERIFY(server.requests.isEmpty());
-    QVERIFY(m_rows.isEmpty());
+    QVERIFY(m_entries.isEmpty());
 }
 
 void TestQueryCycle::localPortInUseEndsTheCycle()
@@ -560,12 +574,12 @@ void TestQueryCycle::localPortInUseEndsTheCycle()
     QCoreApplication::processEvents();
     QVERIFY(first.requests.isEmpty());
     QVERIFY(second.requests.isEmpty());
-    QVERIFY(m_rows.isEmpty());
+    QVERIFY(m_entries.isEmpty());
 
     // Once the port is free, Refresh works again.
     squatter.close();
     runToEnd();
-    QCOMPARE(m_rows.size(), 2);
+    QCOMPARE(m_entries.size(), 2);
     QCOMPARE(m_statuses.last(), QString("Ready"));
 }
 
@@ -602,7 +616,7 @@ void TestQueryCycle::startWhileRunningIsIgnored()
 
     QCOMPARE(m_listClears, 1);
     QCOMPARE(server.requests.size(), 1);
-    QCOMPARE(m_rows.size(), 1);
+    QCOMPARE(m_entries.size(), 1);
 }
 
 void TestQueryCycle::stopAbandonsTheCycle()
@@ -619,7 +633,7 @@ void TestQueryCycle::stopAbandonsTheCycle()
     QCOMPARE(m_runningChanges, (QList<bool>{true, false}));
     QCOMPARE(m_wsrf2->state(), Socket::Closed);
     QCoreApplication::processEvents();
-    QVERIFY(m_rows.isEmpty());
+    QVERIFY(m_entries.isEmpty());
     QVERIFY(never.requests.isEmpty());
     QVERIFY(!m_statuses.contains("Ready"));
 }
@@ -663,16 +677,15 @@ void TestQueryCycle::fillsRowsFromTestNetwork()
     runToEnd();
 
     QCOMPARE(rowNames(), expectedNames);
-    for (const ServerRow& row : std::as_const(m_rows)) {
-        if (row.server == "Alpha") {
-            QCOMPARE(row.texts().mid(0, 6),
-                     (QStringList{"Alpha", "127.0.0.1", "ctf01", "5/16", "1.1", ""}));
-            QVERIFY2(row.ping.toInt() >= 30, qPrintable(row.ping));
+    for (const ServerEntry& entry : std::as_const(m_entries)) {
+        if (entry.info.name == "Alpha") {
+            QCOMPARE(fields(entry), (QVariantList{"Alpha", "127.0.0.1", "ctf01", 5, 16, 135, ""}));
+            QVERIFY2(entry.pingMs >= 30, qPrintable(QString::number(entry.pingMs)));
         }
-        if (row.server == "Rail Yard")
-            QCOMPARE(row.texts().mid(2, 4), (QStringList{"dm02", "3/16", "1.3", "rfctf"}));
-        if (row.server == "Future")
-            QCOMPARE(row.version, QString());
+        if (entry.info.name == "Rail Yard")
+            QCOMPARE(fields(entry).mid(2), (QVariantList{"dm02", 3, 16, 145, "rfctf"}));
+        if (entry.info.name == "Future")
+            QCOMPARE(int(entry.info.version), 150);
     }
     QCOMPARE(m_statuses.last(), QString("Ready"));
 }

@@ -1,9 +1,9 @@
 #include "core/browser/querycycle.h"
 
-#include "core/wire/inforeply.h"
 #include "core/platform/datapaths.h"
 #include "core/platform/socket.h"
 #include "core/settings/settings.h"
+#include "core/wire/inforeply.h"
 
 #include <QAbstractSocket>
 #include <QFile>
@@ -182,7 +182,7 @@ bool QueryCycle::handleDatagram(const QByteArray& datagram)
         return false;
     const qint64 pingMs = m_sendClock.elapsed();
     if (passesFilters(*reply))
-        Q_EMIT rowAdded(rowFor(*reply, pingMs));
+        Q_EMIT entryReceived({{m_currentAddressLine, m_currentPort}, *reply, pingMs});
     return true;
 }
 
@@ -195,17 +195,4 @@ bool QueryCycle::passesFilters(const InfoReply& reply) const
     const bool versionPasses =
         m_versionFilter == filterAll || (versionIndex && *versionIndex == m_versionFilter);
     return gameTypePasses && versionPasses;
-}
-
-ServerRow QueryCycle::rowFor(const InfoReply& reply, qint64 pingMs) const
-{
-    return ServerRow{
-        QString::fromLatin1(reply.name),
-        m_currentAddressLine,
-        QString::fromLatin1(reply.map),
-        QString::number(reply.players) + u'/' + QString::number(reply.maxPlayers),
-        QString::fromLatin1(InfoProtocol::versionText(reply.version)),
-        QString::fromLatin1(reply.mod),
-        QString::number(pingMs),
-    };
 }

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/browser/serverentry.h"
 #include "core/wire/addresscache.h"
-#include "core/browser/serverrow.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -15,7 +15,7 @@ struct InfoReply;
 
 // Asks every server in the address cache file, one at a time and in file
 // order, for its state, and turns each reply that passes the version and
-// game-type filters into a row of the server list.
+// game-type filters into an entry of the server list.
 //
 // The cycle is event-driven: it sends one info request, then returns to the
 // event loop until that server's reply has been handled or the reply time-out
@@ -56,7 +56,7 @@ Q_SIGNALS:
     // True from the start of a cycle to its end, including the early endings.
     void runningChanged(bool running);
     void listCleared();
-    void rowAdded(const ServerRow& row);
+    void entryReceived(const ServerEntry& entry);
 
 private:
     void endCycle(const QString& status);
@@ -67,7 +67,6 @@ private:
     // True when the datagram was the current server's reply.
     bool handleDatagram(const QByteArray& datagram);
     bool passesFilters(const InfoReply& reply) const;
-    ServerRow rowFor(const InfoReply& reply, qint64 pingMs) const;
 
     Socket* m_wsrf2;
     const Settings* m_settings;
