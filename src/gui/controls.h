@@ -4,40 +4,102 @@
 
 #include <QAbstractButton>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QString>
 
+#include <span>
+#include <type_traits>
+
 // Every window builds its controls the same way: a named control at its
 // rectangle in twips (Left, Top, Width, Height) inside its window or frame.
+// A window lists its controls in one table of Control rows and builds them
+// with build(); the functions below the table serve windows that place their
+// controls one call at a time.
 namespace Controls {
 
-template <typename Control>
-Control* add(QWidget* parent, const QString& name, int left, int top, int width, int height)
+// Makes a control inside `container`; the caption is what the kind of control
+// shows (a frame's title, a button's or label's text) and may be ignored.
+using Maker = QWidget* (*)(QWidget* container, const QString& caption);
+
+// One row of a window's control table.
+struct Control
 {
-    auto* control = new Control(parent);
+    const char* name;      // the control's objectName
+    const char* container; // objectName of an earlier row (a frame); nullptr: the window
+    Maker make;
+    const char* caption;
+    int left;
+    int top;
+    int width;
+    int height;
+};
+
+// The built controls by objectName.
+using Built = QHash<QString, QWidget*>;
+
+template <typename T> T* create(QWidget* container, const QString& caption)
+{
+    auto* control = new T(container);
+    if constexpr (std::is_base_of_v<QGroupBox, T>)
+        control->setTitle(caption);
+    else if constexpr (std::is_base_of_v<QAbstractButton, T> || std::is_base_of_v<QLabel, T> ||
+                       std::is_base_of_v<QLineEdit, T>)
+        control->setText(caption);
+    return control;
+}
+
+// A Maker for a table row.
+template <typename T> QWidget* make(QWidget* container, const QString& caption)
+{
+    return create<T>(container, caption);
+}
+
+// Makers of the plain light grey separator lines.
+QWidget* horizontalLine(QWidget* container, const QString& caption);
+QWidget* verticalLine(QWidget* container, const QString& caption);
+
+// Builds the rows in table order (a frame before what it holds), each named
+// and placed at its rectangle.
+Built build(QWidget* window, std::span<const Control> table);
+
+// The built control `name`, which the table makes as a T.
+template <typename T> T* get(const Built& built, const char* name)
+{
+    auto* control = qobject_cast<T*>(built.value(QString::fromLatin1(name)));
+    Q_ASSERT_X(control, "Controls::get", name);
+    return control;
+}
+
+// Gives a made control its name and its place.
+template <typename T>
+T* placed(T* control, const QString& name, int left, int top, int width, int height)
+{
     control->setObjectName(name);
     placeAt(control, left, top, width, height);
     return control;
 }
 
+template <typename T>
+T* add(QWidget* parent, const QString& name, int left, int top, int width, int height)
+{
+    return placed(new T(parent), name, left, top, width, height);
+}
+
+template <typename T>
+T* captioned(QWidget* parent, const QString& name, const QString& caption, int left, int top,
+             int width, int height)
+{
+    return placed(create<T>(parent, caption), name, left, top, width, height);
+}
+
 inline QGroupBox* frame(QWidget* parent, const QString& name, const QString& caption, int left,
                         int top, int width, int height)
 {
-    auto* frame = add<QGroupBox>(parent, name, left, top, width, height);
-    frame->setTitle(caption);
-    return frame;
-}
-
-template <typename Button>
-Button* captioned(QWidget* parent, const QString& name, const QString& caption, int left, int top,
-                  int width, int height)
-{
-    auto* button = add<Button>(parent, name, left, top, width, height);
-    button->setText(caption);
-    return button;
+    return captioned<QGroupBox>(parent, name, caption, left, top, width, height);
 }
 
 inline QPushButton* button(QWidget* parent, const QString& name, const QString& caption, int left,
@@ -55,9 +117,7 @@ inline QRadioButton* option(QWidget* parent, const QString& name, const QString&
 inline QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
                      int width, int height)
 {
-    auto* label = add<QLabel>(parent, name, left, top, width, height);
-    label->setText(text);
-    return label;
+    return captioned<QLabel>(parent, name, text, left, top, width, height);
 }
 
 inline QLineEdit* textBox(QWidget* parent, const QString& name, int left, int top, int width,

@@ -1,26 +1,24 @@
 #include "gui/form1.h"
 
-#include "gui/chatlogview.h"
-#include "gui/controls.h"
-#include "gui/credits.h"
-#include "gui/frmabout.h"
-#include "gui/frmoptions.h"
-#include "gui/frmusers.h"
-#include "gui/messageboxprompts.h"
-#include "gui/palette.h"
-#include "gui/serverlistview.h"
-#include "gui/twips.h"
 #include "core/browser/gamelauncher.h"
 #include "core/browser/serverbrowser.h"
 #include "core/browser/serverentry.h"
-#include "core/browser/serverrow.h"
 #include "core/browser/systemprocessstarter.h"
 #include "core/chat/ircsession.h"
 #include "core/platform/datapaths.h"
 #include "core/platform/memorystatus.h"
 #include "core/platform/socket.h"
 #include "core/settings/settings.h"
-#include "core/wire/inforeply.h"
+#include "gui/aboutdialog.h"
+#include "gui/chatlogview.h"
+#include "gui/controls.h"
+#include "gui/credits.h"
+#include "gui/messageboxprompts.h"
+#include "gui/optionsdialog.h"
+#include "gui/palette.h"
+#include "gui/serverlistview.h"
+#include "gui/twips.h"
+#include "gui/userswindow.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -144,7 +142,7 @@ void Form1::buildControls()
 
     m_wschat = addSocket(this, "wschat");
 
-    m_frmoptions = new frmoptions(m_settings);
+    m_frmoptions = new OptionsDialog(m_settings);
 
     connect(m_btnexit, &QPushButton::clicked, this, &Form1::shutDown);
     connect(m_btnoptions, &QPushButton::clicked, this, &Form1::onOptionsClicked);
@@ -165,10 +163,9 @@ void Form1::connectBrowser()
     connect(m_browser, &ServerBrowser::busyChanged, this, &Form1::updateBrowserButtons);
     connect(m_browser, &ServerBrowser::statusChanged, this, &Form1::setStatus);
     connect(m_launcher, &GameLauncher::statusChanged, this, &Form1::setStatus);
-    connect(m_browser, &ServerBrowser::listCleared, m_serverlist, &QTreeWidget::clear);
-    connect(m_browser, &ServerBrowser::entryReceived, this,
-            [this](const ServerEntry& entry) { m_serverlist->addRow(rowFor(entry)); });
-    connect(m_serverlist, &ServerListView::rowClicked, m_launcher, &GameLauncher::launch);
+    connect(m_browser, &ServerBrowser::listCleared, m_serverlist, &ServerListView::clear);
+    connect(m_browser, &ServerBrowser::entryReceived, m_serverlist, &ServerListView::addEntry);
+    connect(m_serverlist, &ServerListView::entryClicked, m_launcher, &GameLauncher::launch);
 
     // Button ids are the filter values they choose.
     m_versionFilters = new QButtonGroup(this);
@@ -194,20 +191,6 @@ void Form1::connectBrowser()
     });
 }
 
-ServerRow Form1::rowFor(const ServerEntry& entry)
-{
-    const InfoReply& info = entry.info;
-    return ServerRow{
-        QString::fromLatin1(info.name),
-        entry.endpoint.host,
-        QString::fromLatin1(info.map),
-        QString::number(info.players) + u'/' + QString::number(info.maxPlayers),
-        QString::fromLatin1(InfoProtocol::versionText(info.version)),
-        QString::fromLatin1(info.mod),
-        QString::number(entry.pingMs),
-    };
-}
-
 void Form1::updateBrowserButtons()
 {
     // The address cache file has one user at a time: no Get List while a
@@ -222,7 +205,7 @@ void Form1::setLaunchServices(LaunchPrompts* prompts, ProcessStarter* starter)
     delete m_launcher;
     m_launcher = new GameLauncher(m_settings, prompts, starter, this);
     connect(m_launcher, &GameLauncher::statusChanged, this, &Form1::setStatus);
-    connect(m_serverlist, &ServerListView::rowClicked, m_launcher, &GameLauncher::launch);
+    connect(m_serverlist, &ServerListView::entryClicked, m_launcher, &GameLauncher::launch);
 }
 
 void Form1::connectChat()
@@ -239,17 +222,17 @@ void Form1::connectChat()
     connect(m_irc, &IrcSession::usersListChanged, this,
             [this](const QStringList& names) { ensureUsersWindow()->setUsers(names); });
     connect(m_irc, &IrcSession::showUsersWindow, this, [this] {
-        frmusers* users = ensureUsersWindow();
+        UsersWindow* users = ensureUsersWindow();
         users->show();
         users->raise();
     });
 }
 
-frmusers* Form1::ensureUsersWindow()
+UsersWindow* Form1::ensureUsersWindow()
 {
     if (!m_frmusers) {
-        m_frmusers = new frmusers;
-        connect(m_frmusers, &frmusers::refreshClicked, m_irc, &IrcSession::refreshUsersClicked);
+        m_frmusers = new UsersWindow;
+        connect(m_frmusers, &UsersWindow::refreshClicked, m_irc, &IrcSession::refreshUsersClicked);
     }
     return m_frmusers;
 }
@@ -319,7 +302,7 @@ void Form1::onOptionsClicked()
 void Form1::onAboutClicked()
 {
     if (!m_frmabout)
-        m_frmabout = new frmabout;
+        m_frmabout = new AboutDialog;
     m_frmabout->show();
     m_frmabout->raise();
     m_frmabout->activateWindow();

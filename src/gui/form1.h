@@ -20,11 +20,9 @@ class IrcSession;
 class LaunchPrompts;
 class ProcessStarter;
 class ServerBrowser;
-struct ServerEntry;
-struct ServerRow;
-class frmabout;
-class frmoptions;
-class frmusers;
+class AboutDialog;
+class OptionsDialog;
+class UsersWindow;
 
 // The main window: every control of the browser and the chat, the chat's
 // socket, the memory timer and the status line. It owns the controls and
@@ -38,9 +36,9 @@ public:
     ~Form1() override;
 
     Settings* settings() const { return m_settings; }
-    frmoptions* optionsDialog() const { return m_frmoptions; }
-    frmabout* aboutBox() const { return m_frmabout; }
-    frmusers* usersWindow() const { return m_frmusers; }
+    OptionsDialog* optionsDialog() const { return m_frmoptions; }
+    AboutDialog* aboutBox() const { return m_frmabout; }
+    UsersWindow* usersWindow() const { return m_frmusers; }
     ServerBrowser* browser() const { return m_browser; }
     IrcSession* ircSession() const { return m_irc; }
 
@@ -63,9 +61,7 @@ private:
     void connectBrowser();
     void connectChat();
     void updateBrowserButtons();
-    // The list's texts for an entry (Latin-1 names, "n/max" players).
-    static ServerRow rowFor(const ServerEntry& entry);
-    frmusers* ensureUsersWindow();
+    UsersWindow* ensureUsersWindow();
     void onChatInputEntered();
     void startUp();
     void setStatus(const QString& text);
@@ -74,9 +70,9 @@ private:
     void onAboutClicked();
 
     Settings* m_settings = nullptr;
-    frmoptions* m_frmoptions = nullptr;
-    frmabout* m_frmabout = nullptr; // created on first use
-    frmusers* m_frmusers = nullptr; // created on first use, then kept
+    OptionsDialog* m_frmoptions = nullptr;
+    AboutDialog* m_frmabout = nullptr; // created on first use
+    UsersWindow* m_frmusers = nullptr; // created on first use, then kept
 
     QLineEdit* m_txtstat = nullptr;
     QLineEdit* m_memstat = nullptr;

@@ -1,41 +1,44 @@
 #pragma once
 
+#include "core/browser/serverentry.h"
 #include "core/browser/sortstate.h"
 
-#include <QTreeWidget>
+#include <QTreeView>
 
-struct ServerRow;
+class ServerListModel;
+class ServerSortProxy;
 
 // The server list: seven columns in report style. A click on a column header
 // sorts by that column (again on the same column: the other way round); while
 // the list is sorted, rows added later go straight to their place. Texts are
 // ordered naturally: numbers by value, letters regardless of case.
-class ServerListView : public QTreeWidget
+class ServerListView : public QTreeView
 {
     Q_OBJECT
 public:
     explicit ServerListView(QWidget* parent = nullptr);
 
     // Zero-based column the list is (or would be) sorted by.
-    int sortKey() const { return m_sort.key; }
+    int sortKey() const;
     void setSortKey(int column);
     // SortState::ascending or SortState::descending.
-    int sortOrder() const { return m_sort.order; }
+    int sortOrder() const;
     void setSortOrder(int order);
-    bool isSorted() const { return m_sort.sorted; }
+    bool isSorted() const;
     void setSorted(bool sorted);
 
     // Adds a row in its place in the sort order, or at the end when unsorted.
-    void addRow(const ServerRow& row);
+    void addEntry(const ServerEntry& entry);
+    // Removes every row; the sort state stays.
+    void clear();
 
 Q_SIGNALS:
-    // The player clicked a row; which one does not matter.
-    void rowClicked();
+    // The player clicked the row of `entry`.
+    void entryClicked(const ServerEntry& entry);
 
 private:
     void setSortState(const SortState& state);
-    void applySort();
-    bool comesBefore(const QTreeWidgetItem* a, const QTreeWidgetItem* b) const;
 
-    SortState m_sort;
+    ServerListModel* m_model;
+    ServerSortProxy* m_proxy;
 };

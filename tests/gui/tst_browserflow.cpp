@@ -1,12 +1,11 @@
-#include "gui/form1.h"
-#include "gui/serverlistview.h"
 #include "core/browser/launchprompts.h"
 #include "core/browser/processstarter.h"
 #include "core/browser/serverbrowser.h"
 #include "core/browser/serverquerier.h"
-#include "core/browser/serverrow.h"
-#include "freeport.h"
 #include "core/settings/settings.h"
+#include "freeport.h"
+#include "gui/form1.h"
+#include "gui/serverlistview.h"
 #include "tempdatafolder.h"
 #include "testnetprocess.h"
 
@@ -165,22 +164,23 @@ void tst_BrowserFlow::getListThenTheCycleFillsTheList()
     QVERIFY(cache.open(QIODevice::ReadOnly));
     QCOMPARE(cache.readAll().count("\r\n"), 50);
 
-    auto* list = m_window->findChild<ServerListView*>(QStringLiteral("serverlist"));
-    QCOMPARE(list->topLevelItemCount(), 23);
+    const QAbstractItemModel* list =
+        m_window->findChild<ServerListView*>(QStringLiteral("serverlist"))->model();
+    QCOMPARE(list->rowCount(), 23);
     const QRegularExpression players(QStringLiteral("^\\d+/\\d+$"));
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* row = list->topLevelItem(i);
-        QVERIFY(!row->text(0).isEmpty());
-        QCOMPARE(row->text(1), QStringLiteral("127.0.0.1"));
-        QVERIFY2(players.match(row->text(3)).hasMatch(), qPrintable(row->text(3)));
-        QVERIFY(QStringList({"1.1", "1.2", "1.3"}).contains(row->text(4)));
-        QVERIFY(row->text(6).toInt() >= 1);
+    for (int i = 0; i < list->rowCount(); ++i) {
+        const auto text = [&](int column) { return list->index(i, column).data().toString(); };
+        QVERIFY(!text(0).isEmpty());
+        QCOMPARE(text(1), QStringLiteral("127.0.0.1"));
+        QVERIFY2(players.match(text(3)).hasMatch(), qPrintable(text(3)));
+        QVERIFY(QStringList({"1.1", "1.2", "1.3"}).contains(text(4)));
+        QVERIFY(text(6).toInt() >= 1);
     }
 
     // Refresh asks the same servers again and rebuilds the list.
     click("btnrefresh");
     QTRY_COMPARE_WITH_TIMEOUT(busy.count(), 4, 30000);
-    QCOMPARE(list->topLevelItemCount(), 23);
+    QCOMPARE(list->rowCount(), 23);
 }
 
 void tst_BrowserFlow::rowClickStartsTheGame()
@@ -194,10 +194,10 @@ void tst_BrowserFlow::rowClickStartsTheGame()
     m_window->settings()->setValue(Settings::GameDirectory, m_data->path());
 
     auto* list = m_window->findChild<ServerListView*>(QStringLiteral("serverlist"));
-    ServerRow row;
-    row.server = QStringLiteral("Alpha");
-    list->addRow(row);
-    const QRect place = list->visualItemRect(list->topLevelItem(0));
+    ServerEntry entry;
+    entry.info.name = "Alpha";
+    list->addEntry(entry);
+    const QRect place = list->visualRect(list->model()->index(0, 0));
 
     prompts.answer = false;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());

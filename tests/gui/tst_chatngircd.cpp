@@ -1,10 +1,10 @@
+#include "core/chat/ircsession.h"
+#include "core/settings/settings.h"
 #include "gui/chatlogview.h"
 #include "gui/form1.h"
-#include "gui/frmusers.h"
-#include "core/chat/ircsession.h"
+#include "gui/userswindow.h"
 #include "ircpeer.h"
 #include "ngircdserver.h"
-#include "core/settings/settings.h"
 #include "tempdatafolder.h"
 
 #include <QLineEdit>
@@ -40,7 +40,7 @@ private:
     {
         return m_window->findChild<QLineEdit*>(QStringLiteral("txtstat"))->text();
     }
-    frmusers* users() const { return m_window->usersWindow(); }
+    UsersWindow* users() const { return m_window->usersWindow(); }
     void click(const char* name)
     {
         QTest::mouseClick(m_window->findChild<QPushButton*>(QString::fromLatin1(name)),

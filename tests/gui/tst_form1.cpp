@@ -1,8 +1,8 @@
-#include "gui/form1.h"
-#include "gui/frmabout.h"
-#include "gui/frmoptions.h"
-#include "gui/twips.h"
 #include "core/platform/socket.h"
+#include "gui/aboutdialog.h"
+#include "gui/form1.h"
+#include "gui/optionsdialog.h"
+#include "gui/twips.h"
 #include "tempdatafolder.h"
 
 #include <QFile>
@@ -12,7 +12,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUdpSocket>
 
 #include <memory>
@@ -139,19 +139,20 @@ void tst_Form1::windowAndListLayout()
     QVERIFY(window.windowTitle().startsWith(QLatin1String("Varnholt - ")));
     QVERIFY(window.windowTitle().endsWith(QLatin1String(" (2003)")));
 
-    auto* list = window.findChild<QTreeWidget*>(QStringLiteral("serverlist"));
+    auto* list = window.findChild<QTreeView*>(QStringLiteral("serverlist"));
     QVERIFY(list);
+    const QAbstractItemModel* rows = list->model();
     const QStringList headers{QStringLiteral("Server"),  QStringLiteral("IP Address"),
                               QStringLiteral("Map"),     QStringLiteral("Players"),
                               QStringLiteral("Version"), QStringLiteral("Mod"),
                               QStringLiteral("Ping")};
     const QList<int> widthsTwips{2200, 1440, 1600, 700, 700, 1440, 700};
-    QCOMPARE(list->columnCount(), 7);
+    QCOMPARE(rows->columnCount(), 7);
     for (int i = 0; i < 7; ++i) {
-        QCOMPARE(list->headerItem()->text(i), headers[i]);
+        QCOMPARE(rows->headerData(i, Qt::Horizontal).toString(), headers[i]);
         QCOMPARE(list->columnWidth(i), twipsToPixels(widthsTwips[i]));
     }
-    QCOMPARE(list->topLevelItemCount(), 0);
+    QCOMPARE(rows->rowCount(), 0);
 
     // The browser's two UDP sockets (master list, server queries) and the chat's.
     QCOMPARE(window.findChildren<QUdpSocket*>().size(), 2);
@@ -240,7 +241,7 @@ void tst_Form1::secondaryWindowsAreReused()
     QVERIFY(window.aboutBox() == nullptr); // made on first use
 
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnabout")), Qt::LeftButton);
-    frmabout* about = window.aboutBox();
+    AboutDialog* about = window.aboutBox();
     QVERIFY(about && about->isVisible());
     about->hide();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnabout")), Qt::LeftButton);

@@ -1,5 +1,4 @@
 #include "gui/serverlistview.h"
-#include "core/browser/serverrow.h"
 
 #include <QHeaderView>
 #include <QSignalSpy>
@@ -11,9 +10,11 @@ constexpr int serverColumn = 0;
 constexpr int playersColumn = 3;
 constexpr int pingColumn = 6;
 
-ServerRow row(const QString& name, const QString& players, const QString& ping)
+ServerEntry row(const QByteArray& name, quint8 players, quint8 maxPlayers, qint64 ping)
 {
-    return {name, "10.0.0.1", "dm01", players, "1.1", "", ping};
+    ServerEntry entry{{"10.0.0.1", 7755}, {}, ping};
+    entry.info = {135, name, 0, players, maxPlayers, "dm01", {}, 0};
+    return entry;
 }
 
 } // namespace
@@ -37,6 +38,7 @@ private Q_SLOTS:
 
 private:
     void clickHeader(int oneBasedIndex);
+    QString text(int row, int column) const;
     QStringList names() const;
 
     ServerListView* m_view = nullptr;
@@ -65,11 +67,16 @@ void TestServerListView::clickHeader(int oneBasedIndex)
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, middle);
 }
 
+QString TestServerListView::text(int row, int column) const
+{
+    return m_view->model()->index(row, column).data().toString();
+}
+
 QStringList TestServerListView::names() const
 {
     QStringList result;
-    for (int i = 0; i < m_view->topLevelItemCount(); ++i)
-        result << m_view->topLevelItem(i)->text(serverColumn);
+    for (int i = 0; i < m_view->model()->rowCount(); ++i)
+        result << text(i, serverColumn);
     return result;
 }
 
@@ -130,9 +137,9 @@ void TestServerListView::sortsByColumn()
     QFETCH(int, column);
     QFETCH(int, order);
     QFETCH(QStringList, expected);
-    for (const ServerRow& r : {row("a", "5/16", "20"), row("b", "12/16", "100"),
-                               row("c", "2/8", "7"), row("d", "12/32", "20")})
-        m_view->addRow(r);
+    for (const ServerEntry& r :
+         {row("a", 5, 16, 20), row("b", 12, 16, 100), row("c", 2, 8, 7), row("d", 12, 32, 20)})
+        m_view->addEntry(r);
     QCOMPARE(names(), (QStringList{"a", "b", "c", "d"}));
 
     m_view->setSortKey(column);
@@ -158,35 +165,33 @@ void TestServerListView::laterRowsTakeTheirPlace()
     m_view->setSortOrder(order);
     m_view->setSorted(true);
 
-    for (const ServerRow& r :
-         {row("p100", "1/2", "100"), row("p20", "1/2", "20"), row("p300", "1/2", "300"),
-          row("p5", "1/2", "5"), row("p20b", "1/2", "20")})
-        m_view->addRow(r);
+    for (const ServerEntry& r : {row("p100", 1, 2, 100), row("p20", 1, 2, 20),
+                                 row("p300", 1, 2, 300), row("p5", 1, 2, 5), row("p20b", 1, 2, 20)})
+        m_view->addEntry(r);
 
     QCOMPARE(names(), expected);
 }
 
 void TestServerListView::unsortedListKeepsArrivalOrder()
 {
-    m_view->addRow(row("z", "1/2", "9"));
-    m_view->addRow(row("a", "1/2", "1"));
+    m_view->addEntry(row("z", 1, 2, 9));
+    m_view->addEntry(row("a", 1, 2, 1));
 
     QCOMPARE(names(), (QStringList{"z", "a"}));
-    const QTreeWidgetItem* item = m_view->topLevelItem(1);
-    QCOMPARE(item->text(1), QString("10.0.0.1"));
-    QCOMPARE(item->text(playersColumn), QString("1/2"));
-    QCOMPARE(item->text(pingColumn), QString("1"));
+    QCOMPARE(text(1, 1), QString("10.0.0.1"));
+    QCOMPARE(text(1, playersColumn), QString("1/2"));
+    QCOMPARE(text(1, pingColumn), QString("1"));
 }
 
 void TestServerListView::clearingKeepsTheSortState()
 {
     clickHeader(7);
     clickHeader(7);
-    m_view->addRow(row("slow", "1/2", "300"));
+    m_view->addEntry(row("slow", 1, 2, 300));
 
     m_view->clear();
-    m_view->addRow(row("fast", "1/2", "30"));
-    m_view->addRow(row("slower", "1/2", "400"));
+    m_view->addEntry(row("fast", 1, 2, 30));
+    m_view->addEntry(row("slower", 1, 2, 400));
 
     QCOMPARE(m_view->sortKey(), pingColumn);
     QCOMPARE(m_view->sortOrder(), 1);
@@ -196,14 +201,18 @@ void TestServerListView::clearingKeepsTheSortState()
 
 void TestServerListView::rowClickIsReported()
 {
-    m_view->addRow(row("a", "1/2", "9"));
-    m_view->addRow(row("b", "1/2", "1"));
-    QSignalSpy clicks(m_view, &ServerListView::rowClicked);
+    m_view->addEntry(row("a", 1, 2, 9));
+    m_view->addEntry(row("b", 1, 2, 1));
+    m_view->setSortKey(pingColumn);
+    m_view->setSorted(true);
+    QSignalSpy clicks(m_view, &ServerListView::entryClicked);
 
-    const QRect second = m_view->visualItemRect(m_view->topLevelItem(1));
+    const QRect second = m_view->visualRect(m_view->model()->index(1, 0));
     QTest::mouseClick(m_view->viewport(), Qt::LeftButton, {}, second.center());
 
     QCOMPARE(clicks.size(), 1);
+    // Sorted by ping, the second row is the first to arrive.
+    QCOMPARE(clicks[0][0].value<ServerEntry>().info.name, QByteArray("a"));
 }
 
 QTEST_MAIN(TestServerListView)

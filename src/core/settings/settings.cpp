@@ -11,25 +11,20 @@
 
 namespace {
 
-struct KeyInfo
-{
-    const char* fieldName;
-    const char* displayName;
-};
-
-constexpr std::array<KeyInfo, Settings::keyCount> keyInfo{{
-    {"rflprt1", "Port 1"},
-    {"rflprt2", "Port 2"},
-    {"rfdir", "Red Faction Directory"},
-    {"txtrfmserv", "Master Server IP"},
-    {"txtrfmprt", "Master Server Port"},
-    {"ircserv", "IRC Server"},
-    {"ircprt", "IRC Port"},
-    {"irclprt", "IRC Local Port"},
-    {"ircname", "Username"},
-    {"ircnick", "Nickname"},
-    {"ircmail", "Email"},
-    {"ircroom", "Room"},
+// How the player knows each setting, in Key order.
+constexpr std::array<const char*, Settings::keyCount> displayNames{{
+    "Port 1",
+    "Port 2",
+    "Red Faction Directory",
+    "Master Server IP",
+    "Master Server Port",
+    "IRC Server",
+    "IRC Port",
+    "IRC Local Port",
+    "Username",
+    "Nickname",
+    "Email",
+    "Room",
 }};
 
 } // namespace
@@ -40,14 +35,9 @@ Settings::Settings(QObject* parent) : QObject(parent)
         m_values[key] = initialText(Key(key));
 }
 
-QString Settings::fieldName(Key key)
-{
-    return QString::fromLatin1(keyInfo[key].fieldName);
-}
-
 QString Settings::displayName(Key key)
 {
-    return QString::fromLatin1(keyInfo[key].displayName);
+    return QString::fromLatin1(displayNames[key]);
 }
 
 QString Settings::initialText(Key key)

@@ -13,7 +13,8 @@ class Settings : public QObject
     Q_OBJECT
 public:
     // In file order.
-    enum Key {
+    enum Key
+    {
         MasterLocalPort,
         QueryLocalPort,
         GameDirectory,
@@ -36,8 +37,6 @@ public:
 
     explicit Settings(QObject* parent = nullptr);
 
-    // The field's object name, e.g. "rflprt1".
-    static QString fieldName(Key key);
     // How the player knows the setting, for messages, e.g. "Port 1".
     static QString displayName(Key key);
     // The value a field holds before anything is loaded or typed.

@@ -4,11 +4,11 @@
 
 // The about box: title, version, logo and thanks. Created on first use and
 // afterwards only shown and hidden, so it keeps its contents.
-class frmabout : public QWidget
+class AboutDialog : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmabout(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 
     static QString titleText();
 };

@@ -9,18 +9,17 @@
 #include <functional>
 
 class QFileSystemModel;
-class QGroupBox;
 class QLineEdit;
 class QTreeView;
 
 // The options dialog: shows the twelve settings and edits them as the player
 // types, so an edit is in force at once; Save makes it last. Created at
 // start-up and afterwards only shown and hidden.
-class frmoptions : public QWidget
+class OptionsDialog : public QWidget
 {
     Q_OBJECT
 public:
-    explicit frmoptions(Settings* settings, QWidget* parent = nullptr);
+    explicit OptionsDialog(Settings* settings, QWidget* parent = nullptr);
 
     // How Save tells the player its outcome. The default shows a modal box;
     // tests put something in its place that records the text.
@@ -30,25 +29,23 @@ public:
     static QString savedMessage();
     static QString saveFailedMessage(const QString& reason);
 
+    // The objectName of the control that shows the setting, e.g. "rflprt1".
+    static QString fieldName(Settings::Key key);
     QLineEdit* field(Settings::Key key) const;
-    QTreeView* directoryTree() const { return m_rfdir; }
+    QTreeView* directoryTree() const { return m_directoryTree; }
     // Selects, expands and shows `path` in the directory tree.
     void openDirectory(const QString& path);
 
 private:
-    void buildMasterServerFrame(QGroupBox* outer);
-    void buildDirectoryFrame(QGroupBox* outer);
-    void buildLocalPortsFrame(QGroupBox* outer);
-    void buildIrcFrame(QGroupBox* outer);
-    void buildButtons(QGroupBox* outer);
-    void addField(QWidget* frame, Settings::Key key, int left, int top, int width);
+    void setUpDirectoryTree(QTreeView* tree);
+    void setUpField(QLineEdit* field, Settings::Key key);
     void onDirectoryActivated(const QModelIndex& index);
     void onSettingChanged(Settings::Key key, const QString& value);
     void save();
 
     Settings* m_settings;
     std::array<QLineEdit*, Settings::keyCount> m_fields{};
-    QTreeView* m_rfdir = nullptr;
+    QTreeView* m_directoryTree = nullptr;
     QFileSystemModel* m_directories = nullptr;
     MessageHandler m_showMessage;
 };

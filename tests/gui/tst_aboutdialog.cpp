@@ -1,4 +1,4 @@
-#include "gui/frmabout.h"
+#include "gui/aboutdialog.h"
 #include "gui/twips.h"
 
 #include <QFrame>
@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-class tst_frmabout : public QObject
+class TestAboutDialog : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -19,10 +19,10 @@ private Q_SLOTS:
     void closeHidesAndReshowKeepsContents();
 
 private:
-    frmabout m_about;
+    AboutDialog m_about;
 };
 
-void tst_frmabout::windowHasItsCaptionAndSize()
+void TestAboutDialog::windowHasItsCaptionAndSize()
 {
     QCOMPARE(m_about.objectName(), QStringLiteral("frmabout"));
     QCOMPARE(m_about.windowTitle(), QStringLiteral("About VNH"));
@@ -30,7 +30,7 @@ void tst_frmabout::windowHasItsCaptionAndSize()
     QCOMPARE(m_about.size(), QSize(312, 213)); // 4680 x 3195 twips
 }
 
-void tst_frmabout::controlSitsAtItsPlace_data()
+void TestAboutDialog::controlSitsAtItsPlace_data()
 {
     // A zero width or height means the layout fixes only the position.
     QTest::addColumn<QRect>("twips");
@@ -48,7 +48,7 @@ void tst_frmabout::controlSitsAtItsPlace_data()
     QTest::newRow("Command1") << QRect(3480, 2880, 1095, 255) << QStringLiteral("Close");
 }
 
-void tst_frmabout::controlSitsAtItsPlace()
+void TestAboutDialog::controlSitsAtItsPlace()
 {
     QFETCH(QRect, twips);
     QFETCH(QString, text);
@@ -67,7 +67,7 @@ void tst_frmabout::controlSitsAtItsPlace()
         QCOMPARE(button->text(), text);
 }
 
-void tst_frmabout::labelsFitTheirRectangles()
+void TestAboutDialog::labelsFitTheirRectangles()
 {
     const auto labels = m_about.findChildren<QLabel*>();
     QCOMPARE(labels.size(), 7);
@@ -82,7 +82,7 @@ void tst_frmabout::labelsFitTheirRectangles()
     QVERIFY(title->alignment() & Qt::AlignHCenter);
 }
 
-void tst_frmabout::logoIs128Square()
+void TestAboutDialog::logoIs128Square()
 {
     const auto* picture = m_about.findChild<QLabel*>(QStringLiteral("Picture1"));
     const QPixmap logo = picture->pixmap();
@@ -93,7 +93,7 @@ void tst_frmabout::logoIs128Square()
     QVERIFY2(middle.red() > 150 && middle.blue() < 80, qPrintable(middle.name()));
 }
 
-void tst_frmabout::closeHidesAndReshowKeepsContents()
+void TestAboutDialog::closeHidesAndReshowKeepsContents()
 {
     m_about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&m_about));
@@ -107,5 +107,5 @@ void tst_frmabout::closeHidesAndReshowKeepsContents()
     QCOMPARE(m_about.grab().toImage(), before);
 }
 
-QTEST_MAIN(tst_frmabout)
-#include "tst_frmabout.moc"
+QTEST_MAIN(TestAboutDialog)
+#include "tst_aboutdialog.moc"

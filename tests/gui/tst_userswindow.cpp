@@ -1,4 +1,4 @@
-#include "gui/frmusers.h"
+#include "gui/userswindow.h"
 
 #include <QGroupBox>
 #include <QPlainTextEdit>
@@ -6,7 +6,7 @@
 #include <QSignalSpy>
 #include <QTest>
 
-class TestFrmusers : public QObject
+class TestUsersWindow : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -19,7 +19,7 @@ private Q_SLOTS:
     void refreshIsSignalled();
 };
 
-void TestFrmusers::layout_data()
+void TestUsersWindow::layout_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QRect>("pixels");
@@ -31,12 +31,12 @@ void TestFrmusers::layout_data()
     QTest::newRow("btnuserclose") << "btnuserclose" << QRect(40, 440, 65, 17) << "Close";
 }
 
-void TestFrmusers::layout()
+void TestUsersWindow::layout()
 {
     QFETCH(QString, name);
     QFETCH(QRect, pixels);
     QFETCH(QString, caption);
-    frmusers window;
+    UsersWindow window;
     auto* control = window.findChild<QWidget*>(name);
     QVERIFY(control);
     QCOMPARE(control->geometry(), pixels);
@@ -45,9 +45,9 @@ void TestFrmusers::layout()
         QCOMPARE(button->text(), caption);
 }
 
-void TestFrmusers::window()
+void TestUsersWindow::window()
 {
-    frmusers window;
+    UsersWindow window;
     QCOMPARE(window.objectName(), "frmusers");
     QCOMPARE(window.windowTitle(), "Users");
     QCOMPARE(window.size(), QSize(160, 487));
@@ -59,9 +59,9 @@ void TestFrmusers::window()
     QVERIFY(frames.at(0)->title().isEmpty());
 }
 
-void TestFrmusers::listColours()
+void TestUsersWindow::listColours()
 {
-    frmusers window;
+    UsersWindow window;
     auto* list = window.findChild<QPlainTextEdit*>("userlist");
     QVERIFY(list);
     QVERIFY(list->isReadOnly());
@@ -70,9 +70,9 @@ void TestFrmusers::listColours()
     QCOMPARE(list->palette().color(QPalette::Text), QColor(0, 192, 192));
 }
 
-void TestFrmusers::setUsersOnePerLine()
+void TestUsersWindow::setUsersOnePerLine()
 {
-    frmusers window;
+    UsersWindow window;
     window.setUsers({"@vnh", "bob", "+eve"});
     QCOMPARE(window.usersText(), "@vnh\nbob\n+eve");
     window.setUsers({"only"});
@@ -81,9 +81,9 @@ void TestFrmusers::setUsersOnePerLine()
     QCOMPARE(window.usersText(), "");
 }
 
-void TestFrmusers::closeHidesAndKeepsTheList()
+void TestUsersWindow::closeHidesAndKeepsTheList()
 {
-    frmusers window;
+    UsersWindow window;
     window.setUsers({"a", "b"});
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -99,13 +99,13 @@ void TestFrmusers::closeHidesAndKeepsTheList()
     QCOMPARE(window.usersText(), "c");
 }
 
-void TestFrmusers::refreshIsSignalled()
+void TestUsersWindow::refreshIsSignalled()
 {
-    frmusers window;
-    QSignalSpy refresh(&window, &frmusers::refreshClicked);
+    UsersWindow window;
+    QSignalSpy refresh(&window, &UsersWindow::refreshClicked);
     QTest::mouseClick(window.findChild<QPushButton*>("btnuserefres"), Qt::LeftButton);
     QCOMPARE(refresh.size(), 1);
 }
 
-QTEST_MAIN(TestFrmusers)
-#include "tst_frmusers.moc"
+QTEST_MAIN(TestUsersWindow)
+#include "tst_userswindow.moc"

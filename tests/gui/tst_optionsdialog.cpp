@@ -1,6 +1,6 @@
-#include "gui/frmoptions.h"
-#include "gui/twips.h"
 #include "core/settings/settings.h"
+#include "gui/optionsdialog.h"
+#include "gui/twips.h"
 #include "tempdatafolder.h"
 
 #include <QDir>
@@ -43,7 +43,7 @@ QString editedText(Settings::Key key)
 
 } // namespace
 
-class tst_frmoptions : public QObject
+class TestOptionsDialog : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -75,29 +75,29 @@ private:
 
     std::unique_ptr<TempDataFolder> m_data;
     std::unique_ptr<Settings> m_settings;
-    std::unique_ptr<frmoptions> m_dialog;
+    std::unique_ptr<OptionsDialog> m_dialog;
     QList<Message> m_messages;
 };
 
-void tst_frmoptions::init()
+void TestOptionsDialog::init()
 {
     m_data = std::make_unique<TempDataFolder>();
     m_settings = std::make_unique<Settings>();
-    m_dialog = std::make_unique<frmoptions>(m_settings.get());
+    m_dialog = std::make_unique<OptionsDialog>(m_settings.get());
     m_messages.clear();
     m_dialog->setMessageHandler([this](QMessageBox::Icon icon, const QString& text) {
         m_messages.append({icon, text});
     });
 }
 
-void tst_frmoptions::cleanup()
+void TestOptionsDialog::cleanup()
 {
     m_dialog.reset();
     m_settings.reset();
     m_data.reset();
 }
 
-void tst_frmoptions::windowHasItsCaptionAndSize()
+void TestOptionsDialog::windowHasItsCaptionAndSize()
 {
     QCOMPARE(m_dialog->objectName(), QStringLiteral("frmoptions"));
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Options"));
@@ -105,7 +105,7 @@ void tst_frmoptions::windowHasItsCaptionAndSize()
     QCOMPARE(m_dialog->size(), QSize(535, 322)); // 8025 x 4830 twips
 }
 
-void tst_frmoptions::controlSitsAtItsRectangle_data()
+void TestOptionsDialog::controlSitsAtItsRectangle_data()
 {
     QTest::addColumn<QString>("parentName");
     QTest::addColumn<QRect>("twips");
@@ -149,7 +149,7 @@ void tst_frmoptions::controlSitsAtItsRectangle_data()
     row("btncoptclose", "txtrfmport", {6840, 4200, 855, 375}, "Close");
 }
 
-void tst_frmoptions::controlSitsAtItsRectangle()
+void TestOptionsDialog::controlSitsAtItsRectangle()
 {
     QFETCH(QString, parentName);
     QFETCH(QRect, twips);
@@ -167,7 +167,7 @@ void tst_frmoptions::controlSitsAtItsRectangle()
         QCOMPARE(button->text(), caption);
 }
 
-void tst_frmoptions::labelsFitTheirRectangles()
+void TestOptionsDialog::labelsFitTheirRectangles()
 {
     const auto labels = m_dialog->findChildren<QLabel*>();
     QCOMPARE(labels.size(), 11);
@@ -177,12 +177,12 @@ void tst_frmoptions::labelsFitTheirRectangles()
     }
 }
 
-void tst_frmoptions::fieldsShowTheSettings()
+void TestOptionsDialog::fieldsShowTheSettings()
 {
     for (int key = 0; key < Settings::keyCount; ++key) {
         if (key == Settings::GameDirectory)
             continue;
-        QCOMPARE(child<QLineEdit>(Settings::fieldName(Settings::Key(key)))->text(),
+        QCOMPARE(child<QLineEdit>(OptionsDialog::fieldName(Settings::Key(key)))->text(),
                  Settings::initialText(Settings::Key(key)));
     }
     const auto* tree = child<QTreeView>(QStringLiteral("rfdir"));
@@ -190,19 +190,19 @@ void tst_frmoptions::fieldsShowTheSettings()
     QCOMPARE(model->filePath(tree->currentIndex()), QDir::currentPath());
 }
 
-void tst_frmoptions::typingChangesTheSettingAtOnce_data()
+void TestOptionsDialog::typingChangesTheSettingAtOnce_data()
 {
     QTest::addColumn<int>("key");
     for (int key = 0; key < Settings::keyCount; ++key) {
         if (key != Settings::GameDirectory)
-            QTest::newRow(qPrintable(Settings::fieldName(Settings::Key(key)))) << key;
+            QTest::newRow(qPrintable(OptionsDialog::fieldName(Settings::Key(key)))) << key;
     }
 }
 
-void tst_frmoptions::typingChangesTheSettingAtOnce()
+void TestOptionsDialog::typingChangesTheSettingAtOnce()
 {
     QFETCH(int, key);
-    auto* field = child<QLineEdit>(Settings::fieldName(Settings::Key(key)));
+    auto* field = child<QLineEdit>(OptionsDialog::fieldName(Settings::Key(key)));
     QSignalSpy changes(m_settings.get(), &Settings::changed);
 
     field->setFocus();
@@ -215,7 +215,7 @@ void tst_frmoptions::typingChangesTheSettingAtOnce()
     QCOMPARE(changes.count(), 5); // one per key press, none echoed back
 }
 
-void tst_frmoptions::nicknameFieldHoldsNineCharacters()
+void TestOptionsDialog::nicknameFieldHoldsNineCharacters()
 {
     auto* field = child<QLineEdit>(QStringLiteral("ircnick"));
     QCOMPARE(field->maxLength(), 9);
@@ -225,7 +225,7 @@ void tst_frmoptions::nicknameFieldHoldsNineCharacters()
     QCOMPARE(m_settings->value(Settings::IrcNickname), QStringLiteral("ABCDEFGHI"));
 }
 
-void tst_frmoptions::settingChangedElsewhereShowsInField()
+void TestOptionsDialog::settingChangedElsewhereShowsInField()
 {
     auto* field = child<QLineEdit>(QStringLiteral("ircroom"));
     QSignalSpy edits(field, &QLineEdit::textEdited);
@@ -236,7 +236,7 @@ void tst_frmoptions::settingChangedElsewhereShowsInField()
     QCOMPARE(changes.count(), 1);
 }
 
-void tst_frmoptions::loadedGameDirectoryOpensInTree()
+void TestOptionsDialog::loadedGameDirectoryOpensInTree()
 {
     const QString gameDir = QDir(m_data->path()).filePath(QStringLiteral("Red Faction"));
     QVERIFY(QDir().mkpath(gameDir));
@@ -254,7 +254,7 @@ void tst_frmoptions::loadedGameDirectoryOpensInTree()
     QCOMPARE(child<QLineEdit>(QStringLiteral("rflprt2"))->text(), QStringLiteral("2"));
 }
 
-void tst_frmoptions::doubleClickOpensDirectory()
+void TestOptionsDialog::doubleClickOpensDirectory()
 {
     const QString parentDir = QDir(m_data->path()).filePath(QStringLiteral("games"));
     const QString gameDir = parentDir + QStringLiteral("/RF");
@@ -276,7 +276,7 @@ void tst_frmoptions::doubleClickOpensDirectory()
     QVERIFY(tree->isExpanded(target));
 }
 
-void tst_frmoptions::defaultsResetTheirGroupOnly_data()
+void TestOptionsDialog::defaultsResetTheirGroupOnly_data()
 {
     QTest::addColumn<QString>("button");
     QTest::addColumn<KeyTexts>("defaults");
@@ -301,7 +301,7 @@ void tst_frmoptions::defaultsResetTheirGroupOnly_data()
                             };
 }
 
-void tst_frmoptions::defaultsResetTheirGroupOnly()
+void TestOptionsDialog::defaultsResetTheirGroupOnly()
 {
     QFETCH(QString, button);
     QFETCH(KeyTexts, defaults);
@@ -311,7 +311,7 @@ void tst_frmoptions::defaultsResetTheirGroupOnly()
     for (int key = 0; key < Settings::keyCount; ++key) {
         if (key == Settings::GameDirectory)
             continue;
-        auto* field = child<QLineEdit>(Settings::fieldName(Settings::Key(key)));
+        auto* field = child<QLineEdit>(OptionsDialog::fieldName(Settings::Key(key)));
         field->clear();
         QTest::keyClicks(field, editedText(Settings::Key(key)));
     }
@@ -326,26 +326,26 @@ void tst_frmoptions::defaultsResetTheirGroupOnly()
 
     for (int key = 0; key < Settings::keyCount; ++key) {
         const auto k = Settings::Key(key);
-        const QString expected = defaults.contains(key)   ? defaults[key]
+        const QString expected = defaults.contains(key)           ? defaults[key]
                                  : key == Settings::GameDirectory ? editedDir
-                                                          : editedText(k);
+                                                                  : editedText(k);
         QCOMPARE(m_settings->value(k), expected);
         if (key != Settings::GameDirectory)
-            QCOMPARE(child<QLineEdit>(Settings::fieldName(k))->text(), expected);
+            QCOMPARE(child<QLineEdit>(OptionsDialog::fieldName(k))->text(), expected);
     }
     QFile file(m_data->settingsFile());
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), fileBefore); // Defaults saves nothing
 }
 
-void tst_frmoptions::saveReports_data()
+void TestOptionsDialog::saveReports_data()
 {
     QTest::addColumn<bool>("blockFile");
     QTest::newRow("saved") << false;
     QTest::newRow("file cannot be written") << true;
 }
 
-void tst_frmoptions::saveReports()
+void TestOptionsDialog::saveReports()
 {
     QFETCH(bool, blockFile);
     // A directory where the file should go fails even for root.
@@ -374,7 +374,7 @@ void tst_frmoptions::saveReports()
     }
 }
 
-void tst_frmoptions::closeHidesAndKeepsFields()
+void TestOptionsDialog::closeHidesAndKeepsFields()
 {
     auto* field = child<QLineEdit>(QStringLiteral("ircmail"));
     field->clear();
@@ -388,5 +388,5 @@ void tst_frmoptions::closeHidesAndKeepsFields()
     QVERIFY(!QFile::exists(m_data->settingsFile())); // Close saves nothing
 }
 
-QTEST_MAIN(tst_frmoptions)
-#include "tst_frmoptions.moc"
+QTEST_MAIN(TestOptionsDialog)
+#include "tst_optionsdialog.moc"

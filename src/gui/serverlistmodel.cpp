@@ -1,0 +1,89 @@
+#include "gui/serverlistmodel.h"
+
+#include <array>
+
+namespace {
+
+constexpr std::array<const char*, ServerListModel::ColumnCount> headers{
+    {"Server", "IP Address", "Map", "Players", "Version", "Mod", "Ping"}};
+
+} // namespace
+
+ServerListModel::ServerListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+QString ServerListModel::text(const ServerEntry& entry, int column)
+{
+    const InfoReply& info = entry.info;
+    switch (column) {
+    case Server:
+        return QString::fromLatin1(info.name);
+    case Address:
+        return entry.endpoint.host;
+    case Map:
+        return QString::fromLatin1(info.map);
+    case Players:
+        return QString::number(info.players) + u'/' + QString::number(info.maxPlayers);
+    case Version:
+        return QString::fromLatin1(InfoProtocol::versionText(info.version));
+    case Mod:
+        return QString::fromLatin1(info.mod);
+    case Ping:
+        return QString::number(entry.pingMs);
+    }
+    return {};
+}
+
+int ServerListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : int(m_entries.size());
+}
+
+int ServerListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant ServerListModel::data(const QModelIndex& index, int role) const
+{
+    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+        return {};
+    return text(m_entries[index.row()], index.column());
+}
+
+QVariant ServerListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= ColumnCount)
+        return {};
+    return QString::fromLatin1(headers[section]);
+}
+
+void ServerListModel::append(const ServerEntry& entry)
+{
+    const int row = int(m_entries.size());
+    beginInsertRows({}, row, row);
+    m_entries.append(entry);
+    endInsertRows();
+}
+
+void ServerListModel::clear()
+{
+    beginResetModel();
+    m_entries.clear();
+    endResetModel();
+}
+
+int ServerListModel::rowOf(const ServerEndpoint& endpoint) const
+{
+    for (int row = 0; row < m_entries.size(); ++row) {
+        if (m_entries[row].endpoint == endpoint)
+            return row;
+    }
+    return -1;
+}
+
+void ServerListModel::replace(int row, const ServerEntry& entry)
+{
+    m_entries[row] = entry;
+    Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}

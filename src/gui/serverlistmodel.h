@@ -1,0 +1,49 @@
+#pragma once
+
+#include "core/browser/serverentry.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+
+// The servers of the list in the order they arrived, one row each, and the
+// seven texts the list shows for them.
+class ServerListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+public:
+    enum Column
+    {
+        Server,
+        Address,
+        Map,
+        Players,
+        Version,
+        Mod,
+        Ping,
+        ColumnCount
+    };
+
+    explicit ServerListModel(QObject* parent = nullptr);
+
+    // The text of `column` for `entry`: names as Latin-1, the host as it was
+    // listed, players as "current/maximum", "1.0" to "1.3" or nothing, the
+    // ping in milliseconds.
+    static QString text(const ServerEntry& entry, int column);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
+
+    const ServerEntry& entry(int row) const { return m_entries[row]; }
+    void append(const ServerEntry& entry);
+    void clear();
+    // The first row asked at `endpoint`, or -1.
+    int rowOf(const ServerEndpoint& endpoint) const;
+    // Changes a row in place; a sorted view moves it to its new place.
+    void replace(int row, const ServerEntry& entry);
+
+private:
+    QList<ServerEntry> m_entries;
+};

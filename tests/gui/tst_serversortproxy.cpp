@@ -1,0 +1,91 @@
+#include "gui/serverlistmodel.h"
+#include "gui/serversortproxy.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(SortState)
+
+namespace {
+
+// Servers "a", "b", ... arrive in this order, at 10.0.0.1, ... with these pings.
+void addServers(ServerListModel& model, const QList<int>& pings)
+{
+    for (int i = 0; i < pings.size(); ++i)
+        model.append({{QStringLiteral("10.0.0.%1").arg(i + 1), 7755},
+                      {0, QByteArray(1, char('a' + i)), 0, 0, 0, {}, {}, 0},
+                      pings[i]});
+}
+
+QString shownNames(const ServerSortProxy& proxy)
+{
+    QString names;
+    for (int row = 0; row < proxy.rowCount(); ++row)
+        names += proxy.index(row, ServerListModel::Server).data().toString();
+    return names;
+}
+
+} // namespace
+
+class TestServerSortProxy : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void equalTextsKeepArrivalOrder_data();
+    void equalTextsKeepArrivalOrder();
+    void changedRowTakesItsNewPlace();
+};
+
+void TestServerSortProxy::equalTextsKeepArrivalOrder_data()
+{
+    QTest::addColumn<SortState>("state");
+    QTest::addColumn<QString>("expected");
+    // Pings a 100, b 20, c 300, d 5, e 20, f 100.
+    QTest::newRow("ascending") << SortState{ServerListModel::Ping, 0, true} << "dbeafc";
+    QTest::newRow("descending") << SortState{ServerListModel::Ping, 1, true} << "cafbed";
+    QTest::newRow("not sorted") << SortState{ServerListModel::Ping, 1, false} << "abcdef";
+}
+
+void TestServerSortProxy::equalTextsKeepArrivalOrder()
+{
+    QFETCH(SortState, state);
+    QFETCH(QString, expected);
+    const QList<int> pings{100, 20, 300, 5, 20, 100};
+
+    // Sorted before the rows arrive: each row takes its place as it comes.
+    ServerListModel arriving;
+    ServerSortProxy sortedFirst;
+    sortedFirst.setSourceModel(&arriving);
+    sortedFirst.setSortState(state);
+    addServers(arriving, pings);
+    QCOMPARE(shownNames(sortedFirst), expected);
+
+    // Sorted once the rows are there, coming from the other order.
+    ServerListModel present;
+    ServerSortProxy sortedLater;
+    sortedLater.setSourceModel(&present);
+    addServers(present, pings);
+    sortedLater.setSortState({state.key, 1 - state.order, true});
+    sortedLater.setSortState(state);
+    QCOMPARE(shownNames(sortedLater), expected);
+}
+
+void TestServerSortProxy::changedRowTakesItsNewPlace()
+{
+    ServerListModel model;
+    ServerSortProxy proxy;
+    proxy.setSourceModel(&model);
+    proxy.setSortState({ServerListModel::Ping, SortState::ascending, true});
+    addServers(model, {100, 20, 300});
+    QCOMPARE(shownNames(proxy), "bac");
+
+    const int row = model.rowOf({QStringLiteral("10.0.0.3"), 7755});
+    QCOMPARE(row, 2);
+    ServerEntry faster = model.entry(row);
+    faster.pingMs = 10;
+    model.replace(row, faster);
+
+    QCOMPARE(shownNames(proxy), "cba");
+}
+
+QTEST_GUILESS_MAIN(TestServerSortProxy)
+#include "tst_serversortproxy.moc"
