@@ -1,5 +1,15 @@
 #include "gui/form1.h"
 
+#include "core/browser/gamelauncher.h"
+#include "core/browser/masterlistretrieval.h"
+#include "core/browser/querycycle.h"
+#include "core/browser/systemprocessstarter.h"
+#include "core/chat/chatsession.h"
+#include "core/platform/datapaths.h"
+#include "core/platform/memorystatus.h"
+#include "core/platform/socket.h"
+#include "core/settings/settings.h"
+#include "gui/chatformatter.h"
 #include "gui/chatlogview.h"
 #include "gui/controls.h"
 #include "gui/credits.h"
@@ -10,15 +20,6 @@
 #include "gui/palette.h"
 #include "gui/serverlistview.h"
 #include "gui/twips.h"
-#include "core/browser/gamelauncher.h"
-#include "core/browser/masterlistretrieval.h"
-#include "core/browser/querycycle.h"
-#include "core/browser/systemprocessstarter.h"
-#include "core/chat/ircsession.h"
-#include "core/platform/datapaths.h"
-#include "core/platform/memorystatus.h"
-#include "core/platform/socket.h"
-#include "core/settings/settings.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -141,7 +142,6 @@ void Form1::buildControls()
 
     m_wsrf = addSocket(this, "wsrf");
     m_wsrf2 = addSocket(this, "wsrf2");
-    m_wschat = addSocket(this, "wschat");
 
     m_frmoptions = new frmoptions(m_settings);
 
@@ -202,18 +202,20 @@ void Form1::setLaunchServices(LaunchPrompts* prompts, ProcessStarter* starter)
 
 void Form1::connectChat()
 {
-    m_irc = new IrcSession(m_wschat, m_settings, this);
-    connect(m_btnirccnt, &QPushButton::clicked, m_irc, &IrcSession::connectClicked);
-    connect(m_btnircdiscnnt, &QPushButton::clicked, m_irc, &IrcSession::disconnectClicked);
-    connect(m_btnusers, &QPushButton::clicked, m_irc, &IrcSession::usersClicked);
+    m_irc = new ChatSession(m_settings, this);
+    m_chatFormatter = new ChatFormatter(this);
+    m_chatFormatter->follow(m_irc);
+    connect(m_btnirccnt, &QPushButton::clicked, m_irc, &ChatSession::connectClicked);
+    connect(m_btnircdiscnnt, &QPushButton::clicked, m_irc, &ChatSession::disconnectClicked);
+    connect(m_btnusers, &QPushButton::clicked, m_irc, &ChatSession::usersClicked);
     connect(m_irccom, &QLineEdit::returnPressed, this, &Form1::onChatInputEntered);
-    connect(m_irc, &IrcSession::chatLogReplaced, m_irctxt, &ChatLogView::replaceText);
-    connect(m_irc, &IrcSession::chatLogAppended, m_irctxt, &ChatLogView::appendText);
-    connect(m_irc, &IrcSession::statusChanged, this, &Form1::setStatus);
-    connect(m_irc, &IrcSession::connectEnabledChanged, m_btnirccnt, &QPushButton::setEnabled);
-    connect(m_irc, &IrcSession::usersListChanged, this,
+    connect(m_chatFormatter, &ChatFormatter::logReplaced, m_irctxt, &ChatLogView::replaceText);
+    connect(m_chatFormatter, &ChatFormatter::logAppended, m_irctxt, &ChatLogView::appendText);
+    connect(m_irc, &ChatSession::statusChanged, this, &Form1::setStatus);
+    connect(m_irc, &ChatSession::connectEnabledChanged, m_btnirccnt, &QPushButton::setEnabled);
+    connect(m_irc, &ChatSession::usersListChanged, this,
             [this](const QStringList& names) { ensureUsersWindow()->setUsers(names); });
-    connect(m_irc, &IrcSession::showUsersWindow, this, [this] {
+    connect(m_irc, &ChatSession::showUsersWindow, this, [this] {
         frmusers* users = ensureUsersWindow();
         users->show();
         users->raise();
@@ -224,7 +226,7 @@ frmusers* Form1::ensureUsersWindow()
 {
     if (!m_frmusers) {
         m_frmusers = new frmusers;
-        connect(m_frmusers, &frmusers::refreshClicked, m_irc, &IrcSession::refreshUsersClicked);
+        connect(m_frmusers, &frmusers::refreshClicked, m_irc, &ChatSession::refreshUsersClicked);
     }
     return m_frmusers;
 }
@@ -240,7 +242,6 @@ void Form1::startUp()
     setStatus(QStringLiteral("Initializing... (Please Wait)"));
     QFile::remove(DataPaths::cacheFile());
     m_wsrf->setProtocol(Socket::Protocol::Udp);
-    m_wschat->setProtocol(Socket::Protocol::Tcp);
     m_wsrf2->setProtocol(Socket::Protocol::Udp);
     m_memtimer->start();
     m_settings->load(DataPaths::settingsFile());
@@ -259,7 +260,7 @@ void Form1::shutDown()
     m_masterList->stop();
     m_wsrf2->close();
     m_wsrf->close();
-    m_wschat->close();
+    m_irc->close();
     QFile::remove(DataPaths::cacheFile());
     // The secondary windows end with the program.
     m_frmoptions->hide();

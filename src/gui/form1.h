@@ -4,7 +4,9 @@
 
 #include <memory>
 
+class ChatFormatter;
 class ChatLogView;
+class ChatSession;
 class QCloseEvent;
 class QGroupBox;
 class QLineEdit;
@@ -15,7 +17,6 @@ class ServerListView;
 class Settings;
 class Socket;
 class GameLauncher;
-class IrcSession;
 class LaunchPrompts;
 class MasterListRetrieval;
 class ProcessStarter;
@@ -24,8 +25,8 @@ class frmabout;
 class frmoptions;
 class frmusers;
 
-// The main window: every control of the browser and the chat, the three
-// sockets, the memory timer and the status line. It owns the controls and
+// The main window: every control of the browser and the chat, the browser's
+// two sockets, the memory timer and the status line. It owns the controls and
 // forwards each control event to one handler; the work is done by the
 // browser and chat classes it wires up.
 class Form1 : public QWidget
@@ -41,7 +42,7 @@ public:
     frmusers* usersWindow() const { return m_frmusers; }
     MasterListRetrieval* masterList() const { return m_masterList; }
     QueryCycle* queryCycle() const { return m_queryCycle; }
-    IrcSession* ircSession() const { return m_irc; }
+    ChatSession* chatSession() const { return m_irc; }
 
     // Replaces the message boxes and the process start of the game launch
     // (tests see what would be asked and started). Form1 does not own them.
@@ -100,14 +101,14 @@ private:
     QTimer* m_memtimer = nullptr;
     Socket* m_wsrf = nullptr;
     Socket* m_wsrf2 = nullptr;
-    Socket* m_wschat = nullptr;
 
     MasterListRetrieval* m_masterList = nullptr;
     QueryCycle* m_queryCycle = nullptr;
     GameLauncher* m_launcher = nullptr;
     std::unique_ptr<LaunchPrompts> m_prompts;
     std::unique_ptr<ProcessStarter> m_processStarter;
-    IrcSession* m_irc = nullptr;
+    ChatSession* m_irc = nullptr;
+    ChatFormatter* m_chatFormatter = nullptr;
 
     bool m_shutDown = false;
 };

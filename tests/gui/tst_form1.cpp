@@ -1,8 +1,10 @@
+#include "core/chat/chatsession.h"
+#include "core/platform/socket.h"
+#include "core/settings/settings.h"
 #include "gui/form1.h"
 #include "gui/frmabout.h"
 #include "gui/frmoptions.h"
 #include "gui/twips.h"
-#include "core/platform/socket.h"
 #include "tempdatafolder.h"
 
 #include <QFile>
@@ -10,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -152,12 +155,11 @@ void tst_Form1::windowAndListLayout()
     }
     QCOMPARE(list->topLevelItemCount(), 0);
 
-    for (const char* name : {"wsrf", "wsrf2", "wschat"})
+    for (const char* name : {"wsrf", "wsrf2"})
         QVERIFY2(window.findChild<Socket*>(QString::fromLatin1(name)), name);
     QCOMPARE(window.findChild<Socket*>(QStringLiteral("wsrf"))->protocol(), Socket::Protocol::Udp);
     QCOMPARE(window.findChild<Socket*>(QStringLiteral("wsrf2"))->protocol(), Socket::Protocol::Udp);
-    QCOMPARE(window.findChild<Socket*>(QStringLiteral("wschat"))->protocol(),
-             Socket::Protocol::Tcp);
+    QCOMPARE(window.chatSession()->state(), ChatSession::State::Disconnected);
 }
 
 void tst_Form1::startUpDeletesStaleCacheAndLoadsSettings()
@@ -210,6 +212,13 @@ void tst_Form1::quitAndCloseShutDownTheSameWay()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     // A cache file written during the run (Get List's output).
     writeFile(m_data->cacheFile(), "127.0.0.1\r\n 7755 \r\n");
+    // An open chat connection.
+    QTcpServer ircServer;
+    QVERIFY(ircServer.listen(QHostAddress::LocalHost, 0));
+    window.settings()->setValue(Settings::IrcHost, QStringLiteral("127.0.0.1"));
+    window.settings()->setValue(Settings::IrcPort, QString::number(ircServer.serverPort()));
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnirccnt")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(window.chatSession()->isConnected(), 5000);
     QSignalSpy done(&window, &Form1::shutDownComplete);
 
     if (byQuitButton)
@@ -223,8 +232,9 @@ void tst_Form1::quitAndCloseShutDownTheSameWay()
     QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("txtstat"))->text(),
              QStringLiteral("Closing down..."));
     QVERIFY(!window.findChild<QTimer*>(QStringLiteral("memtimer"))->isActive());
-    for (const char* name : {"wsrf", "wsrf2", "wschat"})
+    for (const char* name : {"wsrf", "wsrf2"})
         QCOMPARE(window.findChild<Socket*>(QString::fromLatin1(name))->state(), Socket::Closed);
+    QCOMPARE(window.chatSession()->state(), ChatSession::State::Disconnected);
     // A second request to end changes nothing.
     window.shutDown();
     QCOMPARE(done.count(), 1);
