@@ -1,10 +1,8 @@
-#include "freeport.h"
 #include "core/platform/socket.h"
+#include "freeport.h"
 
 #include <QNetworkDatagram>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 #include <QUdpSocket>
 
@@ -257,70 +255,6 @@ private Q_SLOTS:
         socket->setLocalPort(freeUdpPort());
         roundTrip(*socket, peer);
         QCOMPARE(errors.count(), 1);
-    }
-
-    void tcpConnectsExchangesAndSeesPeerClose()
-    {
-        QTcpServer server;
-        QVERIFY(server.listen(loopback, 0));
-        Socket socket;
-        socket.setProtocol(Socket::Protocol::Tcp);
-        socket.setRemoteHost("127.0.0.1");
-        socket.setRemotePort(server.serverPort());
-        QSignalSpy connected(&socket, &Socket::connected);
-        QSignalSpy closed(&socket, &Socket::closedByPeer);
-        QSignalSpy errors(&socket, &Socket::error);
-        socket.connectToRemote();
-        QTRY_COMPARE_WITH_TIMEOUT(connected.count(), 1, 5000);
-        QCOMPARE(socket.state(), Socket::Connected);
-        QTRY_VERIFY_WITH_TIMEOUT(server.hasPendingConnections(), 5000);
-        std::unique_ptr<QTcpSocket> peer(server.nextPendingConnection());
-
-        socket.sendData("NICK a\r\n");
-        QTRY_COMPARE_WITH_TIMEOUT(peer->bytesAvailable(), qint64(8), 5000);
-        QCOMPARE(peer->readAll(), QByteArray("NICK a\r\n"));
-
-        QByteArray received;
-        connect(&socket, &Socket::dataArrival, this, [&] { received += socket.getData(); });
-        peer->write(":x PING :1\r\n");
-        QTRY_COMPARE_WITH_TIMEOUT(received, QByteArray(":x PING :1\r\n"), 5000);
-
-        peer->disconnectFromHost();
-        QTRY_COMPARE_WITH_TIMEOUT(closed.count(), 1, 5000);
-        QCOMPARE(errors.count(), 0);
-        socket.close();
-        QCOMPARE(socket.state(), Socket::Closed);
-    }
-
-    void tcpRefusedConnectionRaisesError()
-    {
-        quint16 closedPort = 0;
-        {
-            QTcpServer probe;
-            QVERIFY(probe.listen(loopback, 0));
-            closedPort = probe.serverPort();
-        }
-        Socket socket;
-        socket.setProtocol(Socket::Protocol::Tcp);
-        socket.setRemoteHost("127.0.0.1");
-        socket.setRemotePort(closedPort);
-        QSignalSpy connected(&socket, &Socket::connected);
-        QSignalSpy errors(&socket, &Socket::error);
-        socket.connectToRemote();
-        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 5000);
-        QCOMPARE(errors[0][0].toInt(), int(QAbstractSocket::ConnectionRefusedError));
-        QCOMPARE(connected.count(), 0);
-        socket.close();
-    }
-
-    void tcpSendWithoutConnectionRaisesError()
-    {
-        Socket socket;
-        socket.setProtocol(Socket::Protocol::Tcp);
-        QSignalSpy errors(&socket, &Socket::error);
-        socket.sendData("x");
-        QCOMPARE(errors.count(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 5000);
     }
 };
 
