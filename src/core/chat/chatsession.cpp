@@ -123,8 +123,10 @@ void ChatSession::onReadyRead()
 void ChatSession::receive(const QByteArray& bytes)
 {
     const QString channel = m_settings->value(Settings::IrcChannel);
+    const QList<QByteArray> lines = m_assembler.append(bytes);
     QList<ReceivedItem> items;
-    for (const QByteArray& received : m_assembler.append(bytes)) {
+    items.reserve(lines.size());
+    for (const QByteArray& received : lines) {
         const QString text = IrcLine::decode(received);
         if (text.startsWith(QLatin1String("PING"))) {
             sendLine(IrcLine::pongLine(text.mid(5)));
