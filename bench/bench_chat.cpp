@@ -1,12 +1,12 @@
 // Feeds 100,000 received IRC lines, cut into chunks of random sizes, through
-// the chat's receive handler and the chat log widget, and prints lines per
+// the chat's receive handler, the chat log's formatter and widget, and prints lines per
 // second, the cost of the last 1,000 lines against the first 1,000, and the
 // peak memory. Run: QT_QPA_PLATFORM=offscreen bench_chat [lines]
-#include "gui/chatlogview.h"
-#include "core/chat/ircsession.h"
+#include "core/chat/chatsession.h"
 #include "core/platform/allocator.h"
-#include "core/platform/socket.h"
 #include "core/settings/settings.h"
+#include "gui/chatformatter.h"
+#include "gui/chatlogview.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -65,14 +65,16 @@ QList<QByteArray> trafficLines(int count, QRandomGenerator& random)
 // One pass over the stream into a fresh chat log. The two windows are timed
 // with the log written out and painted at their ends, so the widget's share
 // of their lines is in the figures.
-RunFigures feed(QApplication& app, IrcSession& session, const QByteArray& stream, int total,
+RunFigures feed(QApplication& app, ChatSession& session, const QByteArray& stream, int total,
                 QRandomGenerator& random)
 {
     ChatLogView log;
     log.resize(625, 185);
     log.show();
-    QObject::connect(&session, &IrcSession::chatLogReplaced, &log, &ChatLogView::replaceText);
-    QObject::connect(&session, &IrcSession::chatLogAppended, &log, &ChatLogView::appendText);
+    ChatFormatter formatter;
+    formatter.follow(&session);
+    QObject::connect(&formatter, &ChatFormatter::logReplaced, &log, &ChatLogView::replaceText);
+    QObject::connect(&formatter, &ChatFormatter::logAppended, &log, &ChatLogView::appendText);
     app.processEvents();
 
     auto settle = [&] {
@@ -109,7 +111,6 @@ RunFigures feed(QApplication& app, IrcSession& session, const QByteArray& stream
     figures.firstMicrosPerLine = firstNs / 1e3 / firstLines;
     figures.lastMicrosPerLine = lastNs / 1e3 / (linesDone - lastStart);
     figures.blocks = log.blockCount();
-    QObject::disconnect(&session, nullptr, &log, nullptr);
     return figures;
 }
 
@@ -145,9 +146,7 @@ int main(int argc, char** argv)
     settings.setValue(Settings::IrcPort, QString::number(sink.serverPort()));
     settings.setValue(Settings::IrcNickname, QStringLiteral("vnh"));
     settings.setValue(Settings::IrcChannel, QStringLiteral("#VNH_Lounge"));
-    Socket socket;
-    socket.setProtocol(Socket::Protocol::Tcp);
-    IrcSession session(&socket, &settings);
+    ChatSession session(&settings);
     session.connectClicked();
     QElapsedTimer wait;
     wait.start();

@@ -4,12 +4,12 @@
 #include "core/browser/serverbrowser.h"
 #include "core/browser/serverentry.h"
 #include "core/browser/systemprocessstarter.h"
-#include "core/chat/ircsession.h"
+#include "core/chat/chatsession.h"
 #include "core/platform/datapaths.h"
 #include "core/platform/memorystatus.h"
-#include "core/platform/socket.h"
 #include "core/settings/settings.h"
 #include "gui/aboutdialog.h"
+#include "gui/chatformatter.h"
 #include "gui/chatlogview.h"
 #include "gui/controls.h"
 #include "gui/credits.h"
@@ -33,12 +33,6 @@ namespace {
 
 constexpr int memoryTickMs = 2000;
 
-Socket* addSocket(QObject* parent, const char* name)
-{
-    auto* socket = new Socket(parent);
-    socket->setObjectName(QString::fromLatin1(name));
-    return socket;
-}
 
 } // namespace
 
@@ -140,7 +134,6 @@ void Form1::buildControls()
     m_memtimer->setObjectName(QStringLiteral("memtimer"));
     m_memtimer->setInterval(memoryTickMs);
 
-    m_wschat = addSocket(this, "wschat");
 
     m_frmoptions = new OptionsDialog(m_settings);
 
@@ -210,18 +203,20 @@ void Form1::setLaunchServices(LaunchPrompts* prompts, ProcessStarter* starter)
 
 void Form1::connectChat()
 {
-    m_irc = new IrcSession(m_wschat, m_settings, this);
-    connect(m_btnirccnt, &QPushButton::clicked, m_irc, &IrcSession::connectClicked);
-    connect(m_btnircdiscnnt, &QPushButton::clicked, m_irc, &IrcSession::disconnectClicked);
-    connect(m_btnusers, &QPushButton::clicked, m_irc, &IrcSession::usersClicked);
+    m_irc = new ChatSession(m_settings, this);
+    m_chatFormatter = new ChatFormatter(this);
+    m_chatFormatter->follow(m_irc);
+    connect(m_btnirccnt, &QPushButton::clicked, m_irc, &ChatSession::connectClicked);
+    connect(m_btnircdiscnnt, &QPushButton::clicked, m_irc, &ChatSession::disconnectClicked);
+    connect(m_btnusers, &QPushButton::clicked, m_irc, &ChatSession::usersClicked);
     connect(m_irccom, &QLineEdit::returnPressed, this, &Form1::onChatInputEntered);
-    connect(m_irc, &IrcSession::chatLogReplaced, m_irctxt, &ChatLogView::replaceText);
-    connect(m_irc, &IrcSession::chatLogAppended, m_irctxt, &ChatLogView::appendText);
-    connect(m_irc, &IrcSession::statusChanged, this, &Form1::setStatus);
-    connect(m_irc, &IrcSession::connectEnabledChanged, m_btnirccnt, &QPushButton::setEnabled);
-    connect(m_irc, &IrcSession::usersListChanged, this,
+    connect(m_chatFormatter, &ChatFormatter::logReplaced, m_irctxt, &ChatLogView::replaceText);
+    connect(m_chatFormatter, &ChatFormatter::logAppended, m_irctxt, &ChatLogView::appendText);
+    connect(m_irc, &ChatSession::statusChanged, this, &Form1::setStatus);
+    connect(m_irc, &ChatSession::connectEnabledChanged, m_btnirccnt, &QPushButton::setEnabled);
+    connect(m_irc, &ChatSession::usersListChanged, this,
             [this](const QStringList& names) { ensureUsersWindow()->setUsers(names); });
-    connect(m_irc, &IrcSession::showUsersWindow, this, [this] {
+    connect(m_irc, &ChatSession::showUsersWindow, this, [this] {
         UsersWindow* users = ensureUsersWindow();
         users->show();
         users->raise();
@@ -232,7 +227,7 @@ UsersWindow* Form1::ensureUsersWindow()
 {
     if (!m_frmusers) {
         m_frmusers = new UsersWindow;
-        connect(m_frmusers, &UsersWindow::refreshClicked, m_irc, &IrcSession::refreshUsersClicked);
+        connect(m_frmusers, &UsersWindow::refreshClicked, m_irc, &ChatSession::refreshUsersClicked);
     }
     return m_frmusers;
 }
@@ -247,7 +242,6 @@ void Form1::startUp()
 {
     setStatus(QStringLiteral("Initializing... (Please Wait)"));
     QFile::remove(DataPaths::cacheFile());
-    m_wschat->setProtocol(Socket::Protocol::Tcp);
     m_memtimer->start();
     m_settings->load(DataPaths::settingsFile());
     setStatus(QStringLiteral("Ready"));
@@ -263,7 +257,7 @@ void Form1::shutDown()
     // Ends a retrieval or a cycle: closes the address cache file and the
     // browser's sockets.
     m_browser->stop();
-    m_wschat->close();
+    m_irc->close();
     QFile::remove(DataPaths::cacheFile());
     // The secondary windows end with the program.
     m_frmoptions->hide();

@@ -4,8 +4,10 @@
 
 #include <memory>
 
+class ChatFormatter;
 class ChatLogView;
 class QButtonGroup;
+class ChatSession;
 class QCloseEvent;
 class QGroupBox;
 class QLineEdit;
@@ -14,9 +16,7 @@ class QRadioButton;
 class QTimer;
 class ServerListView;
 class Settings;
-class Socket;
 class GameLauncher;
-class IrcSession;
 class LaunchPrompts;
 class ProcessStarter;
 class ServerBrowser;
@@ -24,8 +24,8 @@ class AboutDialog;
 class OptionsDialog;
 class UsersWindow;
 
-// The main window: every control of the browser and the chat, the chat's
-// socket, the memory timer and the status line. It owns the controls and
+// The main window: every control of the browser and the chat, the memory
+// timer and the status line. It owns the controls and
 // forwards each control event to one handler; the work is done by the
 // browser and chat classes it wires up.
 class Form1 : public QWidget
@@ -40,7 +40,7 @@ public:
     AboutDialog* aboutBox() const { return m_frmabout; }
     UsersWindow* usersWindow() const { return m_frmusers; }
     ServerBrowser* browser() const { return m_browser; }
-    IrcSession* ircSession() const { return m_irc; }
+    ChatSession* chatSession() const { return m_irc; }
 
     // Replaces the message boxes and the process start of the game launch
     // (tests see what would be asked and started). Form1 does not own them.
@@ -99,13 +99,13 @@ private:
     QTimer* m_memtimer = nullptr;
     QButtonGroup* m_gameTypeFilters = nullptr;
     QButtonGroup* m_versionFilters = nullptr;
-    Socket* m_wschat = nullptr;
 
     ServerBrowser* m_browser = nullptr;
     GameLauncher* m_launcher = nullptr;
     std::unique_ptr<LaunchPrompts> m_prompts;
     std::unique_ptr<ProcessStarter> m_processStarter;
-    IrcSession* m_irc = nullptr;
+    ChatSession* m_irc = nullptr;
+    ChatFormatter* m_chatFormatter = nullptr;
 
     bool m_shutDown = false;
 };

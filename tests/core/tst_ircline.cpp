@@ -8,8 +8,6 @@ class TestIrcLine : public QObject
 private Q_SLOTS:
     void parse_data();
     void parse();
-    void displayEntry_data();
-    void displayEntry();
     void decode_data();
     void decode();
     void encoders_data();
@@ -80,41 +78,6 @@ void TestIrcLine::parse()
     QTEST(parsed.command, "command");
     QTEST(parsed.params, "params");
     QTEST(parsed.hasTrailing, "hasTrailing");
-}
-
-void TestIrcLine::displayEntry_data()
-{
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("entry");
-
-    QTest::newRow("message") << ":bob!u@h PRIVMSG #VNH_Lounge :hello there"
-                             << "bob: hello there";
-    QTest::newRow("message holding colons") << ":bob!u@h PRIVMSG #VNH_Lounge :see http://x"
-                                            << "bob: see http://x";
-    QTest::newRow("names marker in a message") << ":bob!u@h PRIVMSG #VNH_Lounge :x = #VNH_Lounge :y"
-                                               << "bob: x = #VNH_Lounge :y";
-    QTest::newRow("join") << ":bob!u@h JOIN :#VNH_Lounge"
-                          << "bob: #VNH_Lounge";
-    QTest::newRow("join without colon") << ":bob!u@h JOIN #VNH_Lounge"
-                                        << "bob: #VNH_Lounge";
-    QTest::newRow("long nick") << ":longnickname!u@h PRIVMSG #VNH_Lounge :hi"
-                               << "longnickname: hi";
-    QTest::newRow("quit without reason") << ":bob!u@h QUIT"
-                                         << "bob: ";
-    QTest::newRow("server notice is raw") << ":server NOTICE AUTH :*** Looking up your hostname..."
-                                          << ":server NOTICE AUTH :*** Looking up your hostname...";
-    QTest::newRow("no prefix is raw") << "ERROR :Closing link"
-                                      << "ERROR :Closing link";
-    QTest::newRow("slash line from a user") << ":bob!u@h PRIVMSG #c :/quit"
-                                            << "bob: /quit";
-    const QString longText(5000, u'y');
-    QTest::newRow("long message") << ":bob!u@h PRIVMSG #c :" + longText << "bob: " + longText;
-}
-
-void TestIrcLine::displayEntry()
-{
-    QFETCH(QString, line);
-    QTEST(IrcLine::parse(line).displayEntry(), "entry");
 }
 
 void TestIrcLine::decode_data()

@@ -1,5 +1,6 @@
-#include "core/chat/ircsession.h"
+#include "core/chat/chatsession.h"
 #include "core/settings/settings.h"
+#include "gui/chatformatter.h"
 #include "gui/chatlogview.h"
 #include "gui/form1.h"
 #include "gui/userswindow.h"
@@ -60,7 +61,7 @@ private:
     std::unique_ptr<TempDataFolder> m_data;
     std::unique_ptr<Form1> m_window;
     Settings* m_settings = nullptr;
-    IrcSession* m_session = nullptr;
+    ChatSession* m_session = nullptr;
     ChatLogView* m_log = nullptr;
     std::unique_ptr<IrcPeer> m_peer;
 };
@@ -79,7 +80,7 @@ void TestChatNgircd::init()
     m_window = std::make_unique<Form1>();
     m_window->show();
     m_settings = m_window->settings();
-    m_session = m_window->ircSession();
+    m_session = m_window->chatSession();
     m_log = m_window->findChild<ChatLogView*>(QStringLiteral("irctxt"));
     m_settings->setValue(Settings::IrcHost, QStringLiteral("127.0.0.1"));
     m_settings->setValue(Settings::IrcPort, QString::number(m_server->port()));
@@ -108,7 +109,7 @@ bool TestChatNgircd::connectAndJoin()
 
 void TestChatNgircd::registersAndJoins()
 {
-    QSignalSpy replaced(m_session, &IrcSession::chatLogReplaced);
+    QSignalSpy replaced(m_window->findChild<ChatFormatter*>(), &ChatFormatter::logReplaced);
     QVERIFY(connectAndJoin());
     QCOMPARE(replaced.at(0).at(0).toString(), "Connecting to 127.0.0.1...\r\n");
     QCOMPARE(replaced.at(1).at(0).toString(), "Connected.. (Waiting for authorization)\r\n");
@@ -200,7 +201,7 @@ void TestChatNgircd::pingIsAnswered()
 void TestChatNgircd::disconnect()
 {
     QVERIFY(connectAndJoin());
-    QSignalSpy enabled(m_session, &IrcSession::connectEnabledChanged);
+    QSignalSpy enabled(m_session, &ChatSession::connectEnabledChanged);
     click("btnircdiscnnt");
     QCOMPARE(log(), "Disconnected");
     QVERIFY(m_window->findChild<QPushButton*>(QStringLiteral("btnirccnt"))->isEnabled());

@@ -1,4 +1,5 @@
-#include "core/platform/socket.h"
+#include "core/chat/chatsession.h"
+#include "core/settings/settings.h"
 #include "gui/aboutdialog.h"
 #include "gui/form1.h"
 #include "gui/optionsdialog.h"
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -154,11 +156,9 @@ void tst_Form1::windowAndListLayout()
     }
     QCOMPARE(rows->rowCount(), 0);
 
-    // The browser's two UDP sockets (master list, server queries) and the chat's.
+    // The browser's two UDP sockets: master list and server queries.
     QCOMPARE(window.findChildren<QUdpSocket*>().size(), 2);
-    QVERIFY(window.findChild<Socket*>(QStringLiteral("wschat")));
-    QCOMPARE(window.findChild<Socket*>(QStringLiteral("wschat"))->protocol(),
-             Socket::Protocol::Tcp);
+    QCOMPARE(window.chatSession()->state(), ChatSession::State::Disconnected);
 }
 
 void tst_Form1::startUpDeletesStaleCacheAndLoadsSettings()
@@ -211,6 +211,13 @@ void tst_Form1::quitAndCloseShutDownTheSameWay()
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     // A cache file written during the run (Get List's output).
     writeFile(m_data->cacheFile(), "127.0.0.1\r\n 7755 \r\n");
+    // An open chat connection.
+    QTcpServer ircServer;
+    QVERIFY(ircServer.listen(QHostAddress::LocalHost, 0));
+    window.settings()->setValue(Settings::IrcHost, QStringLiteral("127.0.0.1"));
+    window.settings()->setValue(Settings::IrcPort, QString::number(ircServer.serverPort()));
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnirccnt")), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(window.chatSession()->isConnected(), 5000);
     QSignalSpy done(&window, &Form1::shutDownComplete);
 
     if (byQuitButton)
@@ -224,11 +231,11 @@ void tst_Form1::quitAndCloseShutDownTheSameWay()
     QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("txtstat"))->text(),
              QStringLiteral("Closing down..."));
     QVERIFY(!window.findChild<QTimer*>(QStringLiteral("memtimer"))->isActive());
-    QCOMPARE(window.findChild<Socket*>(QStringLiteral("wschat"))->state(), Socket::Closed);
     const QList<QUdpSocket*> udpSockets = window.findChildren<QUdpSocket*>();
     QCOMPARE(udpSockets.size(), 2);
     for (const QUdpSocket* socket : udpSockets)
         QCOMPARE(socket->state(), QAbstractSocket::UnconnectedState);
+    QCOMPARE(window.chatSession()->state(), ChatSession::State::Disconnected);
     // A second request to end changes nothing.
     window.shutDown();
     QCOMPARE(done.count(), 1);

@@ -44,13 +44,6 @@ IrcLine IrcLine::parse(const QString& line)
     return parsed;
 }
 
-QString IrcLine::displayEntry() const
-{
-    if (nick.isEmpty())
-        return text;
-    return nick + QStringLiteral(": ") + lastParam();
-}
-
 QByteArray IrcLine::encode(QString line)
 {
     line.remove(u'\r');

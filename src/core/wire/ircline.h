@@ -4,8 +4,8 @@
 #include <QString>
 #include <QStringList>
 
-// One IRC line: the decoder for what the server sends, the chat log entry a
-// line becomes, and the encoders for every line we send.
+// One IRC line: the decoder for what the server sends and the encoders for
+// every line we send.
 class IrcLine
 {
 public:
@@ -27,11 +27,6 @@ public:
     static QByteArray privmsgLine(const QString& channel, const QString& text);
     static QByteArray namesLine(const QString& channel);
     static QByteArray pongLine(const QString& token);
-
-    // The chat log entry, without its line break: for a line from a user
-    // (prefix nick!user@host) nick + ": " + the last parameter, otherwise
-    // the line as received.
-    QString displayEntry() const;
 
     QString text;    // the whole line
     QString prefix;  // without the leading ":"

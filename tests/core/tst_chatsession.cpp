@@ -1,8 +1,8 @@
-#include "core/wire/ircline.h"
-#include "core/chat/ircsession.h"
-#include "core/platform/socket.h"
+#include "core/chat/chatsession.h"
 #include "core/settings/settings.h"
+#include "core/wire/ircline.h"
 
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -11,8 +11,9 @@
 #include <memory>
 
 // The session against a hand-driven server on 127.0.0.1: registration bytes,
-// and received byte streams fed in exactly the pieces a test chooses.
-class TestIrcSession : public QObject
+// received byte streams fed in exactly the pieces a test chooses, and the
+// events the session reports.
+class TestChatSession : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -23,7 +24,7 @@ private Q_SLOTS:
     void registrationOverIpv6Loopback();
     void receivedStreams_data();
     void receivedStreams();
-    void oneLogEditPerRead();
+    void oneBatchPerRead();
     void readsFromTheSocket();
     void namesBatchesReplaceTheList();
     void submitWhileConnected_data();
@@ -34,6 +35,7 @@ private Q_SLOTS:
     void usersAndRefresh();
     void disconnectRecovers();
     void refusedConnection();
+    void failureOnItsWayIsDroppedByDisconnect();
     void serverClosesConnection();
     void invalidPortIsRefused_data();
     void invalidPortIsRefused();
@@ -45,21 +47,35 @@ private:
     // the test makes the session send) has arrived: so "nothing else was
     // sent" can be checked without waiting for a time-out.
     QByteArray sentUpToSync();
+    // Gathers the items of every batch received from now on in m_received,
+    // as their lines' texts; a greeting is marked.
+    void collectReceived();
 
     Settings m_settings;
-    std::unique_ptr<Socket> m_socket;
-    std::unique_ptr<IrcSession> m_session;
+    std::unique_ptr<ChatSession> m_session;
     std::unique_ptr<QTcpServer> m_server;
     QTcpSocket* m_serverSide = nullptr;
     QByteArray m_sent;
+    QStringList m_received;
 };
 
 namespace {
 const QByteArray syncLine = "NAMES #VNH_Lounge\r\n";
-const QString crlf = QStringLiteral("\r\n");
+const QString greeting = QStringLiteral("(greeting) ");
+
+using State = ChatSession::State;
+using States = QList<State>;
+
+States statesOf(const QSignalSpy& spy)
+{
+    States states;
+    for (const QList<QVariant>& arguments : spy)
+        states.append(arguments.at(0).value<State>());
+    return states;
+}
 } // namespace
 
-void TestIrcSession::init()
+void TestChatSession::init()
 {
     m_server = std::make_unique<QTcpServer>();
     QVERIFY(m_server->listen(QHostAddress::LocalHost, 0));
@@ -68,21 +84,19 @@ void TestIrcSession::init()
     m_settings.setValue(Settings::IrcNickname, QStringLiteral("vnh"));
     m_settings.setValue(Settings::IrcUserName, QStringLiteral("Default"));
     m_settings.setValue(Settings::IrcChannel, QStringLiteral("#VNH_Lounge"));
-    m_socket = std::make_unique<Socket>();
-    m_socket->setProtocol(Socket::Protocol::Tcp);
-    m_session = std::make_unique<IrcSession>(m_socket.get(), &m_settings);
+    m_session = std::make_unique<ChatSession>(&m_settings);
     m_serverSide = nullptr;
     m_sent.clear();
+    m_received.clear();
 }
 
-void TestIrcSession::cleanup()
+void TestChatSession::cleanup()
 {
     m_session.reset();
-    m_socket.reset();
     m_server.reset();
 }
 
-void TestIrcSession::connectSession()
+void TestChatSession::connectSession()
 {
     m_session->connectClicked();
     QVERIFY(m_server->waitForNewConnection(5000));
@@ -93,7 +107,7 @@ void TestIrcSession::connectSession()
     m_sent.clear();
 }
 
-QByteArray TestIrcSession::sentUpToSync()
+QByteArray TestChatSession::sentUpToSync()
 {
     m_session->refreshUsersClicked();
     if (!QTest::qWaitFor([this] { return m_sent.endsWith(syncLine); }, 5000))
@@ -103,14 +117,28 @@ QByteArray TestIrcSession::sentUpToSync()
     return sent;
 }
 
-void TestIrcSession::registrationSendsNickUserJoin()
+void TestChatSession::collectReceived()
 {
-    QSignalSpy replaced(m_session.get(), &IrcSession::chatLogReplaced);
-    QSignalSpy enabled(m_session.get(), &IrcSession::connectEnabledChanged);
+    connect(m_session.get(), &ChatSession::received, this,
+            [this](const QList<ReceivedItem>& items) {
+                for (const ReceivedItem& item : items)
+                    m_received.append(
+                        (item.kind == ReceivedItem::Kind::Greeting ? greeting : QString()) +
+                        item.line.text);
+            });
+}
+
+void TestChatSession::registrationSendsNickUserJoin()
+{
+    QSignalSpy connecting(m_session.get(), &ChatSession::connecting);
+    QSignalSpy opened(m_session.get(), &ChatSession::connectionOpened);
+    QSignalSpy enabled(m_session.get(), &ChatSession::connectEnabledChanged);
+    QSignalSpy states(m_session.get(), &ChatSession::stateChanged);
     m_session->connectClicked();
     QCOMPARE(m_session->connectEnabled(), false);
     QCOMPARE(enabled.size(), 1);
-    QCOMPARE(replaced.at(0).at(0).toString(), "Connecting to 127.0.0.1..." + crlf);
+    QCOMPARE(connecting.size(), 1);
+    QCOMPARE(connecting.at(0).at(0).toString(), "127.0.0.1");
 
     QVERIFY(m_server->waitForNewConnection(5000));
     QTcpSocket* serverSide = m_server->nextPendingConnection();
@@ -120,13 +148,17 @@ void TestIrcSession::registrationSendsNickUserJoin()
                                 QByteArray::number(serverSide->peerPort()) +
                                 "/0 :Varnholt IRC Client\r\nJOIN #VNH_Lounge\r\n";
     QCOMPARE(received, expected);
-    QCOMPARE(replaced.size(), 2);
-    QCOMPARE(replaced.at(1).at(0).toString(), "Connected.. (Waiting for authorization)" + crlf);
+    QCOMPARE(opened.size(), 1);
+    QCOMPARE(statesOf(states), (States{State::Connecting, State::Connected}));
     QVERIFY(m_session->isConnected());
     QCOMPARE(m_session->connectEnabled(), false);
+    // Each line leaves at once, not held back to be merged with the next.
+    auto* socket = m_session->findChild<QTcpSocket*>();
+    QVERIFY(socket);
+    QCOMPARE(socket->socketOption(QAbstractSocket::LowDelayOption).toInt(), 1);
 }
 
-void TestIrcSession::registrationOverIpv6Loopback()
+void TestChatSession::registrationOverIpv6Loopback()
 {
     QTcpServer server;
     if (!server.listen(QHostAddress::LocalHostIPv6, 0))
@@ -143,133 +175,125 @@ void TestIrcSession::registrationOverIpv6Loopback()
     // the client description being the only trailing one.
     const IrcLine user = IrcLine::parse(lines.at(1).chopped(1));
     QCOMPARE(user.command, "USER");
-    QCOMPARE(user.params,
-             (QStringList{"Default", "0::1",
-                          "0::1:" + QString::number(serverSide->peerPort()) + "/0",
-                          "Varnholt IRC Client"}));
+    QCOMPARE(user.params, (QStringList{"Default", "0::1",
+                                       "0::1:" + QString::number(serverSide->peerPort()) + "/0",
+                                       "Varnholt IRC Client"}));
 }
 
 using Chunks = QList<QByteArray>;
 
-void TestIrcSession::receivedStreams_data()
+void TestChatSession::receivedStreams_data()
 {
     QTest::addColumn<Chunks>("chunks");
-    QTest::addColumn<QString>("log");
+    QTest::addColumn<QStringList>("items");
     QTest::addColumn<QStringList>("users");
     QTest::addColumn<QByteArray>("sent");
 
-    const QStringList noUsers;
+    const QStringList none;
     QTest::newRow("ping and names in one chunk")
         << Chunks{":s 353 vnh = #VNH_Lounge :@vnh bob\r\nPING :s.x\r\n"
                   ":s 366 vnh #VNH_Lounge :End of NAMES list\r\n"}
-        << "" << QStringList{"@vnh", "bob"} << QByteArray("PONG :s.x\r\n");
+        << none << QStringList{"@vnh", "bob"} << QByteArray("PONG :s.x\r\n");
     QTest::newRow("ping after chat in one chunk")
         << Chunks{":bob!u@h PRIVMSG #VNH_Lounge :hi\r\nPING :abc\r\n:x NOTICE vnh :n\r\n"}
-        << "bob: hi\r\n:x NOTICE vnh :n\r\n"
-        << noUsers << QByteArray("PONG :abc\r\n");
+        << QStringList{":bob!u@h PRIVMSG #VNH_Lounge :hi", ":x NOTICE vnh :n"} << none
+        << QByteArray("PONG :abc\r\n");
     QTest::newRow("line split over two chunks")
-        << Chunks{":bob!u@h PRIVMSG #VNH_Lou", "nge :hello\r\nPI", "NG :t\r\n"} << "bob: hello\r\n"
-        << noUsers << QByteArray("PONG :t\r\n");
+        << Chunks{":bob!u@h PRIVMSG #VNH_Lou", "nge :hello\r\nPI", "NG :t\r\n"}
+        << QStringList{":bob!u@h PRIVMSG #VNH_Lounge :hello"} << none << QByteArray("PONG :t\r\n");
     QTest::newRow("cr and lf in different chunks")
-        << Chunks{":s NOTICE vnh :a\r", "\n"} << ":s NOTICE vnh :a\r\n"
-        << noUsers << QByteArray();
+        << Chunks{":s NOTICE vnh :a\r", "\n"} << QStringList{":s NOTICE vnh :a"} << none
+        << QByteArray();
     QTest::newRow("several 353 lines")
         << Chunks{":s 353 vnh = #VNH_Lounge :@vnh a b\r\n:s 353 vnh = #VNH_Lounge :c\r\n",
                   ":s 353 vnh = #VNH_Lounge :d  e \r\n:s 366 vnh #VNH_Lounge :End\r\n"}
-        << "" << QStringList{"@vnh", "a", "b", "c", "d", "e"} << QByteArray();
+        << none << QStringList{"@vnh", "a", "b", "c", "d", "e"} << QByteArray();
     QTest::newRow("end of names without its text")
         << Chunks{":s 353 vnh = #VNH_Lounge :a\r\n:s 366 vnh #VNH_Lounge\r\n"
                   ":s 353 vnh = #VNH_Lounge :b\r\n"}
-        << "" << QStringList{"b"} << QByteArray();
+        << none << QStringList{"b"} << QByteArray();
     QTest::newRow("secret and private channels, other case")
-        << Chunks{":s 353 vnh @ #vnh_lounge :a\r\n:s 353 vnh * #VNH_LOUNGE :b\r\n"} << ""
+        << Chunks{":s 353 vnh @ #vnh_lounge :a\r\n:s 353 vnh * #VNH_LOUNGE :b\r\n"} << none
         << QStringList{"a", "b"} << QByteArray();
     QTest::newRow("names of another channel are shown")
         << Chunks{":s 353 vnh = #other :x y\r\n:s 366 vnh #other :End of NAMES list\r\n"}
-        << ":s 353 vnh = #other :x y\r\n:s 366 vnh #other :End of NAMES list\r\n"
-        << noUsers << QByteArray();
+        << QStringList{":s 353 vnh = #other :x y", ":s 366 vnh #other :End of NAMES list"} << none
+        << QByteArray();
     QTest::newRow("message quoting the names marker")
         << Chunks{":bob!u@h PRIVMSG #VNH_Lounge :try  = #VNH_Lounge :@a b\r\n"}
-        << "bob: try  = #VNH_Lounge :@a b\r\n"
-        << noUsers << QByteArray();
-    QTest::newRow("message holding colons")
-        << Chunks{":bob!u@h PRIVMSG #VNH_Lounge :see http://x :) 12:30\r\n"}
-        << "bob: see http://x :) 12:30\r\n"
-        << noUsers << QByteArray();
-    QTest::newRow("long nick") << Chunks{":longnickname!u@h PRIVMSG #VNH_Lounge :hi\r\n"}
-                               << "longnickname: hi\r\n"
-                               << noUsers << QByteArray();
-    QTest::newRow("join") << Chunks{":bob!u@h JOIN :#VNH_Lounge\r\n"} << "bob: #VNH_Lounge\r\n"
-                          << noUsers << QByteArray();
+        << QStringList{":bob!u@h PRIVMSG #VNH_Lounge :try  = #VNH_Lounge :@a b"} << none
+        << QByteArray();
     QTest::newRow("invalid utf-8 is latin-1")
         << Chunks{":bob!u@h PRIVMSG #VNH_Lounge :caf\xe9\r\n",
                   ":bob!u@h PRIVMSG #VNH_Lounge :caf\xc3\xa9 \xe2\x82\xac\r\n"}
-        << QStringLiteral("bob: caf\u00e9\r\nbob: caf\u00e9 \u20ac\r\n") << noUsers << QByteArray();
-    const QString longText(4000, u'z');
+        << QStringList{QStringLiteral(":bob!u@h PRIVMSG #VNH_Lounge :caf\u00e9"),
+                       QStringLiteral(":bob!u@h PRIVMSG #VNH_Lounge :caf\u00e9 \u20ac")}
+        << none << QByteArray();
+    const QString longLine = ":bob!u@h PRIVMSG #VNH_Lounge :" + QString(4000, u'z');
     QTest::newRow("long line is shown whole")
-        << Chunks{":bob!u@h PRIVMSG #VNH_Lounge :" + longText.toLatin1() + "\r\n"}
-        << "bob: " + longText + crlf << noUsers << QByteArray();
-    QTest::newRow("ping mid-stream") << Chunks{"PI", "NG :a\r\nPING b\r\n"} << "" << noUsers
+        << Chunks{longLine.toLatin1() + "\r\n"} << QStringList{longLine} << none << QByteArray();
+    QTest::newRow("ping mid-stream") << Chunks{"PI", "NG :a\r\nPING b\r\n"} << none << none
                                      << QByteArray("PONG :a\r\nPONG b\r\n");
     QTest::newRow("ping not at the start of a line is shown")
-        << Chunks{":s NOTICE vnh :PING me\r\n"} << ":s NOTICE vnh :PING me\r\n"
-        << noUsers << QByteArray();
-    QTest::newRow("hostname notice restarts the log")
+        << Chunks{":s NOTICE vnh :PING me\r\n"} << QStringList{":s NOTICE vnh :PING me"} << none
+        << QByteArray();
+    QTest::newRow("hostname notice is the greeting")
         << Chunks{":s NOTICE AUTH :*** Looking up your hostname\r\n"
                   ":s NOTICE AUTH :*** Found your hostname\r\n:s 001 vnh :Welcome\r\n"}
-        << "Connected OK\r\n:s 001 vnh :Welcome\r\n"
-        << noUsers << QByteArray();
+        << QStringList{":s NOTICE AUTH :*** Looking up your hostname",
+                       greeting + ":s NOTICE AUTH :*** Found your hostname", ":s 001 vnh :Welcome"}
+        << none << QByteArray();
 }
 
-void TestIrcSession::receivedStreams()
+void TestChatSession::receivedStreams()
 {
     QFETCH(Chunks, chunks);
     connectSession();
-    QString log;
-    connect(m_session.get(), &IrcSession::chatLogAppended, this,
-            [&log](const QString& text) { log += text; });
-    connect(m_session.get(), &IrcSession::chatLogReplaced, this,
-            [&log](const QString& text) { log = text; });
+    collectReceived();
     for (const QByteArray& chunk : chunks)
         m_session->receive(chunk);
-    QTEST(log, "log");
+    QTEST(m_received, "items");
     QTEST(m_session->users(), "users");
     QTEST(sentUpToSync(), "sent");
 }
 
-void TestIrcSession::oneLogEditPerRead()
+void TestChatSession::oneBatchPerRead()
 {
     connectSession();
-    QSignalSpy appended(m_session.get(), &IrcSession::chatLogAppended);
+    QSignalSpy batches(m_session.get(), &ChatSession::received);
+    collectReceived();
     m_session->receive(":a!u@h PRIVMSG #VNH_Lounge :1\r\n:b!u@h PRIVMSG #VNH_Lounge :2\r\n:c!u@h");
-    QCOMPARE(appended.size(), 1);
-    QCOMPARE(appended.at(0).at(0).toString(), "a: 1\r\nb: 2\r\n");
+    QCOMPARE(batches.size(), 1);
+    QCOMPARE(m_received,
+             (QStringList{":a!u@h PRIVMSG #VNH_Lounge :1", ":b!u@h PRIVMSG #VNH_Lounge :2"}));
     m_session->receive(" PRIVMSG #VNH_Lounge :3\r\n");
-    QCOMPARE(appended.size(), 2);
-    QCOMPARE(appended.at(1).at(0).toString(), "c: 3\r\n");
-    // Nothing whole to show: no edit at all.
+    QCOMPARE(batches.size(), 2);
+    QCOMPARE(m_received.last(), ":c!u@h PRIVMSG #VNH_Lounge :3");
+    // Nothing whole to show: no batch at all.
+    m_session->receive("PING :x\r\n");
     m_session->receive(":d!u@h PRIV");
-    QCOMPARE(appended.size(), 2);
+    QCOMPARE(batches.size(), 2);
 }
 
-void TestIrcSession::readsFromTheSocket()
+void TestChatSession::readsFromTheSocket()
 {
     connectSession();
-    QSignalSpy appended(m_session.get(), &IrcSession::chatLogAppended);
-    QSignalSpy users(m_session.get(), &IrcSession::usersListChanged);
+    QSignalSpy batches(m_session.get(), &ChatSession::received);
+    QSignalSpy users(m_session.get(), &ChatSession::usersListChanged);
+    collectReceived();
     m_serverSide->write(":bob!u@h PRIVMSG #VNH_Lounge :over the wire\r\n"
                         ":s 353 vnh = #VNH_Lounge :vnh bob\r\nPING :w\r\n");
     QTRY_VERIFY_WITH_TIMEOUT(m_sent == "PONG :w\r\n", 5000);
-    QCOMPARE(appended.size(), 1);
-    QCOMPARE(appended.at(0).at(0).toString(), "bob: over the wire\r\n");
+    QCOMPARE(batches.size(), 1);
+    QCOMPARE(m_received, QStringList{":bob!u@h PRIVMSG #VNH_Lounge :over the wire"});
     QCOMPARE(users.size(), 1);
     QCOMPARE(users.at(0).at(0).toStringList(), (QStringList{"vnh", "bob"}));
 }
 
-void TestIrcSession::namesBatchesReplaceTheList()
+void TestChatSession::namesBatchesReplaceTheList()
 {
     connectSession();
-    QSignalSpy users(m_session.get(), &IrcSession::usersListChanged);
+    QSignalSpy users(m_session.get(), &ChatSession::usersListChanged);
     m_session->receive(":s 353 vnh = #VNH_Lounge :a b\r\n:s 366 vnh #VNH_Lounge :End\r\n");
     m_session->receive(":s 353 vnh = #VNH_Lounge :c\r\n");
     m_session->receive(":s 353 vnh = #VNH_Lounge :d\r\n:s 366 vnh #VNH_Lounge :End\r\n");
@@ -283,57 +307,54 @@ void TestIrcSession::namesBatchesReplaceTheList()
     QCOMPARE(m_session->users(), (QStringList{"e", "f"}));
 }
 
-void TestIrcSession::submitWhileConnected_data()
+void TestChatSession::submitWhileConnected_data()
 {
     QTest::addColumn<QString>("input");
     QTest::addColumn<bool>("cleared");
     QTest::addColumn<QByteArray>("sent");
-    QTest::addColumn<QString>("echo");
 
     QTest::newRow("message") << "hello all" << true
-                             << QByteArray("PRIVMSG #VNH_Lounge :hello all\r\n")
-                             << QStringLiteral("\u00bb\u00bbvnh\u00ab\u00ab: hello all\r\n");
+                             << QByteArray("PRIVMSG #VNH_Lounge :hello all\r\n");
     QTest::newRow("blanks kept, slash later in the line")
-        << " a/b " << true << QByteArray("PRIVMSG #VNH_Lounge : a/b \r\n")
-        << QStringLiteral("\u00bb\u00bbvnh\u00ab\u00ab:  a/b \r\n");
+        << " a/b " << true << QByteArray("PRIVMSG #VNH_Lounge : a/b \r\n");
     QTest::newRow("non-ascii goes out as utf-8")
         << QStringLiteral("gr\u00fc\u00dfe \u20ac") << true
         << QByteArray("PRIVMSG #VNH_Lounge :gr\xc3\xbc\xc3\x9f"
-                      "e \xe2\x82\xac\r\n")
-        << QStringLiteral("\u00bb\u00bbvnh\u00ab\u00ab: gr\u00fc\u00dfe \u20ac\r\n");
-    QTest::newRow("slash line is dropped") << "/join #x" << true << QByteArray() << "";
-    QTest::newRow("empty input") << "" << false << QByteArray() << "";
+                      "e \xe2\x82\xac\r\n");
+    QTest::newRow("slash line is dropped") << "/join #x" << true << QByteArray();
+    QTest::newRow("empty input") << "" << false << QByteArray();
 }
 
-void TestIrcSession::submitWhileConnected()
+void TestChatSession::submitWhileConnected()
 {
     QFETCH(QString, input);
+    QFETCH(QByteArray, sent);
     connectSession();
-    QSignalSpy appended(m_session.get(), &IrcSession::chatLogAppended);
+    QSignalSpy echoed(m_session.get(), &ChatSession::messageSent);
     QTEST(m_session->submitInput(input), "cleared");
-    QTEST(sentUpToSync(), "sent");
-    QFETCH(QString, echo);
-    QCOMPARE(appended.size(), echo.isEmpty() ? 0 : 1);
-    if (!echo.isEmpty())
-        QCOMPARE(appended.at(0).at(0).toString(), echo);
+    QCOMPARE(sentUpToSync(), sent);
+    // Only what went out is echoed, with the nickname and the text as typed.
+    QCOMPARE(echoed.size(), sent.isEmpty() ? 0 : 1);
+    if (!sent.isEmpty())
+        QCOMPARE(echoed.at(0), (QList<QVariant>{QStringLiteral("vnh"), input}));
 }
 
-void TestIrcSession::submitWhileNotConnected_data()
+void TestChatSession::submitWhileNotConnected_data()
 {
     QTest::addColumn<bool>("connecting");
     QTest::newRow("never connected") << false;
     QTest::newRow("connection under way") << true;
 }
 
-void TestIrcSession::submitWhileNotConnected()
+void TestChatSession::submitWhileNotConnected()
 {
     QFETCH(bool, connecting);
     if (connecting)
         m_session->connectClicked(); // the server has not accepted yet
-    QSignalSpy appended(m_session.get(), &IrcSession::chatLogAppended);
-    QSignalSpy status(m_session.get(), &IrcSession::statusChanged);
+    QSignalSpy echoed(m_session.get(), &ChatSession::messageSent);
+    QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
     QCOMPARE(m_session->submitInput(QStringLiteral("hello")), false);
-    QCOMPARE(appended.size(), 0);
+    QCOMPARE(echoed.size(), 0);
     QCOMPARE(status.size(), 1);
     QCOMPARE(status.at(0).at(0).toString(), "Not Connected to IRC");
     QCOMPARE(m_session->submitInput(QString()), false);
@@ -348,27 +369,26 @@ void TestIrcSession::submitWhileNotConnected()
     }
 }
 
-void TestIrcSession::settingsAreReadAtUse()
+void TestChatSession::settingsAreReadAtUse()
 {
     connectSession();
     m_settings.setValue(Settings::IrcChannel, QStringLiteral("#elsewhere"));
     m_settings.setValue(Settings::IrcNickname, QStringLiteral("other"));
-    QSignalSpy appended(m_session.get(), &IrcSession::chatLogAppended);
+    QSignalSpy echoed(m_session.get(), &ChatSession::messageSent);
     m_session->submitInput(QStringLiteral("x"));
     m_session->usersClicked();
     m_settings.setValue(Settings::IrcChannel, QStringLiteral("#VNH_Lounge"));
     QCOMPARE(sentUpToSync(), "PRIVMSG #elsewhere :x\r\nNAMES #elsewhere\r\n");
-    QCOMPARE(appended.at(0).at(0).toString(),
-             QStringLiteral("\u00bb\u00bbother\u00ab\u00ab: x\r\n"));
+    QCOMPARE(echoed.at(0).at(0).toString(), "other");
     // Names replies are matched against the channel of the moment too.
     m_session->receive(":s 353 other = #VNH_Lounge :a\r\n");
     QCOMPARE(m_session->users(), QStringList{"a"});
 }
 
-void TestIrcSession::usersAndRefresh()
+void TestChatSession::usersAndRefresh()
 {
-    QSignalSpy show(m_session.get(), &IrcSession::showUsersWindow);
-    QSignalSpy status(m_session.get(), &IrcSession::statusChanged);
+    QSignalSpy show(m_session.get(), &ChatSession::showUsersWindow);
+    QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
     m_session->usersClicked();
     m_session->refreshUsersClicked();
     QCOMPARE(show.size(), 0);
@@ -382,21 +402,21 @@ void TestIrcSession::usersAndRefresh()
     QCOMPARE(status.size(), 1);
 }
 
-void TestIrcSession::disconnectRecovers()
+void TestChatSession::disconnectRecovers()
 {
-    QSignalSpy replaced(m_session.get(), &IrcSession::chatLogReplaced);
-    QSignalSpy status(m_session.get(), &IrcSession::statusChanged);
-    // With nothing open it still resets the log and leaves Connect enabled.
+    QSignalSpy disconnected(m_session.get(), &ChatSession::disconnectedByUser);
+    QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
+    // With nothing open it is still reported and leaves Connect enabled.
     m_session->disconnectClicked();
-    QCOMPARE(replaced.last().at(0).toString(), "Disconnected");
+    QCOMPARE(disconnected.size(), 1);
     QVERIFY(m_session->connectEnabled());
 
     connectSession();
     m_session->receive(":bob!u@h PRIVMSG #VNH_Lounge :unfinished");
-    QSignalSpy enabled(m_session.get(), &IrcSession::connectEnabledChanged);
+    QSignalSpy enabled(m_session.get(), &ChatSession::connectEnabledChanged);
     m_session->disconnectClicked();
-    QCOMPARE(replaced.last().at(0).toString(), "Disconnected");
-    QVERIFY(!m_session->isConnected());
+    QCOMPARE(disconnected.size(), 2);
+    QCOMPARE(m_session->state(), State::Disconnected);
     QCOMPARE(enabled.size(), 1);
     QCOMPARE(enabled.at(0).at(0).toBool(), true);
     QTRY_COMPARE_WITH_TIMEOUT(m_serverSide->state(), QAbstractSocket::UnconnectedState, 5000);
@@ -404,46 +424,65 @@ void TestIrcSession::disconnectRecovers()
 
     // A new connection starts with nothing left of the old stream.
     connectSession();
-    QSignalSpy appended(m_session.get(), &IrcSession::chatLogAppended);
+    collectReceived();
     m_session->receive(" more\r\n:s NOTICE vnh :fresh\r\n");
-    QCOMPARE(appended.at(0).at(0).toString(), " more\r\n:s NOTICE vnh :fresh\r\n");
+    QCOMPARE(m_received, (QStringList{" more", ":s NOTICE vnh :fresh"}));
 }
 
-void TestIrcSession::refusedConnection()
+void TestChatSession::refusedConnection()
 {
     const quint16 closedPort = m_server->serverPort();
     m_server->close();
     m_settings.setValue(Settings::IrcPort, QString::number(closedPort));
-    QSignalSpy status(m_session.get(), &IrcSession::statusChanged);
-    QSignalSpy replaced(m_session.get(), &IrcSession::chatLogReplaced);
+    QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
+    QSignalSpy connecting(m_session.get(), &ChatSession::connecting);
+    QSignalSpy opened(m_session.get(), &ChatSession::connectionOpened);
     m_session->connectClicked();
     QTRY_COMPARE_WITH_TIMEOUT(status.size(), 1, 5000);
     QCOMPARE(status.at(0).at(0).toString(), "Error: IRC connection failure");
-    QCOMPARE(replaced.size(), 1); // only "Connecting to ..."
+    QCOMPARE(connecting.size(), 1);
+    QCOMPARE(opened.size(), 0);
+    QCOMPARE(m_session->state(), State::Failed);
     QVERIFY(!m_session->connectEnabled());
     m_session->connectClicked(); // the button is disabled: nothing happens
-    QCOMPARE(replaced.size(), 1);
+    QCOMPARE(connecting.size(), 1);
     m_session->disconnectClicked();
     QVERIFY(m_session->connectEnabled());
 }
 
-void TestIrcSession::serverClosesConnection()
+void TestChatSession::failureOnItsWayIsDroppedByDisconnect()
+{
+    m_server->close();
+    QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
+    m_session->connectClicked();
+    const QPointer<QTcpSocket> socket = m_session->findChild<QTcpSocket*>();
+    QVERIFY(socket);
+    // The user disconnects while the refusal is being reported.
+    connect(socket, &QTcpSocket::errorOccurred, m_session.get(), &ChatSession::disconnectClicked);
+    QTRY_VERIFY_WITH_TIMEOUT(socket.isNull(), 5000);
+    QCOMPARE(status.size(), 0);
+    QCOMPARE(m_session->state(), State::Disconnected);
+}
+
+void TestChatSession::serverClosesConnection()
 {
     connectSession();
-    QSignalSpy status(m_session.get(), &IrcSession::statusChanged);
+    QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
+    collectReceived();
     m_serverSide->write(":s NOTICE vnh :bye\r\n");
     m_serverSide->disconnectFromHost();
     QTRY_COMPARE_WITH_TIMEOUT(status.size(), 1, 5000);
-    const QString message = status.at(0).at(0).toString();
-    QVERIFY2(message.startsWith("Error: ") && message.contains("closed"), qPrintable(message));
-    QVERIFY(!m_session->isConnected());
+    QCOMPARE(status.at(0).at(0).toString(), "Error: The IRC server closed the connection");
+    // What came before the close is shown.
+    QCOMPARE(m_received, QStringList{":s NOTICE vnh :bye"});
+    QCOMPARE(m_session->state(), State::Failed);
     QVERIFY(!m_session->connectEnabled());
     QCOMPARE(m_session->submitInput(QStringLiteral("anyone?")), false);
     m_session->disconnectClicked();
     QVERIFY(m_session->connectEnabled());
 }
 
-void TestIrcSession::invalidPortIsRefused_data()
+void TestChatSession::invalidPortIsRefused_data()
 {
     QTest::addColumn<QString>("port");
     QTest::newRow("zero") << "0";
@@ -452,20 +491,20 @@ void TestIrcSession::invalidPortIsRefused_data()
     QTest::newRow("empty") << "";
 }
 
-void TestIrcSession::invalidPortIsRefused()
+void TestChatSession::invalidPortIsRefused()
 {
     QFETCH(QString, port);
     m_settings.setValue(Settings::IrcPort, port);
-    QSignalSpy status(m_session.get(), &IrcSession::statusChanged);
-    QSignalSpy replaced(m_session.get(), &IrcSession::chatLogReplaced);
+    QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
+    QSignalSpy connecting(m_session.get(), &ChatSession::connecting);
     m_session->connectClicked();
     QCOMPARE(status.size(), 1);
     QCOMPARE(status.at(0).at(0).toString(), Settings::invalidPortMessage(Settings::IrcPort));
     QVERIFY(status.at(0).at(0).toString().startsWith("Error: "));
-    QCOMPARE(replaced.size(), 0);
-    QVERIFY(m_session->connectEnabled());
+    QCOMPARE(connecting.size(), 0);
+    QCOMPARE(m_session->state(), State::Disconnected);
     QVERIFY(!m_server->waitForNewConnection(0));
 }
 
-QTEST_GUILESS_MAIN(TestIrcSession)
-#include "tst_ircsession.moc"
+QTEST_GUILESS_MAIN(TestChatSession)
+#include "tst_chatsession.moc"
