@@ -1,5 +1,5 @@
-#include "gui/form1.h"
 #include "core/platform/allocator.h"
+#include "gui/mainwindow.h"
 
 #include <QApplication>
 
@@ -14,8 +14,8 @@ int main(int argc, char* argv[])
     // window closes; the program ends with the main window all the same.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    Form1 window;
-    QObject::connect(&window, &Form1::shutDownComplete, &app, &QApplication::quit,
+    MainWindow window;
+    QObject::connect(&window, &MainWindow::shutDownComplete, &app, &QApplication::quit,
                      Qt::QueuedConnection);
     window.show();
     return app.exec();

@@ -36,8 +36,10 @@ Built build(QWidget* window, std::span<const Control> table)
             row.container ? built.value(QString::fromLatin1(row.container)) : window;
         Q_ASSERT_X(container, "Controls::build", row.name);
         const QString name = QString::fromLatin1(row.name);
-        built.insert(name, placed(row.make(container, QString::fromLatin1(row.caption)), name,
-                                  row.left, row.top, row.width, row.height));
+        QWidget* control = row.make(container, QString::fromLatin1(row.caption));
+        control->setObjectName(name);
+        placeAt(control, row.left, row.top, row.width, row.height);
+        built.insert(name, control);
     }
     return built;
 }

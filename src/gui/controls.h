@@ -17,8 +17,7 @@
 // Every window builds its controls the same way: a named control at its
 // rectangle in twips (Left, Top, Width, Height) inside its window or frame.
 // A window lists its controls in one table of Control rows and builds them
-// with build(); the functions below the table serve windows that place their
-// controls one call at a time.
+// with build().
 namespace Controls {
 
 // Makes a control inside `container`; the caption is what the kind of control
@@ -72,60 +71,6 @@ template <typename T> T* get(const Built& built, const char* name)
     auto* control = qobject_cast<T*>(built.value(QString::fromLatin1(name)));
     Q_ASSERT_X(control, "Controls::get", name);
     return control;
-}
-
-// Gives a made control its name and its place.
-template <typename T>
-T* placed(T* control, const QString& name, int left, int top, int width, int height)
-{
-    control->setObjectName(name);
-    placeAt(control, left, top, width, height);
-    return control;
-}
-
-template <typename T>
-T* add(QWidget* parent, const QString& name, int left, int top, int width, int height)
-{
-    return placed(new T(parent), name, left, top, width, height);
-}
-
-template <typename T>
-T* captioned(QWidget* parent, const QString& name, const QString& caption, int left, int top,
-             int width, int height)
-{
-    return placed(create<T>(parent, caption), name, left, top, width, height);
-}
-
-inline QGroupBox* frame(QWidget* parent, const QString& name, const QString& caption, int left,
-                        int top, int width, int height)
-{
-    return captioned<QGroupBox>(parent, name, caption, left, top, width, height);
-}
-
-inline QPushButton* button(QWidget* parent, const QString& name, const QString& caption, int left,
-                           int top, int width, int height)
-{
-    return captioned<QPushButton>(parent, name, caption, left, top, width, height);
-}
-
-inline QRadioButton* option(QWidget* parent, const QString& name, const QString& caption, int left,
-                            int top, int width, int height)
-{
-    return captioned<QRadioButton>(parent, name, caption, left, top, width, height);
-}
-
-inline QLabel* label(QWidget* parent, const QString& name, const QString& text, int left, int top,
-                     int width, int height)
-{
-    return captioned<QLabel>(parent, name, text, left, top, width, height);
-}
-
-inline QLineEdit* textBox(QWidget* parent, const QString& name, int left, int top, int width,
-                          int height, bool readOnly)
-{
-    auto* box = add<QLineEdit>(parent, name, left, top, width, height);
-    box->setReadOnly(readOnly);
-    return box;
 }
 
 } // namespace Controls

@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-class tst_MemoryStatus : public QObject
+class TestMemoryStatus : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -13,7 +13,7 @@ private Q_SLOTS:
     void readsThisMachine();
 };
 
-void tst_MemoryStatus::text_data()
+void TestMemoryStatus::text_data()
 {
     QTest::addColumn<quint32>("load");
     QTest::addColumn<quint64>("available");
@@ -34,7 +34,7 @@ void tst_MemoryStatus::text_data()
                                     << "3% Used 65536 Mb Available";
 }
 
-void tst_MemoryStatus::text()
+void TestMemoryStatus::text()
 {
     QFETCH(quint32, load);
     QFETCH(quint64, available);
@@ -42,7 +42,7 @@ void tst_MemoryStatus::text()
     QCOMPARE(MemoryStatus::text({load, available}), expected);
 }
 
-void tst_MemoryStatus::meminfo_data()
+void TestMemoryStatus::meminfo_data()
 {
     QTest::addColumn<QByteArray>("meminfo");
     QTest::addColumn<bool>("valid");
@@ -69,7 +69,7 @@ void tst_MemoryStatus::meminfo_data()
                              << Q_UINT64_C(0);
 }
 
-void tst_MemoryStatus::meminfo()
+void TestMemoryStatus::meminfo()
 {
     QFETCH(QByteArray, meminfo);
     QFETCH(bool, valid);
@@ -84,7 +84,7 @@ void tst_MemoryStatus::meminfo()
     QCOMPARE(figures->availableBytes, available);
 }
 
-void tst_MemoryStatus::readsThisMachine()
+void TestMemoryStatus::readsThisMachine()
 {
 #ifdef Q_OS_LINUX
     const auto figures = MemoryStatus::read();
@@ -96,5 +96,5 @@ void tst_MemoryStatus::readsThisMachine()
 #endif
 }
 
-QTEST_GUILESS_MAIN(tst_MemoryStatus)
+QTEST_GUILESS_MAIN(TestMemoryStatus)
 #include "tst_memorystatus.moc"

@@ -34,7 +34,7 @@ QByteArray settingsFileText(const QMap<int, QByteArray>& replacements, int lineC
 
 } // namespace
 
-class tst_Settings : public QObject
+class TestSettings : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -52,7 +52,7 @@ private:
     TempDataFolder m_data;
 };
 
-void tst_Settings::roundTripKeepsValue_data()
+void TestSettings::roundTripKeepsValue_data()
 {
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("value");
@@ -69,7 +69,7 @@ void tst_Settings::roundTripKeepsValue_data()
         << int(Settings::GameDirectory) << QStringLiteral("@TMP@/Red Faction, GOTY ");
 }
 
-void tst_Settings::roundTripKeepsValue()
+void TestSettings::roundTripKeepsValue()
 {
     QFETCH(int, key);
     QFETCH(QString, value);
@@ -90,7 +90,7 @@ void tst_Settings::roundTripKeepsValue()
         QCOMPARE(loaded.value(Settings::Key(other)), saved.value(Settings::Key(other)));
 }
 
-void tst_Settings::savedFileHasOneCrLfLinePerValue()
+void TestSettings::savedFileHasOneCrLfLinePerValue()
 {
     Settings settings;
     settings.setValue(Settings::GameDirectory, m_data.path());
@@ -105,7 +105,7 @@ void tst_Settings::savedFileHasOneCrLfLinePerValue()
     QCOMPARE(readBytes(m_data.settingsFile()), expected);
 }
 
-void tst_Settings::loadReadsOldFiles_data()
+void TestSettings::loadReadsOldFiles_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("key");
@@ -140,7 +140,7 @@ void tst_Settings::loadReadsOldFiles_data()
         << QStringLiteral("ABCDEFGHI");
 }
 
-void tst_Settings::loadReadsOldFiles()
+void TestSettings::loadReadsOldFiles()
 {
     QFETCH(QByteArray, file);
     QFETCH(int, key);
@@ -161,7 +161,7 @@ void tst_Settings::loadReadsOldFiles()
     QCOMPARE(settings.value(Settings::Key(key)), expected);
 }
 
-void tst_Settings::loadWithoutFileChangesNothing()
+void TestSettings::loadWithoutFileChangesNothing()
 {
     Settings settings;
     settings.setValue(Settings::IrcChannel, QStringLiteral("#mine"));
@@ -171,7 +171,7 @@ void tst_Settings::loadWithoutFileChangesNothing()
     QCOMPARE(settings.value(Settings::IrcChannel), QStringLiteral("#mine"));
 }
 
-void tst_Settings::saveCreatesMissingFolder()
+void TestSettings::saveCreatesMissingFolder()
 {
     const QString path = m_data.path() + QStringLiteral("/new/deeper/vnhsettings.txt");
     Settings settings;
@@ -183,7 +183,7 @@ void tst_Settings::saveCreatesMissingFolder()
     QCOMPARE(loaded.value(Settings::IrcChannel), QStringLiteral("#made"));
 }
 
-void tst_Settings::saveFailureGivesReasonAndKeepsWhatWasThere_data()
+void TestSettings::saveFailureGivesReasonAndKeepsWhatWasThere_data()
 {
     // Both fail for root too, unlike permission bits.
     QTest::addColumn<QString>("blocker");
@@ -194,7 +194,7 @@ void tst_Settings::saveFailureGivesReasonAndKeepsWhatWasThere_data()
         << QStringLiteral("varnholt") << QStringLiteral("varnholt/vnhsettings.txt");
 }
 
-void tst_Settings::saveFailureGivesReasonAndKeepsWhatWasThere()
+void TestSettings::saveFailureGivesReasonAndKeepsWhatWasThere()
 {
     QFETCH(QString, blocker);
     QFETCH(QString, target);
@@ -221,5 +221,5 @@ void tst_Settings::saveFailureGivesReasonAndKeepsWhatWasThere()
              QStringList{blocker});
 }
 
-QTEST_GUILESS_MAIN(tst_Settings)
+QTEST_GUILESS_MAIN(TestSettings)
 #include "tst_settings.moc"

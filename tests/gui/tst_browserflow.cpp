@@ -4,7 +4,7 @@
 #include "core/browser/serverquerier.h"
 #include "core/settings/settings.h"
 #include "freeport.h"
-#include "gui/form1.h"
+#include "gui/mainwindow.h"
 #include "gui/serverlistview.h"
 #include "tempdatafolder.h"
 #include "testnetprocess.h"
@@ -51,7 +51,7 @@ public:
 
 // The browser as a player uses it: the window's buttons and list, driving
 // the real retrieval and query cycle against the local test network.
-class tst_BrowserFlow : public QObject
+class TestBrowserFlow : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -78,13 +78,13 @@ private:
     }
 
     std::unique_ptr<TempDataFolder> m_data;
-    std::unique_ptr<Form1> m_window;
+    std::unique_ptr<MainWindow> m_window;
 };
 
-void tst_BrowserFlow::init()
+void TestBrowserFlow::init()
 {
     m_data = std::make_unique<TempDataFolder>();
-    m_window = std::make_unique<Form1>();
+    m_window = std::make_unique<MainWindow>();
     m_window->show();
     Settings* settings = m_window->settings();
     settings->setValue(Settings::MasterHost, QStringLiteral("127.0.0.1"));
@@ -92,13 +92,13 @@ void tst_BrowserFlow::init()
     settings->setValue(Settings::QueryLocalPort, QString::number(freeUdpPort()));
 }
 
-void tst_BrowserFlow::cleanup()
+void TestBrowserFlow::cleanup()
 {
     m_window.reset();
     m_data.reset();
 }
 
-void tst_BrowserFlow::filterButtonsSetTheFilters()
+void TestBrowserFlow::filterButtonsSetTheFilters()
 {
     ServerBrowser* browser = m_window->browser();
     QCOMPARE(browser->filter(), ServerFilter{});
@@ -125,7 +125,7 @@ void tst_BrowserFlow::filterButtonsSetTheFilters()
     }
 }
 
-void tst_BrowserFlow::refreshWithoutFiltersAsksForThem()
+void TestBrowserFlow::refreshWithoutFiltersAsksForThem()
 {
     click("optvall");
     click("btnrefresh");
@@ -134,7 +134,7 @@ void tst_BrowserFlow::refreshWithoutFiltersAsksForThem()
     QVERIFY(button("btngetlist")->isEnabled());
 }
 
-void tst_BrowserFlow::getListThenTheCycleFillsTheList()
+void TestBrowserFlow::getListThenTheCycleFillsTheList()
 {
     TestNetProcess net({QStringLiteral("--master-port"), QStringLiteral("0"),
                         QStringLiteral("--servers"), QStringLiteral("25"), QStringLiteral("--seed"),
@@ -183,7 +183,7 @@ void tst_BrowserFlow::getListThenTheCycleFillsTheList()
     QCOMPARE(list->rowCount(), 23);
 }
 
-void tst_BrowserFlow::rowClickStartsTheGame()
+void TestBrowserFlow::rowClickStartsTheGame()
 {
     ScriptedPrompts prompts;
     RecordingStarter starter;
@@ -211,5 +211,5 @@ void tst_BrowserFlow::rowClickStartsTheGame()
     QCOMPARE(status(), QStringLiteral("Ready"));
 }
 
-QTEST_MAIN(tst_BrowserFlow)
+QTEST_MAIN(TestBrowserFlow)
 #include "tst_browserflow.moc"

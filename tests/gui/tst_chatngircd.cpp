@@ -2,7 +2,7 @@
 #include "core/settings/settings.h"
 #include "gui/chatformatter.h"
 #include "gui/chatlogview.h"
-#include "gui/form1.h"
+#include "gui/mainwindow.h"
 #include "gui/userswindow.h"
 #include "ircpeer.h"
 #include "ngircdserver.h"
@@ -59,7 +59,7 @@ private:
     static constexpr char channel[] = "#VNH_Lounge";
     std::unique_ptr<NgircdServer> m_server;
     std::unique_ptr<TempDataFolder> m_data;
-    std::unique_ptr<Form1> m_window;
+    std::unique_ptr<MainWindow> m_window;
     Settings* m_settings = nullptr;
     ChatSession* m_session = nullptr;
     ChatLogView* m_log = nullptr;
@@ -77,7 +77,7 @@ void TestChatNgircd::initTestCase()
 void TestChatNgircd::init()
 {
     m_data = std::make_unique<TempDataFolder>();
-    m_window = std::make_unique<Form1>();
+    m_window = std::make_unique<MainWindow>();
     m_window->show();
     m_settings = m_window->settings();
     m_session = m_window->chatSession();

@@ -1,7 +1,7 @@
 #include "core/chat/chatsession.h"
 #include "core/settings/settings.h"
 #include "gui/aboutdialog.h"
-#include "gui/form1.h"
+#include "gui/mainwindow.h"
 #include "gui/optionsdialog.h"
 #include "gui/twips.h"
 #include "tempdatafolder.h"
@@ -30,7 +30,7 @@ void writeFile(const QString& path, const QByteArray& bytes)
 
 } // namespace
 
-class tst_Form1 : public QObject
+class TestMainWindow : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
@@ -49,17 +49,17 @@ private:
     std::unique_ptr<TempDataFolder> m_data;
 };
 
-void tst_Form1::init()
+void TestMainWindow::init()
 {
     m_data = std::make_unique<TempDataFolder>();
 }
 
-void tst_Form1::cleanup()
+void TestMainWindow::cleanup()
 {
     m_data.reset();
 }
 
-void tst_Form1::controlsAtTheirPlaces_data()
+void TestMainWindow::controlsAtTheirPlaces_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("frameCaption"); // empty: on the window itself or an untitled frame
@@ -101,7 +101,7 @@ void tst_Form1::controlsAtTheirPlaces_data()
     row("btnusers", "", QRect(), {8760, 9120, 975, 255}, "Users");
 }
 
-void tst_Form1::controlsAtTheirPlaces()
+void TestMainWindow::controlsAtTheirPlaces()
 {
     QFETCH(QString, name);
     QFETCH(QString, frameCaption);
@@ -109,7 +109,7 @@ void tst_Form1::controlsAtTheirPlaces()
     QFETCH(QRect, twips);
     QFETCH(QString, caption);
 
-    Form1 window;
+    MainWindow window;
     auto* control = window.findChild<QWidget*>(name);
     QVERIFY2(control, qPrintable(name));
     QCOMPARE(control->geometry(), twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
@@ -134,9 +134,9 @@ void tst_Form1::controlsAtTheirPlaces()
         QCOMPARE(box->isReadOnly(), name != QLatin1String("irccom"));
 }
 
-void tst_Form1::windowAndListLayout()
+void TestMainWindow::windowAndListLayout()
 {
-    Form1 window;
+    MainWindow window;
     QCOMPARE(window.size(), QSize(656, 634));
     QVERIFY(window.windowTitle().startsWith(QLatin1String("Varnholt - ")));
     QVERIFY(window.windowTitle().endsWith(QLatin1String(" (2003)")));
@@ -161,13 +161,13 @@ void tst_Form1::windowAndListLayout()
     QCOMPARE(window.chatSession()->state(), ChatSession::State::Disconnected);
 }
 
-void tst_Form1::startUpDeletesStaleCacheAndLoadsSettings()
+void TestMainWindow::startUpDeletesStaleCacheAndLoadsSettings()
 {
     QVERIFY(QDir().mkpath(QFileInfo(m_data->cacheFile()).absolutePath()));
     writeFile(m_data->cacheFile(), "10.0.0.1\r\n 7755 \r\n");
     writeFile(m_data->settingsFile(), "20000\r\n20001\r\n");
 
-    Form1 window;
+    MainWindow window;
     QVERIFY(!QFile::exists(m_data->cacheFile()));
     QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("txtstat"))->text(),
              QStringLiteral("Ready"));
@@ -181,9 +181,9 @@ void tst_Form1::startUpDeletesStaleCacheAndLoadsSettings()
     QVERIFY(!window.optionsDialog()->isVisible());
 }
 
-void tst_Form1::memoryLineAfterFirstTick()
+void TestMainWindow::memoryLineAfterFirstTick()
 {
-    Form1 window;
+    MainWindow window;
     auto* memstat = window.findChild<QLineEdit*>(QStringLiteral("memstat"));
     auto* timer = window.findChild<QTimer*>(QStringLiteral("memtimer"));
     QVERIFY(timer && timer->isActive());
@@ -196,17 +196,17 @@ void tst_Form1::memoryLineAfterFirstTick()
              qPrintable(memstat->text()));
 }
 
-void tst_Form1::quitAndCloseShutDownTheSameWay_data()
+void TestMainWindow::quitAndCloseShutDownTheSameWay_data()
 {
     QTest::addColumn<bool>("byQuitButton");
     QTest::newRow("Quit") << true;
     QTest::newRow("close control") << false;
 }
 
-void tst_Form1::quitAndCloseShutDownTheSameWay()
+void TestMainWindow::quitAndCloseShutDownTheSameWay()
 {
     QFETCH(bool, byQuitButton);
-    Form1 window;
+    MainWindow window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     // A cache file written during the run (Get List's output).
@@ -218,7 +218,7 @@ void tst_Form1::quitAndCloseShutDownTheSameWay()
     window.settings()->setValue(Settings::IrcPort, QString::number(ircServer.serverPort()));
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnirccnt")), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(window.chatSession()->isConnected(), 5000);
-    QSignalSpy done(&window, &Form1::shutDownComplete);
+    QSignalSpy done(&window, &MainWindow::shutDownComplete);
 
     if (byQuitButton)
         QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnexit")),
@@ -241,18 +241,18 @@ void tst_Form1::quitAndCloseShutDownTheSameWay()
     QCOMPARE(done.count(), 1);
 }
 
-void tst_Form1::secondaryWindowsAreReused()
+void TestMainWindow::secondaryWindowsAreReused()
 {
-    Form1 window;
+    MainWindow window;
     window.show();
-    QVERIFY(window.aboutBox() == nullptr); // made on first use
+    QVERIFY(window.aboutDialog() == nullptr); // made on first use
 
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnabout")), Qt::LeftButton);
-    AboutDialog* about = window.aboutBox();
+    AboutDialog* about = window.aboutDialog();
     QVERIFY(about && about->isVisible());
     about->hide();
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnabout")), Qt::LeftButton);
-    QCOMPARE(window.aboutBox(), about);
+    QCOMPARE(window.aboutDialog(), about);
     QVERIFY(about->isVisible());
 
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnoptions")), Qt::LeftButton);
@@ -261,5 +261,5 @@ void tst_Form1::secondaryWindowsAreReused()
     QVERIFY(window.isEnabled());
 }
 
-QTEST_MAIN(tst_Form1)
-#include "tst_form1.moc"
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

@@ -1,0 +1,321 @@
+#include "gui/mainwindow.h"
+
+#include "core/browser/gamelauncher.h"
+#include "core/browser/serverbrowser.h"
+#include "core/browser/serverentry.h"
+#include "core/browser/systemprocessstarter.h"
+#include "core/chat/chatsession.h"
+#include "core/platform/datapaths.h"
+#include "core/platform/memorystatus.h"
+#include "core/settings/settings.h"
+#include "gui/aboutdialog.h"
+#include "gui/chatformatter.h"
+#include "gui/chatlogview.h"
+#include "gui/controls.h"
+#include "gui/credits.h"
+#include "gui/messageboxprompts.h"
+#include "gui/optionsdialog.h"
+#include "gui/palette.h"
+#include "gui/serverlistview.h"
+#include "gui/twips.h"
+#include "gui/userswindow.h"
+
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+
+namespace {
+
+using Controls::make;
+
+constexpr int memoryTickMs = 2000;
+
+// Every control of the window: its objectName, the frame that holds it, its
+// caption and its rectangle in twips.
+constexpr Controls::Control controls[] = {
+    {"frastatus", nullptr, make<QGroupBox>, "System Status", 120, 0, 3135, 615},
+    {"txtstat", "frastatus", make<QLineEdit>, "", 120, 240, 2895, 285},
+
+    {"framemory", nullptr, make<QGroupBox>, "Memory Status", 3360, 0, 3495, 615},
+    {"memstat", "framemory", make<QLineEdit>, "", 120, 240, 3255, 285},
+
+    {"fracommands", nullptr, make<QGroupBox>, "", 6960, 0, 2775, 615},
+    {"btnoptions", "fracommands", make<QPushButton>, "Options", 120, 240, 735, 255},
+    {"btnabout", "fracommands", make<QPushButton>, "About", 960, 240, 735, 255},
+    {"btnexit", "fracommands", make<QPushButton>, "Quit", 1920, 240, 735, 255},
+
+    {"frarefresh", nullptr, make<QGroupBox>, "Browser Refresh Control", 120, 720, 2055, 615},
+    {"btnrefresh", "frarefresh", make<QPushButton>, "Refresh", 120, 240, 855, 255},
+    {"btngetlist", "frarefresh", make<QPushButton>, "Get List", 1080, 240, 855, 255},
+
+    {"fragametype", nullptr, make<QGroupBox>, "Game Type Filter", 2280, 720, 3615, 615},
+    {"optdm", "fragametype", make<QRadioButton>, "DM", 120, 240, 800, 255},
+    {"opttdm", "fragametype", make<QRadioButton>, "TDM", 960, 240, 800, 255},
+    {"optctf", "fragametype", make<QRadioButton>, "CTF", 1800, 240, 800, 255},
+    {"opttall", "fragametype", make<QRadioButton>, "ALL", 2640, 240, 855, 255},
+
+    {"fraversion", nullptr, make<QGroupBox>, "Version Filter", 6000, 720, 3735, 615},
+    {"opt0", "fraversion", make<QRadioButton>, "1.0", 120, 240, 615, 255},
+    {"opt1", "fraversion", make<QRadioButton>, "1.1", 840, 240, 615, 255},
+    {"opt2", "fraversion", make<QRadioButton>, "1.2", 1560, 240, 615, 255},
+    {"opt3", "fraversion", make<QRadioButton>, "1.3", 2280, 240, 615, 255},
+    {"optvall", "fraversion", make<QRadioButton>, "ALL", 3000, 240, 615, 255},
+
+    {"fraservers", nullptr, make<QGroupBox>, "Server List", 120, 1440, 9615, 3735},
+    {"serverlist", "fraservers", make<ServerListView>, "", 120, 360, 9375, 3135},
+
+    {"frachatlog", nullptr, make<QGroupBox>, "Chat Log", 120, 5280, 9615, 3135},
+    {"irctxt", "frachatlog", make<ChatLogView>, "", 120, 240, 9375, 2775},
+
+    {"frachatinput", nullptr, make<QGroupBox>, "Chat Input", 120, 8400, 9615, 615},
+    {"irccom", "frachatinput", make<QLineEdit>, "", 120, 240, 9375, 285},
+
+    {"btnirccnt", nullptr, make<QPushButton>, "Connect ", 120, 9120, 975, 255},
+    {"btnircdiscnnt", nullptr, make<QPushButton>, "Disconnect", 1200, 9120, 975, 255},
+    {"btnusers", nullptr, make<QPushButton>, "Users", 8760, 9120, 975, 255},
+};
+
+// The filter buttons and the choice each one stands for.
+struct Choice
+{
+    const char* button;
+    int id;
+};
+
+constexpr Choice gameTypeChoices[] = {
+    {"optdm", int(GameTypeFilter::Deathmatch)},
+    {"optctf", int(GameTypeFilter::CaptureTheFlag)},
+    {"opttdm", int(GameTypeFilter::TeamDeathmatch)},
+    {"opttall", int(GameTypeFilter::All)},
+};
+
+constexpr Choice versionChoices[] = {
+    {"opt0", int(VersionFilter::Version10)}, {"opt1", int(VersionFilter::Version11)},
+    {"opt2", int(VersionFilter::Version12)}, {"opt3", int(VersionFilter::Version13)},
+    {"optvall", int(VersionFilter::All)},
+};
+
+template <size_t N>
+QButtonGroup* buttonGroup(QObject* parent, const Controls::Built& built, const Choice (&choices)[N])
+{
+    auto* group = new QButtonGroup(parent);
+    for (const Choice& choice : choices)
+        group->addButton(Controls::get<QRadioButton>(built, choice.button), choice.id);
+    return group;
+}
+
+void showOnTop(QWidget* window)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Varnholt - %1 (2003)").arg(QString::fromLatin1(authorCredit)));
+    setWindowIcon(QIcon(QStringLiteral(":/varnholt.png")));
+    setClientAreaTwips(this, 9840, 9510);
+
+    m_settings = new Settings(this);
+    buildControls();
+    connectBrowser();
+    connectLauncher();
+    connectChat();
+    Palette::applyTo(this);
+    Palette::applyLayoutFont(this);
+    startUp();
+}
+
+MainWindow::~MainWindow()
+{
+    shutDown();
+    delete m_optionsDialog;
+    delete m_aboutDialog;
+    delete m_usersWindow;
+}
+
+void MainWindow::buildControls()
+{
+    const Controls::Built built = Controls::build(this, controls);
+    m_statusLine = Controls::get<QLineEdit>(built, "txtstat");
+    m_statusLine->setReadOnly(true);
+    m_memoryLine = Controls::get<QLineEdit>(built, "memstat");
+    m_memoryLine->setReadOnly(true);
+    m_memoryLine->setAlignment(Qt::AlignCenter);
+    m_optionsButton = Controls::get<QPushButton>(built, "btnoptions");
+    m_aboutButton = Controls::get<QPushButton>(built, "btnabout");
+    m_quitButton = Controls::get<QPushButton>(built, "btnexit");
+    m_refreshButton = Controls::get<QPushButton>(built, "btnrefresh");
+    m_getListButton = Controls::get<QPushButton>(built, "btngetlist");
+    m_gameTypeButtons = buttonGroup(this, built, gameTypeChoices);
+    m_versionButtons = buttonGroup(this, built, versionChoices);
+    m_serverList = Controls::get<ServerListView>(built, "serverlist");
+    m_chatLog = Controls::get<ChatLogView>(built, "irctxt");
+    m_chatInput = Controls::get<QLineEdit>(built, "irccom");
+    m_connectButton = Controls::get<QPushButton>(built, "btnirccnt");
+    m_disconnectButton = Controls::get<QPushButton>(built, "btnircdiscnnt");
+    m_usersButton = Controls::get<QPushButton>(built, "btnusers");
+
+    m_memoryTimer = new QTimer(this);
+    m_memoryTimer->setObjectName(QStringLiteral("memtimer"));
+    m_memoryTimer->setInterval(memoryTickMs);
+
+    m_optionsDialog = new OptionsDialog(m_settings);
+
+    connect(m_quitButton, &QPushButton::clicked, this, &MainWindow::shutDown);
+    connect(m_optionsButton, &QPushButton::clicked, this, &MainWindow::showOptions);
+    connect(m_aboutButton, &QPushButton::clicked, this, &MainWindow::showAbout);
+    connect(m_memoryTimer, &QTimer::timeout, this, &MainWindow::onMemoryTick);
+}
+
+void MainWindow::connectBrowser()
+{
+    m_browser = new ServerBrowser(m_settings, this);
+    m_browser->setCacheFile(DataPaths::cacheFile());
+
+    connect(m_getListButton, &QPushButton::clicked, m_browser, &ServerBrowser::getList);
+    connect(m_refreshButton, &QPushButton::clicked, m_browser, &ServerBrowser::refresh);
+    connect(m_browser, &ServerBrowser::busyChanged, this, &MainWindow::updateBrowserButtons);
+    connect(m_browser, &ServerBrowser::statusChanged, this, &MainWindow::setStatus);
+    connect(m_browser, &ServerBrowser::listCleared, m_serverList, &ServerListView::clear);
+    connect(m_browser, &ServerBrowser::entryReceived, m_serverList, &ServerListView::addEntry);
+
+    connect(m_gameTypeButtons, &QButtonGroup::idClicked, this, [this](int id) {
+        ServerFilter filter = m_browser->filter();
+        filter.gameType = GameTypeFilter(id);
+        m_browser->setFilter(filter);
+    });
+    connect(m_versionButtons, &QButtonGroup::idClicked, this, [this](int id) {
+        ServerFilter filter = m_browser->filter();
+        filter.version = VersionFilter(id);
+        m_browser->setFilter(filter);
+    });
+}
+
+void MainWindow::updateBrowserButtons()
+{
+    // The address cache file has one user at a time: no Get List while a
+    // cycle reads it, no Refresh while a retrieval writes it.
+    const bool idle = !m_browser->isBusy();
+    m_getListButton->setEnabled(idle);
+    m_refreshButton->setEnabled(idle);
+}
+
+void MainWindow::connectLauncher()
+{
+    m_prompts = std::make_unique<MessageBoxPrompts>(this);
+    m_processStarter = std::make_unique<SystemProcessStarter>();
+    setLaunchServices(m_prompts.get(), m_processStarter.get());
+}
+
+void MainWindow::setLaunchServices(LaunchPrompts* prompts, ProcessStarter* starter)
+{
+    delete m_launcher;
+    m_launcher = new GameLauncher(m_settings, prompts, starter, this);
+    connect(m_launcher, &GameLauncher::statusChanged, this, &MainWindow::setStatus);
+    connect(m_serverList, &ServerListView::entryClicked, m_launcher, &GameLauncher::launch);
+}
+
+void MainWindow::connectChat()
+{
+    m_chat = new ChatSession(m_settings, this);
+    m_chatFormatter = new ChatFormatter(this);
+    m_chatFormatter->follow(m_chat);
+    connect(m_connectButton, &QPushButton::clicked, m_chat, &ChatSession::connectClicked);
+    connect(m_disconnectButton, &QPushButton::clicked, m_chat, &ChatSession::disconnectClicked);
+    connect(m_usersButton, &QPushButton::clicked, m_chat, &ChatSession::usersClicked);
+    connect(m_chatInput, &QLineEdit::returnPressed, this, &MainWindow::onChatInputEntered);
+    connect(m_chatFormatter, &ChatFormatter::logReplaced, m_chatLog, &ChatLogView::replaceText);
+    connect(m_chatFormatter, &ChatFormatter::logAppended, m_chatLog, &ChatLogView::appendText);
+    connect(m_chat, &ChatSession::statusChanged, this, &MainWindow::setStatus);
+    connect(m_chat, &ChatSession::connectEnabledChanged, m_connectButton, &QPushButton::setEnabled);
+    connect(m_chat, &ChatSession::usersListChanged, this,
+            [this](const QStringList& names) { ensureUsersWindow()->setUsers(names); });
+    connect(m_chat, &ChatSession::showUsersWindow, this,
+            [this] { showOnTop(ensureUsersWindow()); });
+}
+
+UsersWindow* MainWindow::ensureUsersWindow()
+{
+    if (!m_usersWindow) {
+        m_usersWindow = new UsersWindow;
+        connect(m_usersWindow, &UsersWindow::refreshClicked, m_chat,
+                &ChatSession::refreshUsersClicked);
+    }
+    return m_usersWindow;
+}
+
+void MainWindow::onChatInputEntered()
+{
+    if (m_chat->submitInput(m_chatInput->text()))
+        m_chatInput->clear();
+}
+
+void MainWindow::startUp()
+{
+    setStatus(QStringLiteral("Initializing... (Please Wait)"));
+    QFile::remove(DataPaths::cacheFile());
+    m_memoryTimer->start();
+    m_settings->load(DataPaths::settingsFile());
+    setStatus(QStringLiteral("Ready"));
+}
+
+void MainWindow::shutDown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    setStatus(QStringLiteral("Closing down..."));
+    m_memoryTimer->stop();
+    // Ends a retrieval or a cycle: closes the address cache file and the
+    // browser's sockets.
+    m_browser->stop();
+    m_chat->close();
+    QFile::remove(DataPaths::cacheFile());
+    // The secondary windows end with the program.
+    m_optionsDialog->hide();
+    if (m_aboutDialog)
+        m_aboutDialog->hide();
+    if (m_usersWindow)
+        m_usersWindow->hide();
+    hide();
+    Q_EMIT shutDownComplete();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    shutDown();
+    event->accept();
+}
+
+void MainWindow::setStatus(const QString& text)
+{
+    m_statusLine->setText(text);
+}
+
+void MainWindow::onMemoryTick()
+{
+    if (const auto figures = MemoryStatus::read())
+        m_memoryLine->setText(MemoryStatus::text(*figures));
+}
+
+void MainWindow::showOptions()
+{
+    showOnTop(m_optionsDialog);
+}
+
+void MainWindow::showAbout()
+{
+    if (!m_aboutDialog)
+        m_aboutDialog = new AboutDialog;
+    showOnTop(m_aboutDialog);
+}

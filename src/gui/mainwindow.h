@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+class AboutDialog;
+class ChatFormatter;
+class ChatLogView;
+class ChatSession;
+class GameLauncher;
+class LaunchPrompts;
+class OptionsDialog;
+class ProcessStarter;
+class QButtonGroup;
+class QCloseEvent;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class ServerBrowser;
+class ServerListView;
+class Settings;
+class UsersWindow;
+
+// The main window: every control of the browser and the chat, the memory
+// timer and the status line. It owns the controls and forwards each control
+// event; the work is done by the server browser and the chat session.
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Settings* settings() const { return m_settings; }
+    OptionsDialog* optionsDialog() const { return m_optionsDialog; }
+    AboutDialog* aboutDialog() const { return m_aboutDialog; }
+    UsersWindow* usersWindow() const { return m_usersWindow; }
+    ServerBrowser* browser() const { return m_browser; }
+    ChatSession* chatSession() const { return m_chat; }
+
+    // Replaces the message boxes and the process start of the game launch
+    // (tests see what would be asked and started). The window does not own them.
+    void setLaunchServices(LaunchPrompts* prompts, ProcessStarter* starter);
+
+    // The shut-down sequence; Quit and the window's close control both run
+    // it. Runs once; emits shutDownComplete() at its end.
+    void shutDown();
+
+Q_SIGNALS:
+    void shutDownComplete();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void connectBrowser();
+    void connectChat();
+    void connectLauncher();
+    void updateBrowserButtons();
+    UsersWindow* ensureUsersWindow();
+    void onChatInputEntered();
+    void startUp();
+    void setStatus(const QString& text);
+    void onMemoryTick();
+    void showOptions();
+    void showAbout();
+
+    Settings* m_settings = nullptr;
+    OptionsDialog* m_optionsDialog = nullptr;
+    AboutDialog* m_aboutDialog = nullptr; // created on first use
+    UsersWindow* m_usersWindow = nullptr; // created on first use, then kept
+
+    QLineEdit* m_statusLine = nullptr;
+    QLineEdit* m_memoryLine = nullptr;
+    QPushButton* m_optionsButton = nullptr;
+    QPushButton* m_aboutButton = nullptr;
+    QPushButton* m_quitButton = nullptr;
+    QPushButton* m_refreshButton = nullptr;
+    QPushButton* m_getListButton = nullptr;
+    QButtonGroup* m_gameTypeButtons = nullptr;
+    QButtonGroup* m_versionButtons = nullptr;
+    ServerListView* m_serverList = nullptr;
+    ChatLogView* m_chatLog = nullptr;
+    QLineEdit* m_chatInput = nullptr;
+    QPushButton* m_connectButton = nullptr;
+    QPushButton* m_disconnectButton = nullptr;
+    QPushButton* m_usersButton = nullptr;
+    QTimer* m_memoryTimer = nullptr;
+
+    ServerBrowser* m_browser = nullptr;
+    GameLauncher* m_launcher = nullptr;
+    std::unique_ptr<LaunchPrompts> m_prompts;
+    std::unique_ptr<ProcessStarter> m_processStarter;
+    ChatSession* m_chat = nullptr;
+    ChatFormatter* m_chatFormatter = nullptr;
+
+    bool m_shutDown = false;
+};
