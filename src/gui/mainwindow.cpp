@@ -192,13 +192,19 @@ void MainWindow::connectBrowser()
     connect(m_gameTypeButtons, &QButtonGroup::idClicked, this, [this](int id) {
         ServerFilter filter = m_browser->filter();
         filter.gameType = GameTypeFilter(id);
-        m_browser->setFilter(filter);
+        setFilter(filter);
     });
     connect(m_versionButtons, &QButtonGroup::idClicked, this, [this](int id) {
         ServerFilter filter = m_browser->filter();
         filter.version = VersionFilter(id);
-        m_browser->setFilter(filter);
+        setFilter(filter);
     });
+}
+
+void MainWindow::setFilter(const ServerFilter& filter)
+{
+    m_browser->setFilter(filter);
+    m_serverList->setFilter(filter);
 }
 
 void MainWindow::updateBrowserButtons()

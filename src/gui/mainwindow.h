@@ -18,6 +18,7 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 class ServerBrowser;
+struct ServerFilter;
 class ServerListView;
 class Settings;
 class UsersWindow;
@@ -58,6 +59,7 @@ private:
     void connectBrowser();
     void connectChat();
     void connectLauncher();
+    void setFilter(const ServerFilter& filter);
     void updateBrowserButtons();
     UsersWindow* ensureUsersWindow();
     void onChatInputEntered();

@@ -1,7 +1,7 @@
 #include "gui/serverlistview.h"
 
 #include "gui/serverlistmodel.h"
-#include "gui/serversortproxy.h"
+#include "gui/serverlistproxy.h"
 #include "gui/twips.h"
 
 #include <QHeaderView>
@@ -16,7 +16,7 @@ constexpr std::array<int, ServerListModel::ColumnCount> columnWidthsTwips{
 } // namespace
 
 ServerListView::ServerListView(QWidget* parent)
-    : QTreeView(parent), m_model(new ServerListModel(this)), m_proxy(new ServerSortProxy(this))
+    : QTreeView(parent), m_model(new ServerListModel(this)), m_proxy(new ServerListProxy(this))
 {
     m_proxy->setSourceModel(m_model);
     setModel(m_proxy);
@@ -81,7 +81,12 @@ void ServerListView::setSortState(const SortState& state)
 {
     m_proxy->setSortState(state);
     header()->setSortIndicatorShown(state.sorted);
-    header()->setSortIndicator(state.key, ServerSortProxy::qtSortOrder(state.order));
+    header()->setSortIndicator(state.key, ServerListProxy::qtSortOrder(state.order));
+}
+
+void ServerListView::setFilter(const ServerFilter& filter)
+{
+    m_proxy->setFilter(filter);
 }
 
 void ServerListView::addEntry(const ServerEntry& entry)

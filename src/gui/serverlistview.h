@@ -1,12 +1,13 @@
 #pragma once
 
 #include "core/browser/serverentry.h"
+#include "core/browser/serverfilter.h"
 #include "core/browser/sortstate.h"
 
 #include <QTreeView>
 
 class ServerListModel;
-class ServerSortProxy;
+class ServerListProxy;
 
 // The server list: seven columns in report style. A click on a column header
 // sorts by that column (again on the same column: the other way round); while
@@ -27,6 +28,9 @@ public:
     bool isSorted() const;
     void setSorted(bool sorted);
 
+    // Rows whose reply fails the filter are kept but not shown.
+    void setFilter(const ServerFilter& filter);
+
     // Adds a row in its place in the sort order, or at the end when unsorted.
     void addEntry(const ServerEntry& entry);
     // Removes every row; the sort state stays.
@@ -40,5 +44,5 @@ private:
     void setSortState(const SortState& state);
 
     ServerListModel* m_model;
-    ServerSortProxy* m_proxy;
+    ServerListProxy* m_proxy;
 };

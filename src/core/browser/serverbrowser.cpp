@@ -36,10 +36,7 @@ ServerBrowser::ServerBrowser(const Settings* settings, QObject* parent)
 
     connect(m_querier, &ServerQuerier::serverAsked, this,
             [this] { Q_EMIT statusChanged(receivingStatus); });
-    connect(m_querier, &ServerQuerier::entryReceived, this, [this](const ServerEntry& entry) {
-        if (m_filter.passes(entry.info))
-            Q_EMIT entryReceived(entry);
-    });
+    connect(m_querier, &ServerQuerier::entryReceived, this, &ServerBrowser::entryReceived);
     connect(m_querier, &ServerQuerier::socketError, this, [this](const QString& description) {
         Q_EMIT statusChanged(querierErrorPrefix + description);
     });

@@ -30,7 +30,8 @@ public:
     void setCacheFile(const QString& path) { m_cacheFile = path; }
     QString cacheFile() const { return m_cacheFile; }
 
-    // Applies to every reply handled from now on.
+    // A query starts only once both choices of the filter are made; which
+    // replies are shown is the list's affair.
     void setFilter(const ServerFilter& filter) { m_filter = filter; }
     ServerFilter filter() const { return m_filter; }
 
@@ -51,7 +52,7 @@ Q_SIGNALS:
     void statusChanged(const QString& text);
     void busyChanged(bool busy);
     void listCleared();
-    // A reply that passes the filter.
+    // Every reply, whether or not it passes the filter.
     void entryReceived(const ServerEntry& entry);
 
 private:

@@ -32,6 +32,12 @@ bool versionPasses(VersionFilter filter, quint8 versionByte)
 
 bool ServerFilter::passes(const InfoReply& reply) const
 {
-    return isComplete() && gameTypePasses(*gameType, reply.gameType) &&
-           versionPasses(*version, reply.version);
+    if (!gameTypePasses(gameType.value_or(GameTypeFilter::All), reply.gameType) ||
+        !versionPasses(version.value_or(VersionFilter::All), reply.version))
+        return false;
+    if (hideEmpty && reply.players == 0)
+        return false;
+    if (hideFull && reply.maxPlayers > 0 && reply.players >= reply.maxPlayers)
+        return false;
+    return !(hidePassword && reply.needsPassword());
 }

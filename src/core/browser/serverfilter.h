@@ -25,14 +25,19 @@ enum class VersionFilter
 };
 
 // Which servers the list shows. Each choice is empty until the player makes
-// it; a query cycle does not start before both are made.
+// it; a query cycle does not start before both are made. The three hide
+// flags drop servers a player cannot or would not join.
 struct ServerFilter
 {
     std::optional<GameTypeFilter> gameType;
     std::optional<VersionFilter> version;
+    bool hideEmpty = false;
+    bool hideFull = false;
+    bool hidePassword = false;
 
     bool isComplete() const { return gameType && version; }
-    // False while a choice is missing.
+    // A choice not made yet lets everything through. Full: as many players
+    // as places (a server that names no places is never full).
     bool passes(const InfoReply& reply) const;
 
     friend bool operator==(const ServerFilter&, const ServerFilter&) = default;

@@ -17,6 +17,13 @@ struct InfoReply
     QByteArray map;
     QByteArray mod;
     quint8 flags = 0;
+
+    // Bits of the flags byte.
+    static constexpr quint8 dedicatedFlag = 0x01;
+    static constexpr quint8 notLanFlag = 0x02;
+    static constexpr quint8 passwordFlag = 0x04;
+
+    bool needsPassword() const { return flags & passwordFlag; }
 };
 
 namespace InfoProtocol {
@@ -29,8 +36,8 @@ inline constexpr int minimumReplySize = 10;
 
 // Reads a reply without ever reading past its end: bytes beyond the end count
 // as 0, a text with no NUL after it is empty and sends the read position back
-// to offset 0. The first four bytes are not examined; the flags byte and
-// anything after it are not used. Nothing for datagrams under 10 bytes.
+// to offset 0. The first four bytes are not examined, nor is anything after
+// the flags byte. Nothing for datagrams under 10 bytes.
 std::optional<InfoReply> parseReply(const QByteArray& datagram);
 
 // A reply as servers send it: 00 01, the size of what follows the first four

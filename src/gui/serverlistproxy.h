@@ -1,19 +1,25 @@
 #pragma once
 
+#include "core/browser/serverfilter.h"
 #include "core/browser/sortstate.h"
 
 #include <QSortFilterProxyModel>
 
-// The order the server list shows its rows in. While sorted, rows are ordered
+// Which rows the server list shows, and in what order. A row shows when its
+// reply passes the filter; a filter change shows or hides the rows already
+// there at once. While sorted, rows are ordered
 // by the texts of the sort column in natural order (numbers by value, letters
 // regardless of case); rows with equal texts keep their arrival order, and
 // rows added later take their place in the order. While not sorted, the rows
 // keep their arrival order.
-class ServerSortProxy : public QSortFilterProxyModel
+class ServerListProxy : public QSortFilterProxyModel
 {
     Q_OBJECT
 public:
-    explicit ServerSortProxy(QObject* parent = nullptr);
+    explicit ServerListProxy(QObject* parent = nullptr);
+
+    const ServerFilter& filter() const { return m_filter; }
+    void setFilter(const ServerFilter& filter);
 
     const SortState& sortState() const { return m_sort; }
     void setSortState(const SortState& state);
@@ -21,8 +27,10 @@ public:
     static Qt::SortOrder qtSortOrder(int order);
 
 protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
     bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
 
 private:
+    ServerFilter m_filter;
     SortState m_sort;
 };

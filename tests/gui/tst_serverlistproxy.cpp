@@ -1,5 +1,5 @@
 #include "gui/serverlistmodel.h"
-#include "gui/serversortproxy.h"
+#include "gui/serverlistproxy.h"
 
 #include <QTest>
 
@@ -16,7 +16,7 @@ void addServers(ServerListModel& model, const QList<int>& pings)
                       pings[i]});
 }
 
-QString shownNames(const ServerSortProxy& proxy)
+QString shownNames(const ServerListProxy& proxy)
 {
     QString names;
     for (int row = 0; row < proxy.rowCount(); ++row)
@@ -26,16 +26,17 @@ QString shownNames(const ServerSortProxy& proxy)
 
 } // namespace
 
-class TestServerSortProxy : public QObject
+class TestServerListProxy : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void equalTextsKeepArrivalOrder_data();
     void equalTextsKeepArrivalOrder();
     void changedRowTakesItsNewPlace();
+    void filterChangeShowsAndHidesKeptRows();
 };
 
-void TestServerSortProxy::equalTextsKeepArrivalOrder_data()
+void TestServerListProxy::equalTextsKeepArrivalOrder_data()
 {
     QTest::addColumn<SortState>("state");
     QTest::addColumn<QString>("expected");
@@ -45,7 +46,7 @@ void TestServerSortProxy::equalTextsKeepArrivalOrder_data()
     QTest::newRow("not sorted") << SortState{ServerListModel::Ping, 1, false} << "abcdef";
 }
 
-void TestServerSortProxy::equalTextsKeepArrivalOrder()
+void TestServerListProxy::equalTextsKeepArrivalOrder()
 {
     QFETCH(SortState, state);
     QFETCH(QString, expected);
@@ -53,7 +54,7 @@ void TestServerSortProxy::equalTextsKeepArrivalOrder()
 
     // Sorted before the rows arrive: each row takes its place as it comes.
     ServerListModel arriving;
-    ServerSortProxy sortedFirst;
+    ServerListProxy sortedFirst;
     sortedFirst.setSourceModel(&arriving);
     sortedFirst.setSortState(state);
     addServers(arriving, pings);
@@ -61,7 +62,7 @@ void TestServerSortProxy::equalTextsKeepArrivalOrder()
 
     // Sorted once the rows are there, coming from the other order.
     ServerListModel present;
-    ServerSortProxy sortedLater;
+    ServerListProxy sortedLater;
     sortedLater.setSourceModel(&present);
     addServers(present, pings);
     sortedLater.setSortState({state.key, 1 - state.order, true});
@@ -69,10 +70,10 @@ void TestServerSortProxy::equalTextsKeepArrivalOrder()
     QCOMPARE(shownNames(sortedLater), expected);
 }
 
-void TestServerSortProxy::changedRowTakesItsNewPlace()
+void TestServerListProxy::changedRowTakesItsNewPlace()
 {
     ServerListModel model;
-    ServerSortProxy proxy;
+    ServerListProxy proxy;
     proxy.setSourceModel(&model);
     proxy.setSortState({ServerListModel::Ping, SortState::ascending, true});
     addServers(model, {100, 20, 300});
@@ -87,5 +88,31 @@ void TestServerSortProxy::changedRowTakesItsNewPlace()
     QCOMPARE(shownNames(proxy), "cba");
 }
 
-QTEST_GUILESS_MAIN(TestServerSortProxy)
-#include "tst_serversortproxy.moc"
+void TestServerListProxy::filterChangeShowsAndHidesKeptRows()
+{
+    ServerListModel model;
+    ServerListProxy proxy;
+    proxy.setSourceModel(&model);
+    proxy.setSortState({ServerListModel::Ping, SortState::descending, true});
+    proxy.setFilter({GameTypeFilter::All, VersionFilter::All});
+    addServers(model, {100, 20, 300, 5});
+    // b and d play CTF (game type 1); d is full.
+    for (const int row : {1, 3}) {
+        ServerEntry entry = model.entry(row);
+        entry.info.gameType = 1;
+        entry.info.players = entry.info.maxPlayers = quint8(row == 3 ? 8 : 0);
+        model.replace(row, entry);
+    }
+    QCOMPARE(shownNames(proxy), "cabd");
+
+    proxy.setFilter({GameTypeFilter::CaptureTheFlag, VersionFilter::All});
+    QCOMPARE(shownNames(proxy), "bd");
+    proxy.setFilter({GameTypeFilter::CaptureTheFlag, VersionFilter::All, false, true});
+    QCOMPARE(shownNames(proxy), "b");
+    proxy.setFilter({GameTypeFilter::All, VersionFilter::All});
+    QCOMPARE(shownNames(proxy), "cabd");
+    QCOMPARE(model.rowCount(), 4);
+}
+
+QTEST_GUILESS_MAIN(TestServerListProxy)
+#include "tst_serverlistproxy.moc"
