@@ -7,6 +7,7 @@
 #include "core/chat/chatsession.h"
 #include "core/platform/datapaths.h"
 #include "core/platform/memorystatus.h"
+#include "core/settings/preferences.h"
 #include "core/settings/settings.h"
 #include "gui/aboutdialog.h"
 #include "gui/chatformatter.h"
@@ -126,6 +127,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     setClientAreaTwips(this, 9840, 9510);
 
     m_settings = new Settings(this);
+    m_preferences = new Preferences(this);
     buildControls();
     connectBrowser();
     connectLauncher();
@@ -169,7 +171,7 @@ void MainWindow::buildControls()
     m_memoryTimer->setObjectName(QStringLiteral("memtimer"));
     m_memoryTimer->setInterval(memoryTickMs);
 
-    m_optionsDialog = new OptionsDialog(m_settings);
+    m_optionsDialog = new OptionsDialog(m_settings, m_preferences);
 
     connect(m_quitButton, &QPushButton::clicked, this, &MainWindow::shutDown);
     connect(m_optionsButton, &QPushButton::clicked, this, &MainWindow::showOptions);
@@ -189,6 +191,11 @@ void MainWindow::connectBrowser()
     connect(m_browser, &ServerBrowser::listCleared, m_serverList, &ServerListView::clear);
     connect(m_browser, &ServerBrowser::entryReceived, m_serverList, &ServerListView::addEntry);
 
+    connect(m_preferences, &Preferences::changed, this, [this](Preferences::Key key) {
+        if (key == Preferences::HideEmpty || key == Preferences::HideFull ||
+            key == Preferences::HidePassword)
+            setFilter(m_browser->filter());
+    });
     connect(m_gameTypeButtons, &QButtonGroup::idClicked, this, [this](int id) {
         ServerFilter filter = m_browser->filter();
         filter.gameType = GameTypeFilter(id);
@@ -201,8 +208,11 @@ void MainWindow::connectBrowser()
     });
 }
 
-void MainWindow::setFilter(const ServerFilter& filter)
+void MainWindow::setFilter(ServerFilter filter)
 {
+    filter.hideEmpty = m_preferences->flag(Preferences::HideEmpty);
+    filter.hideFull = m_preferences->flag(Preferences::HideFull);
+    filter.hidePassword = m_preferences->flag(Preferences::HidePassword);
     m_browser->setFilter(filter);
     m_serverList->setFilter(filter);
 }
@@ -272,6 +282,7 @@ void MainWindow::startUp()
     QFile::remove(DataPaths::cacheFile());
     m_memoryTimer->start();
     m_settings->load(DataPaths::settingsFile());
+    m_preferences->load(DataPaths::preferencesFile());
     setStatus(QStringLiteral("Ready"));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/browser/serverfilter.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -11,6 +13,7 @@ class ChatSession;
 class GameLauncher;
 class LaunchPrompts;
 class OptionsDialog;
+class Preferences;
 class ProcessStarter;
 class QButtonGroup;
 class QCloseEvent;
@@ -18,7 +21,6 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 class ServerBrowser;
-struct ServerFilter;
 class ServerListView;
 class Settings;
 class UsersWindow;
@@ -34,6 +36,7 @@ public:
     ~MainWindow() override;
 
     Settings* settings() const { return m_settings; }
+    Preferences* preferences() const { return m_preferences; }
     OptionsDialog* optionsDialog() const { return m_optionsDialog; }
     AboutDialog* aboutDialog() const { return m_aboutDialog; }
     UsersWindow* usersWindow() const { return m_usersWindow; }
@@ -59,7 +62,8 @@ private:
     void connectBrowser();
     void connectChat();
     void connectLauncher();
-    void setFilter(const ServerFilter& filter);
+    // The player's choices, with the hide flags of the preferences.
+    void setFilter(ServerFilter filter);
     void updateBrowserButtons();
     UsersWindow* ensureUsersWindow();
     void onChatInputEntered();
@@ -70,6 +74,7 @@ private:
     void showAbout();
 
     Settings* m_settings = nullptr;
+    Preferences* m_preferences = nullptr;
     OptionsDialog* m_optionsDialog = nullptr;
     AboutDialog* m_aboutDialog = nullptr; // created on first use
     UsersWindow* m_usersWindow = nullptr; // created on first use, then kept

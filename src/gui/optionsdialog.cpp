@@ -5,6 +5,8 @@
 #include "gui/palette.h"
 #include "gui/twips.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
@@ -92,6 +94,53 @@ constexpr Controls::Control controls[] = {
     {"btnsave", "txtrfmport", make<QPushButton>, "Save", 5880, 4200, buttonWidth, buttonHeight},
     {"btncoptclose", "txtrfmport", make<QPushButton>, "Close", 6840, 4200, buttonWidth,
      buttonHeight},
+
+    {"framore", nullptr, make<QGroupBox>, "More Options", 8040, 0, 3495, 4695},
+    {"lbllauncher", "framore", make<QLabel>, "Game to start:", 120, 240, 3255, labelHeight},
+    {"cbolauncher", "framore", make<QComboBox>, "", 120, 480, 3255, 315},
+    {"chkparallel", "framore", make<QCheckBox>, "Fast refresh: all servers at once", 120, 960, 3255,
+     labelHeight},
+    {"chkshowsilent", "framore", make<QCheckBox>, "Show servers that do not answer", 120, 1260,
+     3255, labelHeight},
+    {"chkhideempty", "framore", make<QCheckBox>, "Hide empty servers", 120, 1560, 3255,
+     labelHeight},
+    {"chkhidefull", "framore", make<QCheckBox>, "Hide full servers", 120, 1860, 3255, labelHeight},
+    {"chkhidepassword", "framore", make<QCheckBox>, "Hide servers with a password", 120, 2160, 3255,
+     labelHeight},
+    // Beside the IRC Options frame, at its height.
+    {"fraircmore", "framore", make<QGroupBox>, "IRC Connection", 120, 2520, 3255, 1575},
+    {"chkirctls", "fraircmore", make<QCheckBox>, "TLS (port 6697 on most networks)", 120, 360, 3015,
+     labelHeight},
+    {"chkircreconnect", "fraircmore", make<QCheckBox>, "Reconnect when the link drops", 120, 720,
+     3015, labelHeight},
+};
+
+// The yes/no preferences and their check boxes.
+struct FlagBox
+{
+    Preferences::Key key;
+    const char* name;
+};
+
+constexpr FlagBox flagBoxes[] = {
+    {Preferences::ParallelRefresh, "chkparallel"},  {Preferences::ShowSilent, "chkshowsilent"},
+    {Preferences::HideEmpty, "chkhideempty"},       {Preferences::HideFull, "chkhidefull"},
+    {Preferences::HidePassword, "chkhidepassword"}, {Preferences::IrcTls, "chkirctls"},
+    {Preferences::IrcReconnect, "chkircreconnect"},
+};
+
+// The launcher choices in the order the list shows them.
+struct LauncherItem
+{
+    Preferences::Launcher launcher;
+    const char* text;
+};
+
+constexpr LauncherItem launcherItems[] = {
+    {Preferences::Launcher::Automatic, "Automatic"},
+    {Preferences::Launcher::RedFaction, "Red Faction (rf.exe)"},
+    {Preferences::Launcher::DashFaction, "Dash Faction launcher"},
+    {Preferences::Launcher::AlpineFaction, "Alpine Faction launcher"},
 };
 
 // The tree shows one file system at a time, the one that holds `path`.
@@ -103,12 +152,12 @@ QString fileSystemRoot(const QString& path)
 
 } // namespace
 
-OptionsDialog::OptionsDialog(Settings* settings, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_settings(settings)
+OptionsDialog::OptionsDialog(Settings* settings, Preferences* preferences, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_settings(settings), m_preferences(preferences)
 {
     setObjectName(QStringLiteral("frmoptions"));
     setWindowTitle(QStringLiteral("Options"));
-    setClientAreaTwips(this, 8025, 4830);
+    setClientAreaTwips(this, 11655, 4830);
     Palette::applyTo(this);
     Palette::applyLayoutFont(this);
 
@@ -120,6 +169,23 @@ OptionsDialog::OptionsDialog(Settings* settings, QWidget* parent)
             setUpField(Controls::get<QLineEdit>(built, fieldNames[key]), Settings::Key(key));
     }
     m_fields[Settings::IrcNickname]->setMaxLength(Settings::nickMaxLength);
+
+    for (const FlagBox& box : flagBoxes) {
+        QCheckBox* checkBox = Controls::get<QCheckBox>(built, box.name);
+        checkBox->setChecked(m_preferences->flag(box.key));
+        connect(checkBox, &QCheckBox::toggled, m_preferences,
+                [this, key = box.key](bool on) { m_preferences->setFlag(key, on); });
+        m_checkBoxes[box.key] = checkBox;
+    }
+    m_launcherChoice = Controls::get<QComboBox>(built, "cbolauncher");
+    for (const LauncherItem& item : launcherItems)
+        m_launcherChoice->addItem(QString::fromLatin1(item.text), int(item.launcher));
+    m_launcherChoice->setCurrentIndex(m_launcherChoice->findData(int(m_preferences->launcher())));
+    connect(m_launcherChoice, &QComboBox::activated, m_preferences, [this](int index) {
+        m_preferences->setLauncher(
+            Preferences::Launcher(m_launcherChoice->itemData(index).toInt()));
+    });
+    connect(m_preferences, &Preferences::changed, this, &OptionsDialog::onPreferenceChanged);
 
     connect(Controls::get<QPushButton>(built, "btnrfdefault"), &QPushButton::clicked, m_settings,
             &Settings::resetBrowserDefaults);
@@ -226,9 +292,27 @@ void OptionsDialog::onSettingChanged(Settings::Key key, const QString& value)
         field->setText(value);
 }
 
+void OptionsDialog::onPreferenceChanged(Preferences::Key key)
+{
+    if (key == Preferences::GameLauncher) {
+        m_launcherChoice->setCurrentIndex(
+            m_launcherChoice->findData(int(m_preferences->launcher())));
+        return;
+    }
+    if (QCheckBox* checkBox = m_checkBoxes[key])
+        checkBox->setChecked(m_preferences->flag(key));
+}
+
+QCheckBox* OptionsDialog::checkBox(Preferences::Key key) const
+{
+    return m_checkBoxes[key];
+}
+
 void OptionsDialog::save()
 {
-    const QString failure = m_settings->save(DataPaths::settingsFile());
+    QString failure = m_settings->save(DataPaths::settingsFile());
+    if (failure.isEmpty())
+        failure = m_preferences->save(DataPaths::preferencesFile());
     if (failure.isEmpty())
         m_showMessage(QMessageBox::Information, savedMessage());
     else

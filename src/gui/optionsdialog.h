@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/settings/preferences.h"
 #include "core/settings/settings.h"
 
 #include <QMessageBox>
@@ -8,18 +9,21 @@
 #include <array>
 #include <functional>
 
+class QCheckBox;
+class QComboBox;
 class QFileSystemModel;
 class QLineEdit;
 class QTreeView;
 
-// The options dialog: shows the twelve settings and edits them as the player
-// types, so an edit is in force at once; Save makes it last. Created at
-// start-up and afterwards only shown and hidden.
+// The options dialog: shows the twelve settings and, in a column of their
+// own, the preferences beyond them, and edits them as the player types or
+// clicks, so an edit is in force at once; Save makes it last, in both files.
+// Created at start-up and afterwards only shown and hidden.
 class OptionsDialog : public QWidget
 {
     Q_OBJECT
 public:
-    explicit OptionsDialog(Settings* settings, QWidget* parent = nullptr);
+    OptionsDialog(Settings* settings, Preferences* preferences, QWidget* parent = nullptr);
 
     // How Save tells the player its outcome. The default shows a modal box;
     // tests put something in its place that records the text.
@@ -32,6 +36,9 @@ public:
     // The objectName of the control that shows the setting, e.g. "rflprt1".
     static QString fieldName(Settings::Key key);
     QLineEdit* field(Settings::Key key) const;
+    // The check box of a yes/no preference, or nullptr.
+    QCheckBox* checkBox(Preferences::Key key) const;
+    QComboBox* launcherChoice() const { return m_launcherChoice; }
     QTreeView* directoryTree() const { return m_directoryTree; }
     // Selects, expands and shows `path` in the directory tree.
     void openDirectory(const QString& path);
@@ -41,10 +48,14 @@ private:
     void setUpField(QLineEdit* field, Settings::Key key);
     void onDirectoryActivated(const QModelIndex& index);
     void onSettingChanged(Settings::Key key, const QString& value);
+    void onPreferenceChanged(Preferences::Key key);
     void save();
 
     Settings* m_settings;
+    Preferences* m_preferences;
     std::array<QLineEdit*, Settings::keyCount> m_fields{};
+    std::array<QCheckBox*, Preferences::keyCount> m_checkBoxes{};
+    QComboBox* m_launcherChoice = nullptr;
     QTreeView* m_directoryTree = nullptr;
     QFileSystemModel* m_directories = nullptr;
     MessageHandler m_showMessage;

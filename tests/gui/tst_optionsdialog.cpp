@@ -1,8 +1,10 @@
+#include "core/platform/datapaths.h"
 #include "core/settings/settings.h"
 #include "gui/optionsdialog.h"
 #include "gui/twips.h"
 #include "tempdatafolder.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QGroupBox>
@@ -75,6 +77,7 @@ private:
 
     std::unique_ptr<TempDataFolder> m_data;
     std::unique_ptr<Settings> m_settings;
+    std::unique_ptr<Preferences> m_preferences;
     std::unique_ptr<OptionsDialog> m_dialog;
     QList<Message> m_messages;
 };
@@ -83,7 +86,8 @@ void TestOptionsDialog::init()
 {
     m_data = std::make_unique<TempDataFolder>();
     m_settings = std::make_unique<Settings>();
-    m_dialog = std::make_unique<OptionsDialog>(m_settings.get());
+    m_preferences = std::make_unique<Preferences>();
+    m_dialog = std::make_unique<OptionsDialog>(m_settings.get(), m_preferences.get());
     m_messages.clear();
     m_dialog->setMessageHandler([this](QMessageBox::Icon icon, const QString& text) {
         m_messages.append({icon, text});
@@ -93,6 +97,7 @@ void TestOptionsDialog::init()
 void TestOptionsDialog::cleanup()
 {
     m_dialog.reset();
+    m_preferences.reset();
     m_settings.reset();
     m_data.reset();
 }
@@ -102,7 +107,7 @@ void TestOptionsDialog::windowHasItsCaptionAndSize()
     QCOMPARE(m_dialog->objectName(), QStringLiteral("frmoptions"));
     QCOMPARE(m_dialog->windowTitle(), QStringLiteral("Options"));
     QVERIFY(m_dialog->isWindow());
-    QCOMPARE(m_dialog->size(), QSize(535, 322)); // 8025 x 4830 twips
+    QCOMPARE(m_dialog->size(), QSize(777, 322)); // 11655 x 4830 twips
 }
 
 void TestOptionsDialog::controlSitsAtItsRectangle_data()
@@ -170,10 +175,15 @@ void TestOptionsDialog::controlSitsAtItsRectangle()
 void TestOptionsDialog::labelsFitTheirRectangles()
 {
     const auto labels = m_dialog->findChildren<QLabel*>();
-    QCOMPARE(labels.size(), 11);
+    QCOMPARE(labels.size(), 12);
     for (const QLabel* label : labels) {
         const int needed = label->fontMetrics().horizontalAdvance(label->text());
         QVERIFY2(needed <= label->width(), qPrintable(label->objectName()));
+    }
+    // A check box's caption runs on from its box.
+    for (const QCheckBox* box : m_dialog->findChildren<QCheckBox*>()) {
+        const int needed = box->sizeHint().width();
+        QVERIFY2(needed <= box->width(), qPrintable(box->objectName()));
     }
 }
 
@@ -341,32 +351,45 @@ void TestOptionsDialog::defaultsResetTheirGroupOnly()
 void TestOptionsDialog::saveReports_data()
 {
     QTest::addColumn<bool>("blockFile");
-    QTest::newRow("saved") << false;
-    QTest::newRow("file cannot be written") << true;
+    QTest::addColumn<bool>("blockPreferences");
+    QTest::newRow("saved") << false << false;
+    QTest::newRow("settings file cannot be written") << true << false;
+    QTest::newRow("varnholt.conf cannot be written") << false << true;
 }
 
 void TestOptionsDialog::saveReports()
 {
     QFETCH(bool, blockFile);
+    QFETCH(bool, blockPreferences);
     // A directory where the file should go fails even for root.
     if (blockFile)
         QVERIFY(QDir().mkpath(m_data->settingsFile()));
+    if (blockPreferences)
+        QVERIFY(QDir().mkpath(DataPaths::preferencesFile()));
     child<QLineEdit>(QStringLiteral("ircroom"))->clear();
     QTest::keyClicks(child<QLineEdit>(QStringLiteral("ircroom")), QStringLiteral("#saved"));
     m_dialog->show();
+    // A preference is in force as soon as it is clicked.
+    auto* hideFull = child<QCheckBox>(QStringLiteral("chkhidefull"));
+    QTest::mouseClick(hideFull, Qt::LeftButton, {}, QPoint(5, hideFull->height() / 2));
+    QVERIFY(m_preferences->flag(Preferences::HideFull));
 
     QTest::mouseClick(child<QPushButton>(QStringLiteral("btnsave")), Qt::LeftButton);
 
     QCOMPARE(m_messages.size(), 1);
     QVERIFY(m_dialog->isVisible());
-    if (!blockFile) {
+    if (!blockFile && !blockPreferences) {
         QCOMPARE(m_messages[0].text, QStringLiteral("Settings Saved"));
         QCOMPARE(m_messages[0].icon, QMessageBox::Information);
         Settings reloaded;
         reloaded.load(m_data->settingsFile());
         QCOMPARE(reloaded.value(Settings::IrcChannel), QStringLiteral("#saved"));
+        Preferences reloadedPreferences;
+        reloadedPreferences.load(DataPaths::preferencesFile());
+        QVERIFY(reloadedPreferences.flag(Preferences::HideFull));
     } else {
-        const QString reason = m_settings->save(m_data->settingsFile());
+        const QString reason = blockFile ? m_settings->save(m_data->settingsFile())
+                                         : m_preferences->save(DataPaths::preferencesFile());
         QVERIFY(!reason.isEmpty());
         QVERIFY(m_messages[0].text.startsWith(QStringLiteral("The settings could not be saved")));
         QVERIFY(m_messages[0].text.contains(reason));
