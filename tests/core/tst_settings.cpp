@@ -63,6 +63,9 @@ void TestSettings::roundTripKeepsValue_data()
     QTest::newRow("quote inside") << int(Settings::IrcChannel) << QStringLiteral("#say\"hi");
     QTest::newRow("starts with a quote")
         << int(Settings::IrcEmail) << QStringLiteral("\"me@example.org");
+    QTest::newRow("first value begins with a byte order mark")
+        << int(Settings::MasterLocalPort) << QStringLiteral("\uFEFF10000");
+    QTest::newRow("wrapped in quotes") << int(Settings::IrcChannel) << QStringLiteral("\"#quoted\"");
     QTest::newRow("non-Latin-1 text") << int(Settings::IrcUserName) << QStringLiteral("Jörg Ωmega");
     QTest::newRow("empty") << int(Settings::IrcEmail) << QString();
     QTest::newRow("directory with comma and blanks")
@@ -125,6 +128,9 @@ void TestSettings::loadReadsOldFiles_data()
         << settingsFileText({}, 2) << int(Settings::QueryLocalPort) << QStringLiteral("20001");
     QTest::newRow("two lines: third keeps its text")
         << settingsFileText({}, 2) << int(Settings::MasterPort) << QStringLiteral("18444");
+    QTest::newRow("byte order mark of an editor") << "\xef\xbb\xbf" + settingsFileText({})
+                                                  << int(Settings::MasterLocalPort)
+                                                  << QStringLiteral("20000");
     QTest::newRow("empty file") << QByteArray() << int(Settings::MasterLocalPort)
                                 << QStringLiteral("10000");
     QTest::newRow("existing game directory")

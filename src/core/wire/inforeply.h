@@ -24,6 +24,8 @@ struct InfoReply
     static constexpr quint8 passwordFlag = 0x04;
 
     bool needsPassword() const { return flags & passwordFlag; }
+
+    friend bool operator==(const InfoReply&, const InfoReply&) = default;
 };
 
 namespace InfoProtocol {

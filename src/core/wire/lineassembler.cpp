@@ -6,30 +6,34 @@ QList<QByteArray> LineAssembler::append(const QByteArray& bytes)
 {
     QList<QByteArray> lines;
     qsizetype start = 0;
+    // The LF of a CR LF whose CR ended the line in the last piece.
+    if (m_afterCr && !bytes.isEmpty() && bytes.front() == '\n')
+        start = 1;
+    m_afterCr = false;
     while (start < bytes.size()) {
-        const qsizetype newline = bytes.indexOf('\n', start);
-        const qsizetype end = newline < 0 ? bytes.size() : newline;
+        qsizetype end = start;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
         if (!m_discarding) {
-            // One byte of room beyond the limit for the CR of a CR LF end.
-            if (m_pending.size() + (end - start) > maxLineLength + 1) {
+            if (m_pending.size() + (end - start) > maxLineLength) {
                 m_pending = QByteArray();
                 m_discarding = true;
             } else {
                 m_pending.append(bytes.constData() + start, end - start);
             }
         }
-        if (newline < 0)
+        if (end == bytes.size())
             break;
-        if (!m_discarding) {
-            if (m_pending.endsWith('\r'))
-                m_pending.chop(1);
-            if (m_pending.size() <= maxLineLength)
-                lines.append(std::exchange(m_pending, QByteArray()));
-            else
-                m_pending = QByteArray();
-        }
+        if (!m_discarding)
+            lines.append(std::exchange(m_pending, QByteArray()));
         m_discarding = false;
-        start = newline + 1;
+        start = end + 1;
+        if (bytes[end] == '\r') {
+            if (start == bytes.size())
+                m_afterCr = true;
+            else if (bytes[start] == '\n')
+                ++start;
+        }
     }
     return lines;
 }
@@ -38,4 +42,5 @@ void LineAssembler::clear()
 {
     m_pending = QByteArray();
     m_discarding = false;
+    m_afterCr = false;
 }

@@ -3,9 +3,9 @@
 #include <QByteArray>
 #include <QList>
 
-// Cuts a TCP byte stream into lines. LF ends a line and a CR just before it
-// is dropped; an unfinished line waits for the next bytes. A line that grows
-// past maxLineLength bytes (its CR LF not counted) is dropped up to its LF,
+// Cuts a TCP byte stream into lines. CR LF, LF or a CR alone ends a line, so
+// no line handed out holds either; an unfinished line waits for the next
+// bytes. A line that grows past maxLineLength bytes is dropped up to its end,
 // so a peer that never ends a line cannot make us hold unbounded memory.
 class LineAssembler
 {
@@ -22,4 +22,5 @@ public:
 private:
     QByteArray m_pending;
     bool m_discarding = false;
+    bool m_afterCr = false;
 };
