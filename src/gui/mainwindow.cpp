@@ -236,7 +236,7 @@ void MainWindow::connectLauncher()
 void MainWindow::setLaunchServices(LaunchPrompts* prompts, ProcessStarter* starter)
 {
     delete m_launcher;
-    m_launcher = new GameLauncher(m_settings, prompts, starter, this);
+    m_launcher = new GameLauncher(m_settings, m_preferences, prompts, starter, this);
     connect(m_launcher, &GameLauncher::statusChanged, this, &MainWindow::setStatus);
     connect(m_serverList, &ServerListView::entryClicked, m_launcher, &GameLauncher::launch);
 }
