@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # `cmake --install` into a temporary prefix gives what a desktop needs: the
 # program, a desktop entry whose Exec and Icon name what was installed, and
-# the icon in a hicolor folder that matches its size.
+# the icon in a hicolor folder that matches its size; the entry takes rf://
+# links, and it and the AppStream entry pass their validators.
 #   install-tree.sh BUILD_DIR
 set -euo pipefail
 build=${1:?usage: install-tree.sh BUILD_DIR}
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/varnholt-install.XXXXXX")
-trap 'rm -rf "$prefix"' EXIT
+trap 'rm -rf "$prefix" "$prefix.appstream"' EXIT
 fail() {
     echo "FAIL: $*" >&2
     (cd "$prefix" && find . -type f | sort) >&2
@@ -34,4 +35,19 @@ for icon in "${icons[@]}"; do
     [ "$folder_size" = "$actual_size" ] ||
         fail "${icon#"$prefix"/} is $actual_size pixels, not $folder_size"
 done
-echo "PASS: bin/$exec_name, share/applications/varnholt.desktop, ${icons[*]#"$prefix"/}"
+[ "$(field Exec)" = "$exec_name %u" ] || fail "the desktop entry does not hand a link to the program (Exec=$(field Exec))"
+[[ ";$(field MimeType)" == *";x-scheme-handler/rf;"* ]] ||
+    fail "the desktop entry does not take rf:// links (MimeType=$(field MimeType))"
+for tool in desktop-file-validate appstreamcli; do
+    command -v "$tool" >/dev/null || fail "$tool is missing; run scripts/install-deps.sh"
+done
+desktop_report=$(desktop-file-validate "$desktop" 2>&1) || true
+[ -z "$desktop_report" ] || fail "desktop-file-validate: $desktop_report"
+metainfo=("$prefix"/share/metainfo/*.metainfo.xml)
+[ -f "${metainfo[0]}" ] || fail "no share/metainfo/*.metainfo.xml"
+grep -q '<launchable type="desktop-id">varnholt.desktop</launchable>' "${metainfo[0]}" ||
+    fail "the AppStream entry does not name varnholt.desktop"
+# --no-net: the addresses in it are not fetched.
+appstreamcli validate --no-net "${metainfo[0]}" >"$prefix.appstream" 2>&1 ||
+    fail "appstreamcli validate: $(cat "$prefix.appstream")"
+echo "PASS: bin/$exec_name, share/applications/varnholt.desktop, ${metainfo[0]#"$prefix"/}, ${icons[*]#"$prefix"/}"
