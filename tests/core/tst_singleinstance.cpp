@@ -8,76 +8,58 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-namespace {
-
-SingleInstance::Outcome outcomeOf(SingleInstance& instance, const QString& message)
-{
-    QSignalSpy settled(&instance, &SingleInstance::settled);
-    instance.start(message);
-    if (!settled.wait(SingleInstance::exchangeTimeoutMs * 2))
-        return SingleInstance::Outcome(-1);
-    return settled.first().first().value<SingleInstance::Outcome>();
-}
-
-} // namespace
-
 class TestSingleInstance : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void laterStartHandsOver_data();
     void laterStartHandsOver();
-    void takesOverTheSocketOfAnEndedProgram();
 };
 
 void TestSingleInstance::laterStartHandsOver_data()
 {
+    QTest::addColumn<bool>("leftSocket"); // of an earlier program that was killed
     QTest::addColumn<QString>("message");
     QTest::addColumn<SingleInstance::Outcome>("outcome");
 
     using O = SingleInstance::Outcome;
-    QTest::newRow("link") << "rf://127.0.0.1:7755?password=a&b" << O::HandedOver;
-    QTest::newRow("longest") << QString(SingleInstance::maxMessageSize, u'x') << O::HandedOver;
-    QTest::newRow("too long") << QString(SingleInstance::maxMessageSize + 1, u'x') << O::Alone;
-    QTest::newRow("nothing to hand over") << QString() << O::Alone;
+    const QString link = "rf://127.0.0.1:7755?password=a&b";
+    QTest::newRow("link") << false << link << O::HandedOver;
+    QTest::newRow("after a killed program") << true << link << O::HandedOver;
+    QTest::newRow("too long") << false << QString(SingleInstance::maxMessageSize + 1, 'x')
+                              << O::Alone;
+    QTest::newRow("nothing to hand over") << false << QString() << O::Alone;
 }
 
 void TestSingleInstance::laterStartHandsOver()
 {
+    QFETCH(bool, leftSocket);
     QFETCH(QString, message);
     QFETCH(SingleInstance::Outcome, outcome);
+    using O = SingleInstance::Outcome;
     QTemporaryDir folder;
     const QString name = folder.filePath("varnholt.socket");
+    if (leftSocket) {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{AF_UNIX, {}};
+        qstrncpy(address.sun_path, QFile::encodeName(name).constData(), sizeof address.sun_path);
+        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ::close(fd);
+    }
 
-    SingleInstance running(name);
-    QCOMPARE(outcomeOf(running, {}), SingleInstance::Outcome::Listening);
+    SingleInstance running(name), later(name);
     QSignalSpy received(&running, &SingleInstance::messageReceived);
-
-    SingleInstance later(name);
-    QCOMPARE(outcomeOf(later, message), outcome);
-    const QStringList expected =
-        outcome == SingleInstance::Outcome::HandedOver ? QStringList{message} : QStringList{};
-    QTRY_COMPARE(received.count(), int(expected.size()));
-    for (const QList<QVariant>& arguments : std::as_const(received))
-        QCOMPARE(arguments.first().toString(), expected.first());
-}
-
-void TestSingleInstance::takesOverTheSocketOfAnEndedProgram()
-{
-    QTemporaryDir folder;
-    const QString name = folder.filePath("varnholt.socket");
-    // What a program that was killed leaves: a socket file no one listens on.
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    qstrncpy(address.sun_path, QFile::encodeName(name).constData(), sizeof address.sun_path);
-    QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
-
-    SingleInstance next(name);
-    QCOMPARE(outcomeOf(next, "rf://127.0.0.1:7755"), SingleInstance::Outcome::Listening);
-    SingleInstance later(name);
-    QCOMPARE(outcomeOf(later, "rf://127.0.0.1:7755"), SingleInstance::Outcome::HandedOver);
+    QSignalSpy runningSettled(&running, &SingleInstance::settled);
+    QSignalSpy laterSettled(&later, &SingleInstance::settled);
+    running.start({});
+    QTRY_COMPARE(runningSettled.count(), 1);
+    QCOMPARE(runningSettled.first().first(), QVariant::fromValue(O::Listening));
+    later.start(message);
+    QTRY_COMPARE(laterSettled.count(), 1);
+    QCOMPARE(laterSettled.first().first(), QVariant::fromValue(outcome));
+    const QList<QVariantList> taken{{message}};
+    QCOMPARE(QList<QVariantList>(received),
+             outcome == O::HandedOver ? taken : QList<QVariantList>{});
 }
 
 QTEST_GUILESS_MAIN(TestSingleInstance)

@@ -7,7 +7,7 @@
 set -euo pipefail
 build=${1:?usage: install-tree.sh BUILD_DIR}
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/varnholt-install.XXXXXX")
-trap 'rm -rf "$prefix" "$prefix.appstream"' EXIT
+trap 'rm -rf "$prefix"' EXIT
 fail() {
     echo "FAIL: $*" >&2
     (cd "$prefix" && find . -type f | sort) >&2
@@ -35,19 +35,14 @@ for icon in "${icons[@]}"; do
     [ "$folder_size" = "$actual_size" ] ||
         fail "${icon#"$prefix"/} is $actual_size pixels, not $folder_size"
 done
-[ "$(field Exec)" = "$exec_name %u" ] || fail "the desktop entry does not hand a link to the program (Exec=$(field Exec))"
+[ "$(field Exec)" = "$exec_name %u" ] || fail "the desktop entry passes no link (Exec=$(field Exec))"
 [[ ";$(field MimeType)" == *";x-scheme-handler/rf;"* ]] ||
     fail "the desktop entry does not take rf:// links (MimeType=$(field MimeType))"
-for tool in desktop-file-validate appstreamcli; do
-    command -v "$tool" >/dev/null || fail "$tool is missing; run scripts/install-deps.sh"
-done
-desktop_report=$(desktop-file-validate "$desktop" 2>&1) || true
-[ -z "$desktop_report" ] || fail "desktop-file-validate: $desktop_report"
+# Clean: no error, warning or hint (scripts/install-deps.sh installs both tools).
+report=$(desktop-file-validate "$desktop" 2>&1) || true
+[ -z "$report" ] || fail "desktop-file-validate: $report"
 metainfo=("$prefix"/share/metainfo/*.metainfo.xml)
 [ -f "${metainfo[0]}" ] || fail "no share/metainfo/*.metainfo.xml"
-grep -q '<launchable type="desktop-id">varnholt.desktop</launchable>' "${metainfo[0]}" ||
-    fail "the AppStream entry does not name varnholt.desktop"
 # --no-net: the addresses in it are not fetched.
-appstreamcli validate --no-net "${metainfo[0]}" >"$prefix.appstream" 2>&1 ||
-    fail "appstreamcli validate: $(cat "$prefix.appstream")"
+report=$(appstreamcli validate --no-net "${metainfo[0]}" 2>&1) || fail "appstreamcli: $report"
 echo "PASS: bin/$exec_name, share/applications/varnholt.desktop, ${metainfo[0]#"$prefix"/}, ${icons[*]#"$prefix"/}"

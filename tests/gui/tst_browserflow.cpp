@@ -1,12 +1,9 @@
-#include "core/browser/linkjoiner.h"
 #include "core/browser/serverbrowser.h"
 #include "core/browser/serverquerier.h"
 #include "core/settings/settings.h"
-#include "fakegameserver.h"
 #include "freeport.h"
 #include "gui/mainwindow.h"
 #include "gui/serverlistview.h"
-#include "inforeplyexamples.h"
 #include "recordingstarter.h"
 #include "scriptedprompts.h"
 #include "tempdatafolder.h"
@@ -34,7 +31,6 @@ private Q_SLOTS:
     void refreshWithoutFiltersAsksForThem();
     void getListThenTheCycleFillsTheList();
     void rowClickStartsTheGame();
-    void linkAsksItsServerThenJoins();
 
 private:
     QPushButton* button(const char* name) const
@@ -182,37 +178,10 @@ void TestBrowserFlow::rowClickStartsTheGame()
 
     prompts.answerOk = true;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
-    QCOMPARE(starter.started.size(), 1);
-    QCOMPARE(starter.started.first().program,
-             QDir(m_data->path()).filePath(QStringLiteral("rf.exe")));
+    QCOMPARE(starter.started,
+             QStringList{QDir(m_data->path()).filePath("rf.exe in ") + m_data->path()});
     QCOMPARE(status(),
              QStringLiteral("127.0.0.1:7755 copied: paste it into the game's join-by-address box"));
-}
-
-void TestBrowserFlow::linkAsksItsServerThenJoins()
-{
-    ScriptedPrompts prompts;
-    RecordingStarter starter;
-    m_window->setLaunchServices(&prompts, &starter);
-    QFile launcher(QDir(m_data->path()).filePath(QStringLiteral("DashFactionLauncher.exe")));
-    QVERIFY(launcher.open(QIODevice::WriteOnly));
-    launcher.close();
-    m_window->settings()->setValue(Settings::GameDirectory, m_data->path());
-
-    m_window->openLink(QStringLiteral("rf:/127.0.0.1:7755"));
-    QCOMPARE(prompts.log, QStringList{"bad link 1"});
-
-    FakeGameServer server({InfoReplyExamples::alpha});
-    const QString address = server.endpoint().text();
-    m_window->openLink("rf://" + address + "?password=pw");
-    QTRY_COMPARE(prompts.log, QStringList({"bad link 1", "join " + address}));
-    const QAbstractItemModel* list =
-        m_window->findChild<ServerListView*>(QStringLiteral("serverlist"))->model();
-    QCOMPARE(list->rowCount(), 1);
-    QCOMPARE(list->index(0, 0).data().toString(), QStringLiteral("Alpha"));
-    QCOMPARE(starter.started.size(), 1);
-    QCOMPARE(starter.started.first().arguments,
-             QStringList({"-game", "-url", "rf://" + address + "?password=pw"}));
 }
 
 QTEST_MAIN(TestBrowserFlow)

@@ -156,8 +156,7 @@ void TestMainWindow::windowAndListLayout()
     }
     QCOMPARE(rows->rowCount(), 0);
 
-    // The browser's two UDP sockets, master list and server queries, and the
-    // one that asks the server of a link.
+    // UDP sockets: master list, server queries and the server of a link.
     QCOMPARE(window.findChildren<QUdpSocket*>().size(), 3);
     QCOMPARE(window.chatSession()->state(), ChatSession::State::Disconnected);
 }

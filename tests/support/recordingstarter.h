@@ -2,26 +2,19 @@
 
 #include "core/browser/processstarter.h"
 
-// Records every program it is asked to start instead of starting it; fails
-// with `failure` when that is set.
+// Records each program it is asked to start, as "PROGRAM ARGUMENTS... in
+// FOLDER", instead of starting it; fails with `failure` when that is set.
 class RecordingStarter : public ProcessStarter
 {
 public:
-    struct Start
-    {
-        QString program;
-        QStringList arguments;
-        QString workingDirectory;
-        friend bool operator==(const Start&, const Start&) = default;
-    };
-
     QString failure;
-    QList<Start> started;
+    QStringList started;
 
     bool startDetached(const QString& program, const QStringList& arguments,
                        const QString& workingDirectory, QString* error) override
     {
-        started.append({program, arguments, workingDirectory});
+        started
+            << (QStringList{program} + arguments + QStringList{"in", workingDirectory}).join(' ');
         if (!failure.isEmpty())
             *error = failure;
         return failure.isEmpty();

@@ -4,37 +4,25 @@
 
 #include <QStringList>
 
-// Answers the launch questions as a test sets them and logs every question
-// and notice in order, e.g. "start", "join 127.0.0.1:7755", "password
-// 127.0.0.1:7755", "missing", "failure <why>", "unusable 1", "bad link 4",
-// "offer 127.0.0.1:7755" (numbers: the enum's value).
+// Answers the launch questions as a test sets them and logs each one: "start", "join HOST:PORT",
+// "password HOST:PORT", "missing", "failure WHY", "unusable N", "bad link N", "offer HOST:PORT".
 class ScriptedPrompts : public LaunchPrompts
 {
 public:
     bool answerOk = true;
-    // Typed into the password dialog; nothing: Cancel.
-    std::optional<QString> password;
+    std::optional<QString> password; // typed into the password dialog; nothing: Cancel
     QStringList log;
 
-    bool confirmStart() override
+    bool confirmStart() override { return (log << "start", answerOk); }
+    bool confirmJoin(const ServerEndpoint& at) override
     {
-        log << QStringLiteral("start");
-        return answerOk;
+        return (log << "join " + at.text(), answerOk);
     }
-    bool confirmJoin(const ServerEndpoint& server) override
+    void reportMissingDirectory() override { log << "missing"; }
+    void reportStartFailure(const QString& why) override { log << "failure " + why; }
+    std::optional<QString> askPassword(const ServerEndpoint& at) override
     {
-        log << QStringLiteral("join ") + server.text();
-        return answerOk;
-    }
-    void reportMissingDirectory() override { log << QStringLiteral("missing"); }
-    void reportStartFailure(const QString& why) override
-    {
-        log << QStringLiteral("failure ") + why;
-    }
-    std::optional<QString> askPassword(const ServerEndpoint& server) override
-    {
-        log << QStringLiteral("password ") + server.text();
-        return password;
+        return (log << "password " + at.text(), password);
     }
     void reportUnusablePassword(RfLink::PasswordProblem problem) override
     {
@@ -44,8 +32,5 @@ public:
     {
         log << QStringLiteral("bad link %1").arg(int(error));
     }
-    void offerAddress(const ServerEndpoint& server) override
-    {
-        log << QStringLiteral("offer ") + server.text();
-    }
+    void offerAddress(const ServerEndpoint& at) override { log << "offer " + at.text(); }
 };

@@ -13,7 +13,6 @@
 class LaunchPrompts;
 class ProcessStarter;
 class Settings;
-struct ServerEntry;
 
 // Starts the game on a server the player picked, after the player has
 // confirmed it: through a community launcher, which joins the server, or the
