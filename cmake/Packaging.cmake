@@ -6,6 +6,18 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/varnholt.desktop
 install(FILES ${PROJECT_SOURCE_DIR}/src/gui/varnholt.png
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 
+# The AppStream entry software centres show. Its home page also serves the
+# screenshot, the README's picture of the main window, at
+# <home page>/docs/screenshots/main-window.png.
+set(VARNHOLT_APPSTREAM_ID "org.example.varnholt" CACHE STRING
+    "AppStream component id: the home page's domain reversed, then the program")
+set(VARNHOLT_HOMEPAGE "https://varnholt.example.org" CACHE STRING
+    "Home page named in the AppStream entry")
+configure_file(${PROJECT_SOURCE_DIR}/packaging/varnholt.metainfo.xml.in
+               ${CMAKE_CURRENT_BINARY_DIR}/${VARNHOLT_APPSTREAM_ID}.metainfo.xml @ONLY)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${VARNHOLT_APPSTREAM_ID}.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+
 # cpack -G DEB, run in the build folder, builds varnholt_<version>_<arch>.deb.
 set(CPACK_PACKAGE_NAME varnholt)
 set(CPACK_PACKAGE_VENDOR "Varnholt")

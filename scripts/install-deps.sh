@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   ngircd xvfb xdotool x11-utils imagemagick
   dpkg-dev file
+  appstream desktop-file-utils
   clang-14 libfuzzer-14-dev
 )
 

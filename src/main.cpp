@@ -1,11 +1,16 @@
+#include "core/browser/rflink.h"
 #include "core/platform/allocator.h"
+#include "core/platform/singleinstance.h"
 #include "core/platform/version.h"
 #include "gui/commandline.h"
 #include "gui/mainwindow.h"
+#include "gui/messageboxprompts.h"
 
 #include <QApplication>
 
 #include <cstdio>
+#include <memory>
+#include <optional>
 
 int main(int argc, char* argv[])
 {
@@ -27,6 +32,18 @@ int main(int argc, char* argv[])
         break;
     }
 
+    // A server to join is checked before anything starts or is handed over;
+    // the reason goes to the terminal first, which needs no display.
+    std::optional<RfLink> link;
+    RfLink::Error linkError = RfLink::Error::None;
+    if (!commandLine.join.isEmpty()) {
+        link = commandLine.joinIsLink ? RfLink::parse(commandLine.join, &linkError)
+                                      : RfLink::parseAddress(commandLine.join, &linkError);
+        if (!link)
+            std::fprintf(stderr, "varnholt: %s\n",
+                         qPrintable(MessageBoxPrompts::badLinkText(linkError)));
+    }
+
     Allocator::preferMappedLargeBlocks();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(Version::programName));
@@ -35,10 +52,33 @@ int main(int argc, char* argv[])
     // The options, users and about windows may still be open when the main
     // window closes; the program ends with the main window all the same.
     QApplication::setQuitOnLastWindowClosed(false);
+    if (!commandLine.join.isEmpty() && !link) {
+        MessageBoxPrompts(nullptr).reportBadLink(linkError);
+        return CommandLine::usageError;
+    }
 
-    MainWindow window;
-    QObject::connect(&window, &MainWindow::shutDownComplete, &app, &QApplication::quit,
-                     Qt::QueuedConnection);
-    window.show();
+    // A Varnholt already running for this user takes the link, and this one
+    // ends; otherwise this one opens its window and takes later links.
+    std::unique_ptr<MainWindow> window;
+    SingleInstance instance;
+    QObject::connect(&instance, &SingleInstance::messageReceived, &app,
+                     [&window](const QString& text) {
+                         if (window)
+                             window->openLink(text);
+                     });
+    QObject::connect(&instance, &SingleInstance::settled, &app,
+                     [&](SingleInstance::Outcome outcome) {
+                         if (outcome == SingleInstance::Outcome::HandedOver) {
+                             QApplication::quit();
+                             return;
+                         }
+                         window = std::make_unique<MainWindow>();
+                         QObject::connect(window.get(), &MainWindow::shutDownComplete, &app,
+                                          &QApplication::quit, Qt::QueuedConnection);
+                         window->show();
+                         if (link)
+                             window->openLink(link->text());
+                     });
+    instance.start(link ? link->text() : QString());
     return app.exec();
 }

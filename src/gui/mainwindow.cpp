@@ -1,6 +1,9 @@
 #include "gui/mainwindow.h"
 
 #include "core/browser/gamelauncher.h"
+#include "core/browser/launchprompts.h"
+#include "core/browser/linkjoiner.h"
+#include "core/browser/rflink.h"
 #include "core/browser/serverbrowser.h"
 #include "core/browser/serverentry.h"
 #include "core/browser/systemprocessstarter.h"
@@ -231,14 +234,32 @@ void MainWindow::connectLauncher()
     m_prompts = std::make_unique<MessageBoxPrompts>(this);
     m_processStarter = std::make_unique<SystemProcessStarter>();
     setLaunchServices(m_prompts.get(), m_processStarter.get());
+
+    m_linkJoiner = new LinkJoiner(this);
+    connect(m_linkJoiner, &LinkJoiner::statusChanged, this, &MainWindow::setStatus);
+    connect(m_linkJoiner, &LinkJoiner::entryReceived, m_serverList, &ServerListView::showEntry);
+    connect(m_linkJoiner, &LinkJoiner::launchRequested, this,
+            [this](const LaunchRequest& request) { m_launcher->start(request); });
 }
 
 void MainWindow::setLaunchServices(LaunchPrompts* prompts, ProcessStarter* starter)
 {
     delete m_launcher;
-    m_launcher = new GameLauncher(m_settings, prompts, starter, this);
+    m_launcher = new GameLauncher(m_settings, m_preferences, prompts, starter, this);
+    m_launchPrompts = prompts;
     connect(m_launcher, &GameLauncher::statusChanged, this, &MainWindow::setStatus);
     connect(m_serverList, &ServerListView::entryClicked, m_launcher, &GameLauncher::launch);
+}
+
+void MainWindow::openLink(const QString& text)
+{
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    showOnTop(this);
+    RfLink::Error error = RfLink::Error::None;
+    if (const std::optional<RfLink> link = RfLink::parse(text, &error))
+        m_linkJoiner->join(*link);
+    else
+        m_launchPrompts->reportBadLink(error);
 }
 
 void MainWindow::connectChat()
@@ -296,6 +317,7 @@ void MainWindow::shutDown()
     // Ends a retrieval or a cycle: closes the address cache file and the
     // browser's sockets.
     m_browser->stop();
+    m_linkJoiner->stop();
     m_chat->close();
     QFile::remove(DataPaths::cacheFile());
     // The secondary windows end with the program.

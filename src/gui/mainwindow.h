@@ -12,6 +12,7 @@ class ChatLogView;
 class ChatSession;
 class GameLauncher;
 class LaunchPrompts;
+class LinkJoiner;
 class OptionsDialog;
 class Preferences;
 class ProcessStarter;
@@ -46,6 +47,12 @@ public:
     // Replaces the message boxes and the process start of the game launch
     // (tests see what would be asked and started). The window does not own them.
     void setLaunchServices(LaunchPrompts* prompts, ProcessStarter* starter);
+
+    // A server to join from outside (an rf:// link from the command line or
+    // handed over by a later start): raises the window, asks that server and
+    // then the start question. The text is checked like any untrusted text.
+    void openLink(const QString& text);
+    LinkJoiner* linkJoiner() const { return m_linkJoiner; }
 
     // The shut-down sequence; Quit and the window's close control both run
     // it. Runs once; emits shutDownComplete() at its end.
@@ -98,6 +105,8 @@ private:
 
     ServerBrowser* m_browser = nullptr;
     GameLauncher* m_launcher = nullptr;
+    LaunchPrompts* m_launchPrompts = nullptr;
+    LinkJoiner* m_linkJoiner = nullptr;
     std::unique_ptr<LaunchPrompts> m_prompts;
     std::unique_ptr<ProcessStarter> m_processStarter;
     ChatSession* m_chat = nullptr;

@@ -94,6 +94,15 @@ void ServerListView::addEntry(const ServerEntry& entry)
     m_model->append(entry);
 }
 
+void ServerListView::showEntry(const ServerEntry& entry)
+{
+    const int row = m_model->rowOf(entry.endpoint);
+    if (row < 0)
+        m_model->append(entry);
+    else
+        m_model->replace(row, entry);
+}
+
 void ServerListView::clear()
 {
     m_model->clear();

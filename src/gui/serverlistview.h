@@ -33,6 +33,8 @@ public:
 
     // Adds a row in its place in the sort order, or at the end when unsorted.
     void addEntry(const ServerEntry& entry);
+    // Updates the row of the entry's server in place, or adds one.
+    void showEntry(const ServerEntry& entry);
     // Removes every row; the sort state stays.
     void clear();
 

@@ -1,51 +1,15 @@
 #include "core/browser/gamelauncher.h"
-#include "core/browser/launchprompts.h"
-#include "core/browser/processstarter.h"
 #include "core/browser/systemprocessstarter.h"
 #include "core/settings/settings.h"
+#include "recordingstarter.h"
+#include "scriptedprompts.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 namespace {
-
-class ScriptedPrompts : public LaunchPrompts
-{
-public:
-    bool confirmStart() override
-    {
-        ++confirmations;
-        return answerOk;
-    }
-    void reportMissingDirectory() override { ++missingDirectoryReports; }
-    void reportStartFailure(const QString& why) override { startFailures << why; }
-
-    bool answerOk = true;
-    int confirmations = 0;
-    int missingDirectoryReports = 0;
-    QStringList startFailures;
-};
-
-class RecordingStarter : public ProcessStarter
-{
-public:
-    bool startDetached(const QString& program, const QStringList& arguments,
-                       QString* error) override
-    {
-        programs << program;
-        argumentLists << arguments;
-        if (!failure.isEmpty())
-            *error = failure;
-        return failure.isEmpty();
-    }
-
-    QString failure; // empty: starting succeeds
-    QStringList programs;
-    QList<QStringList> argumentLists;
-};
 
 // Sets an environment variable for as long as it lives.
 class ScopedEnvironment
@@ -79,14 +43,18 @@ void createFile(const QString& path, const QByteArray& content = {})
 
 } // namespace
 
+Q_DECLARE_METATYPE(std::optional<QString>)
+
 class TestGameLauncher : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void joinsWithOneSeparator_data();
     void joinsWithOneSeparator();
-    void rowClick_data();
-    void rowClick();
+    void findsProgram_data();
+    void findsProgram();
+    void launch_data();
+    void launch();
 #ifndef Q_OS_WIN
     void systemStarterRunsWineFromPath();
     void systemStarterNeedsWine();
@@ -119,70 +87,133 @@ void TestGameLauncher::joinsWithOneSeparator()
     QCOMPARE(GameLauncher::gameExecutablePath(directory), expected);
 }
 
-void TestGameLauncher::rowClick_data()
+void TestGameLauncher::findsProgram_data()
 {
-    QTest::addColumn<bool>("answerOk");
-    QTest::addColumn<QString>("gameFile"); // created in the game directory; empty: none
-    QTest::addColumn<bool>("trailingSeparator");
-    QTest::addColumn<QString>("startFailure"); // empty: the start succeeds
-    QTest::addColumn<QStringList>("expectedStatuses");
-    QTest::addColumn<bool>("expectStart");
-    QTest::addColumn<int>("expectedMissingReports");
+    QTest::addColumn<QString>("files"); // in the game directory, a blank between
+    QTest::addColumn<Preferences::Launcher>("choice");
+    QTest::addColumn<QString>("found"); // empty: none
 
-    const QString starting = "Starting Red Faction...";
-    QTest::newRow("Cancel") << false << "rf.exe" << false << "" << QStringList{} << false << 0;
-    QTest::newRow("OK, game there")
-        << true << "rf.exe" << false << "" << QStringList{starting, "Ready"} << true << 0;
-    QTest::newRow("OK, directory ends in a separator")
-        << true << "rf.exe" << true << "" << QStringList{starting, "Ready"} << true << 0;
-    QTest::newRow("OK, no game") << true << "" << false << "" << QStringList{starting} << false
-                                 << 1;
-    QTest::newRow("OK, another file only")
-        << true << "rf2.exe" << false << "" << QStringList{starting} << false << 1;
-    QTest::newRow("OK, start fails") << true << "rf.exe" << false << "wine was not found"
-                                     << QStringList{starting, "Ready"} << true << 0;
+    const auto automatic = Preferences::Launcher::Automatic;
+    const QString rf = "Rf.EXE", dash = "dashfactionLAUNCHER.exe",
+                  alpine = "ALPINEFactionLauncher.EXE";
+    QTest::newRow("none") << "readme.txt" << automatic << "";
+    QTest::newRow("rf.exe") << rf << automatic << rf;
+    QTest::newRow("Dash") << dash << automatic << dash;
+    QTest::newRow("Alpine") << alpine << automatic << alpine;
+    QTest::newRow("rf.exe, Dash") << rf + ' ' + dash << automatic << dash;
+    QTest::newRow("rf.exe, Alpine") << rf + ' ' + alpine << automatic << alpine;
+    QTest::newRow("Dash, Alpine") << dash + ' ' + alpine << automatic << alpine;
+    const QString all = rf + ' ' + dash + ' ' + alpine;
+    QTest::newRow("all three") << all << automatic << alpine;
+    QTest::newRow("rf.exe chosen") << all << Preferences::Launcher::RedFaction << rf;
+    QTest::newRow("Dash chosen, missing")
+        << rf + ' ' + alpine << Preferences::Launcher::DashFaction << "";
+    QTest::newRow("Alpine chosen, missing")
+        << rf + ' ' + dash << Preferences::Launcher::AlpineFaction << "";
 }
 
-void TestGameLauncher::rowClick()
+void TestGameLauncher::findsProgram()
 {
-    QFETCH(bool, answerOk);
-    QFETCH(QString, gameFile);
-    QFETCH(bool, trailingSeparator);
-    QFETCH(QString, startFailure);
-    QFETCH(QStringList, expectedStatuses);
-    QFETCH(bool, expectStart);
-    QFETCH(int, expectedMissingReports);
+    QFETCH(QString, files);
+    QFETCH(Preferences::Launcher, choice);
+    QFETCH(QString, found);
+    QTemporaryDir directory;
+    for (const QString& file : files.split(' '))
+        createFile(directory.filePath(file));
 
-    QTemporaryDir gameDirectory;
+    const auto program = GameLauncher::findProgram(directory.path() + '/', choice);
+    QCOMPARE(program ? program->path : "",
+             found.isEmpty() ? "" : QDir::toNativeSeparators(directory.filePath(found)));
+}
+
+void TestGameLauncher::launch_data()
+{
+    QTest::addColumn<QString>("gameFile"); // empty: none
+    QTest::addColumn<LaunchRequest>("request");
+    QTest::addColumn<bool>("answerOk");
+    QTest::addColumn<std::optional<QString>>("typed"); // the password; nothing: Cancel
+    QTest::addColumn<QString>("failure");              // of the start; empty: none
+    QTest::addColumn<QString>("log");                  // questions and notices, "; " between
+    QTest::addColumn<QString>("started");              // DIR: the game directory; empty: none
+    QTest::addColumn<QString>("statuses");             // "; " between
+
+    const auto row = [](const char* name, const QString& file, const LaunchRequest& request,
+                        bool ok, const std::optional<QString>& typed, const QString& log,
+                        const QString& started, const QString& statuses,
+                        const QString& failure = {}) {
+        QTest::newRow(name) << file << request << ok << typed << failure << log << started
+                            << statuses;
+    };
+    const ServerEndpoint server{"127.0.0.1", 7755};
+    const LaunchRequest click{server, false, {}, false}, locked{server, true, {}, false},
+        link{server, false, {}, true};
+    const QString dash = "DashFactionLauncher.exe";
+    const QString join = "DIR/" + dash + " -game -url rf://127.0.0.1:7755";
+    const QString s = "Starting Red Faction...", sr = s + "; Ready";
+    const QString sc = s + "; 127.0.0.1:7755 copied: paste it into the game's join-by-address box";
+    const QString offer = "start; offer 127.0.0.1:7755", asked = "start; password 127.0.0.1:7755";
+    const QString linked = "join 127.0.0.1:7755";
+
+    row("Cancel", "rf.exe", click, false, {}, "start", "", "");
+    row("rf.exe", "rf.exe", click, true, {}, offer, "DIR/rf.exe", sc);
+    row("rf.exe asks no password", "RF.EXE", locked, true, {}, offer, "DIR/RF.EXE", sc);
+    row("no game", "", click, true, {}, "start; missing", "", s);
+    row("another file only", "rf2.exe", click, true, {}, "start; missing", "", s);
+    row("start fails", "rf.exe", click, true, {}, "start; failure no wine", "DIR/rf.exe", sr,
+        "no wine");
+    row("launcher", dash, click, true, {}, "start", join, sr);
+    row("password typed", dash, locked, true, "a&b=c?d", asked, join + "?password=a&b=c?d", sr);
+    const QString longest(RfLink::maxPasswordLength, 'p');
+    row("longest password", dash, locked, true, longest, asked, join + "?password=" + longest, sr);
+    row("password cancelled", dash, locked, true, std::nullopt, asked, "", sr);
+    row("password too long", dash, locked, true, longest + 'p', asked + "; unusable 1", "", sr);
+    const std::pair<const char*, QString> unusable[] = {{"quote", "a\"b"},
+                                                        {"backslash", "a\\b"},
+                                                        {"blank", "a b"},
+                                                        {"tab", "a\tb"},
+                                                        {"DEL", "a\x7f"}};
+    for (const auto& [name, password] : unusable)
+        row(name, dash, locked, true, password, asked + "; unusable 2", "", sr);
+    row("link", dash, link, true, {}, linked, join, sr);
+    row("link cancelled", dash, link, false, {}, linked, "", "");
+    row("link's password", dash, {server, true, "pw", true}, true, {}, linked,
+        join + "?password=pw", sr);
+    row("address unfit for a link", dash, {{"a?password=x", 7755}, false, {}, false}, true, {},
+        "start; failure the address a?password=x cannot be handed to the game", "", sr);
+}
+
+void TestGameLauncher::launch()
+{
+    QFETCH(QString, gameFile);
+    QFETCH(LaunchRequest, request);
+    QFETCH(bool, answerOk);
+    QFETCH(std::optional<QString>, typed);
+    QFETCH(QString, failure);
+    QFETCH(QString, log);
+    QFETCH(QString, started);
+    QFETCH(QString, statuses);
+
+    QTemporaryDir game;
     if (!gameFile.isEmpty())
-        createFile(gameDirectory.filePath(gameFile));
+        createFile(game.filePath(gameFile));
     Settings settings;
-    settings.setValue(Settings::GameDirectory, QDir::toNativeSeparators(gameDirectory.path()) +
-                                           (trailingSeparator ? QString(QDir::separator()) : ""));
+    settings.setValue(Settings::GameDirectory, QDir::toNativeSeparators(game.path()));
+    Preferences preferences;
     ScriptedPrompts prompts;
     prompts.answerOk = answerOk;
+    prompts.password = typed;
     RecordingStarter starter;
-    starter.failure = startFailure;
-    GameLauncher launcher(&settings, &prompts, &starter);
-    QSignalSpy statuses(&launcher, &GameLauncher::statusChanged);
-
-    launcher.launch();
-
-    QCOMPARE(prompts.confirmations, 1);
+    starter.failure = failure;
+    GameLauncher launcher(&settings, &preferences, &prompts, &starter);
     QStringList shown;
-    for (const QList<QVariant>& status : std::as_const(statuses))
-        shown << status.first().toString();
-    QCOMPARE(shown, expectedStatuses);
-    QCOMPARE(prompts.missingDirectoryReports, expectedMissingReports);
-    if (expectStart) {
-        const QString game = QDir::toNativeSeparators(gameDirectory.path() + "/rf.exe");
-        QCOMPARE(starter.programs, QStringList{game});
-        QCOMPARE(starter.argumentLists, QList<QStringList>{QStringList{}});
-    } else {
-        QVERIFY(starter.programs.isEmpty());
-    }
-    QCOMPARE(prompts.startFailures,
-             startFailure.isEmpty() ? QStringList{} : QStringList{startFailure});
+    connect(&launcher, &GameLauncher::statusChanged, [&shown](const QString& s) { shown << s; });
+
+    launcher.start(request);
+
+    QCOMPARE(prompts.log.join("; "), log);
+    QCOMPARE(shown.join("; "), statuses);
+    const QString in = started.isEmpty() ? "" : " in " + game.path();
+    QCOMPARE(starter.started.join(""), started.replace("DIR", game.path()) + in);
 }
 
 #ifndef Q_OS_WIN
@@ -192,19 +223,22 @@ void TestGameLauncher::systemStarterRunsWineFromPath()
     QTemporaryDir bin;
     const QString wine = bin.filePath("wine");
     const QString record = bin.filePath("started.txt");
-    createFile(wine, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + record.toUtf8() + ".part\"\n" +
-                         "mv \"" + record.toUtf8() + ".part\" \"" + record.toUtf8() + "\"\n");
+    createFile(wine, "#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$@\" > \"" + record.toUtf8() +
+                         ".part\"\n" + "mv \"" + record.toUtf8() + ".part\" \"" + record.toUtf8() +
+                         "\"\n");
     QVERIFY(QFile::setPermissions(wine, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     ScopedEnvironment path("PATH", bin.path().toUtf8() + ":/usr/bin:/bin");
 
     SystemProcessStarter starter;
     QString error;
-    QVERIFY2(starter.startDetached("/games/rf/rf.exe", {}, &error), qPrintable(error));
+    QTemporaryDir gameDirectory;
+    QVERIFY2(starter.startDetached("/games/rf/rf.exe", {"-game"}, gameDirectory.path(), &error),
+             qPrintable(error));
 
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 10000);
     QFile started(record);
     QVERIFY(started.open(QIODevice::ReadOnly));
-    QCOMPARE(started.readAll(), QByteArray("/games/rf/rf.exe\n"));
+    QCOMPARE(started.readAll(), gameDirectory.path().toUtf8() + "\n/games/rf/rf.exe\n-game\n");
 }
 
 void TestGameLauncher::systemStarterNeedsWine()
@@ -214,7 +248,7 @@ void TestGameLauncher::systemStarterNeedsWine()
 
     SystemProcessStarter starter;
     QString error;
-    QVERIFY(!starter.startDetached("/games/rf/rf.exe", {}, &error));
+    QVERIFY(!starter.startDetached("/games/rf/rf.exe", {}, emptyBin.path(), &error));
     QVERIFY2(error.contains("wine"), qPrintable(error));
 }
 #endif

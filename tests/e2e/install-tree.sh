@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # `cmake --install` into a temporary prefix gives what a desktop needs: the
 # program, a desktop entry whose Exec and Icon name what was installed, and
-# the icon in a hicolor folder that matches its size.
+# the icon in a hicolor folder that matches its size; the entry takes rf://
+# links, and it and the AppStream entry pass their validators.
 #   install-tree.sh BUILD_DIR
 set -euo pipefail
 build=${1:?usage: install-tree.sh BUILD_DIR}
@@ -34,4 +35,14 @@ for icon in "${icons[@]}"; do
     [ "$folder_size" = "$actual_size" ] ||
         fail "${icon#"$prefix"/} is $actual_size pixels, not $folder_size"
 done
-echo "PASS: bin/$exec_name, share/applications/varnholt.desktop, ${icons[*]#"$prefix"/}"
+[ "$(field Exec)" = "$exec_name %u" ] || fail "the desktop entry passes no link (Exec=$(field Exec))"
+[[ ";$(field MimeType)" == *";x-scheme-handler/rf;"* ]] ||
+    fail "the desktop entry does not take rf:// links (MimeType=$(field MimeType))"
+# Clean: no error, warning or hint (scripts/install-deps.sh installs both tools).
+report=$(desktop-file-validate "$desktop" 2>&1) || true
+[ -z "$report" ] || fail "desktop-file-validate: $report"
+metainfo=("$prefix"/share/metainfo/*.metainfo.xml)
+[ -f "${metainfo[0]}" ] || fail "no share/metainfo/*.metainfo.xml"
+# --no-net: the addresses in it are not fetched.
+report=$(appstreamcli validate --no-net "${metainfo[0]}" 2>&1) || fail "appstreamcli: $report"
+echo "PASS: bin/$exec_name, share/applications/varnholt.desktop, ${metainfo[0]#"$prefix"/}, ${icons[*]#"$prefix"/}"

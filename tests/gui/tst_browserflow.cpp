@@ -1,11 +1,11 @@
-#include "core/browser/launchprompts.h"
-#include "core/browser/processstarter.h"
 #include "core/browser/serverbrowser.h"
 #include "core/browser/serverquerier.h"
 #include "core/settings/settings.h"
 #include "freeport.h"
 #include "gui/mainwindow.h"
 #include "gui/serverlistview.h"
+#include "recordingstarter.h"
+#include "scriptedprompts.h"
 #include "tempdatafolder.h"
 #include "testnetprocess.h"
 
@@ -18,36 +18,6 @@
 #include <QTest>
 
 #include <memory>
-
-namespace {
-
-class ScriptedPrompts : public LaunchPrompts
-{
-public:
-    bool answer = true;
-    int confirmations = 0;
-    int missingDirectory = 0;
-    bool confirmStart() override
-    {
-        ++confirmations;
-        return answer;
-    }
-    void reportMissingDirectory() override { ++missingDirectory; }
-    void reportStartFailure(const QString&) override {}
-};
-
-class RecordingStarter : public ProcessStarter
-{
-public:
-    QStringList started;
-    bool startDetached(const QString& program, const QStringList&, QString*) override
-    {
-        started << program;
-        return true;
-    }
-};
-
-} // namespace
 
 // The browser as a player uses it: the window's buttons and list, driving
 // the real retrieval and query cycle against the local test network.
@@ -195,20 +165,23 @@ void TestBrowserFlow::rowClickStartsTheGame()
 
     auto* list = m_window->findChild<ServerListView*>(QStringLiteral("serverlist"));
     ServerEntry entry;
+    entry.endpoint = {"127.0.0.1", 7755};
     entry.info.name = "Alpha";
     list->addEntry(entry);
     const QRect place = list->visualRect(list->model()->index(0, 0));
 
-    prompts.answer = false;
+    prompts.answerOk = false;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
-    QCOMPARE(prompts.confirmations, 1);
+    QCOMPARE(prompts.log, QStringList{"start"});
     QVERIFY(starter.started.isEmpty());
     QCOMPARE(status(), QStringLiteral("Ready"));
 
-    prompts.answer = true;
+    prompts.answerOk = true;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
-    QCOMPARE(starter.started, QStringList{QDir(m_data->path()).filePath(QStringLiteral("rf.exe"))});
-    QCOMPARE(status(), QStringLiteral("Ready"));
+    QCOMPARE(starter.started,
+             QStringList{QDir(m_data->path()).filePath("rf.exe in ") + m_data->path()});
+    QCOMPARE(status(),
+             QStringLiteral("127.0.0.1:7755 copied: paste it into the game's join-by-address box"));
 }
 
 QTEST_MAIN(TestBrowserFlow)

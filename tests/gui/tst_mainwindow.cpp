@@ -156,8 +156,8 @@ void TestMainWindow::windowAndListLayout()
     }
     QCOMPARE(rows->rowCount(), 0);
 
-    // The browser's two UDP sockets: master list and server queries.
-    QCOMPARE(window.findChildren<QUdpSocket*>().size(), 2);
+    // UDP sockets: master list, server queries and the server of a link.
+    QCOMPARE(window.findChildren<QUdpSocket*>().size(), 3);
     QCOMPARE(window.chatSession()->state(), ChatSession::State::Disconnected);
 }
 
@@ -232,7 +232,7 @@ void TestMainWindow::quitAndCloseShutDownTheSameWay()
              QStringLiteral("Closing down..."));
     QVERIFY(!window.findChild<QTimer*>(QStringLiteral("memtimer"))->isActive());
     const QList<QUdpSocket*> udpSockets = window.findChildren<QUdpSocket*>();
-    QCOMPARE(udpSockets.size(), 2);
+    QCOMPARE(udpSockets.size(), 3);
     for (const QUdpSocket* socket : udpSockets)
         QCOMPARE(socket->state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(window.chatSession()->state(), ChatSession::State::Disconnected);

@@ -1,32 +1,66 @@
 #pragma once
 
+#include "core/browser/launchrequest.h"
+#include "core/browser/rflink.h"
+#include "core/settings/preferences.h"
+
 #include <QObject>
 #include <QString>
+#include <QStringList>
+
+#include <optional>
 
 class LaunchPrompts;
 class ProcessStarter;
 class Settings;
 
-// Starts the installed game, rf.exe in the game directory, after the player
-// has confirmed it. The browser keeps running beside the game.
+// Starts the game on a server the player picked, after the player has
+// confirmed it: through a community launcher, which joins the server, or the
+// stock rf.exe, which cannot (the player gets the address to type in). The
+// browser keeps running beside the game.
 class GameLauncher : public QObject
 {
     Q_OBJECT
 public:
-    GameLauncher(const Settings* settings, LaunchPrompts* prompts, ProcessStarter* starter,
-                 QObject* parent = nullptr);
+    // The program that is started and how it is told the server.
+    struct Program
+    {
+        QString path;
+        // A community launcher: takes "-game -url <link>".
+        bool joinsByLink = false;
+    };
 
-    // A click on a server row: confirm, then start the game or say why not.
-    void launch();
+    GameLauncher(const Settings* settings, const Preferences* preferences, LaunchPrompts* prompts,
+                 ProcessStarter* starter, QObject* parent = nullptr);
 
-    // rf.exe in `gameDirectory`, joined with exactly one separator.
-    static QString gameExecutablePath(const QString& gameDirectory);
+    // A click on a server row.
+    void launch(const ServerEntry& entry);
+    // Confirm, ask for a password where one is needed, then start the game
+    // or say why not. A request while a question is open is passed over.
+    void start(const LaunchRequest& request);
+
+    // `fileName` (rf.exe unless given) in `gameDirectory`, joined with
+    // exactly one separator.
+    static QString gameExecutablePath(const QString& gameDirectory,
+                                      const QString& fileName = QStringLiteral("rf.exe"));
+    // What `choice` starts from `gameDirectory`: file names compare without
+    // regard to case (Wine prefixes and copied installs differ); Automatic
+    // takes the first present of the Alpine Faction launcher, the Dash
+    // Faction launcher and rf.exe. Nothing when the file is missing.
+    static std::optional<Program> findProgram(const QString& gameDirectory,
+                                              Preferences::Launcher choice);
+    // The arguments that make `program` join `link`'s server.
+    static QStringList arguments(const Program& program, const RfLink& link);
 
 Q_SIGNALS:
     void statusChanged(const QString& text);
 
 private:
+    void run(const LaunchRequest& request);
+
     const Settings* m_settings;
+    const Preferences* m_preferences;
     LaunchPrompts* m_prompts;
     ProcessStarter* m_starter;
+    bool m_asking = false;
 };

@@ -8,7 +8,8 @@ class ProcessStarter
 {
 public:
     virtual ~ProcessStarter() = default;
-    // False, with the reason in *error, when the program could not be started.
+    // Runs `program` in `workingDirectory`. False, with the reason in
+    // *error, when the program could not be started.
     virtual bool startDetached(const QString& program, const QStringList& arguments,
-                               QString* error) = 0;
+                               const QString& workingDirectory, QString* error) = 0;
 };

@@ -8,9 +8,11 @@
 #endif
 
 bool SystemProcessStarter::startDetached(const QString& program, const QStringList& arguments,
-                                         QString* error)
+                                         const QString& workingDirectory, QString* error)
 {
     QProcess process;
+    // An old game looks for its data files in its working directory.
+    process.setWorkingDirectory(workingDirectory);
 #ifdef Q_OS_WIN
     process.setProgram(program);
     process.setArguments(arguments);

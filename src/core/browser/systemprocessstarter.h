@@ -8,5 +8,5 @@ class SystemProcessStarter : public ProcessStarter
 {
 public:
     bool startDetached(const QString& program, const QStringList& arguments,
-                       QString* error) override;
+                       const QString& workingDirectory, QString* error) override;
 };

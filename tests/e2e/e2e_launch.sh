@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# End-to-end: a Dash Faction launcher in the game directory and, first on the
+# PATH, a wine that writes down its working directory and arguments. A click on
+# the first demo server starts the launcher on it; `varnholt rf://...` while the
+# program runs hands the link over and ends, and the running one joins.
+#   e2e_launch.sh --bin-dir DIR      (exits 77 when no X server can start)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+[ "${1:-}" = --bin-dir ] || { echo "usage: e2e_launch.sh --bin-dir DIR" >&2; exit 2; }
+bin=$(cd "$2" && pwd) shots=""
+source "$root/tests/e2e/lib.sh"
+
+game_dir=$work/RedFaction record=$work/wine.txt
+mkdir -p "$work/fakebin" && mkdir -m 700 "$work/runtime"
+printf '#!/bin/sh\nprintf "%%s\\n" "$PWD" "$@" >"%s.part" && mv "%s.part" "%s"\n' \
+    "$record" "$record" "$record" >"$work/fakebin/wine" && chmod +x "$work/fakebin/wine"
+# The hand-over socket of these runs alone.
+export PATH="$work/fakebin:$PATH" XDG_RUNTIME_DIR=$work/runtime
+e2e_before_program() { : >"$game_dir/DashFactionLauncher.exe"; }
+e2e_start
+
+# Answers the start question with OK and checks what wine was asked to run.
+expect_start() {
+    local box="" ran expected="$game_dir/DashFactionLauncher.exe -game -url $1"
+    has_box() { box=$(find_window '^Varnholt$') && [ -n "$box" ]; }
+    wait_until 10 has_box || fail "no start question appeared for $1"
+    xdotool windowfocus --sync "$box" key Return
+    wait_until 10 test -f "$record" || fail "nothing was started after OK for $1"
+    ran=$(tail -n +2 "$record" | paste -sd' ')
+    [ "$ran" = "$expected" ] || fail "wine was asked to run \"$ran\", not \"$expected\""
+    [ "$(head -n 1 "$record")" = "$game_dir" ] || fail "it ran in $(head -n 1 "$record")"
+    rm "$record"
+    step "started in the game directory: $expected"
+}
+
+read -r first_port second_port _ <<<"$DEMO_SERVER_PORTS"
+capture "$work/empty.png"
+click 2280 720 2640 240 855 255 # opttall, "ALL" in "Game Type Filter"
+click 6000 720 3000 240 615 255 # optvall, "ALL" in "Version Filter"
+click 120 720 1080 240 855 255  # btngetlist, "Get List"
+row_shown() {
+    capture "$work/list.png" &&
+        [ "$(changed_rows "$work/empty.png" "$work/list.png" "${list_area[@]}")" -ge 8 ]
+}
+wait_until 15 row_shown || fail "no server's row appeared"
+# The list is unsorted: its first row (12 pixels under the headers) is the first server's.
+xdotool mousemove --window "$window" 100 142 click 1
+expect_start "rf://127.0.0.1:$first_port"
+
+link="rf://127.0.0.1:$second_port" begun=$SECONDS
+env -u QT_QPA_PLATFORM XDG_CONFIG_HOME="$work/config" timeout 10 "$bin/varnholt" "$link" \
+    >"$work/second.log" 2>&1 || fail "varnholt $link failed: $(cat "$work/second.log")"
+((SECONDS - begun <= 3)) || fail "varnholt $link took $((SECONDS - begun)) s to hand over"
+step "varnholt $link handed the link over and ended"
+expect_start "$link"
+
+e2e_quit
+echo "PASS ($((SECONDS - started)) s)"
