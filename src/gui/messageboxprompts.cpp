@@ -1,14 +1,15 @@
 #include "gui/messageboxprompts.h"
 
+#include "gui/centredmessagebox.h"
+
 #include <QGuiApplication>
-#include <QMessageBox>
 
 namespace {
 
 int showBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
             QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(icon, QGuiApplication::applicationDisplayName(), text, buttons, parent);
+    CentredMessageBox box(icon, QGuiApplication::applicationDisplayName(), text, buttons, parent);
     return box.exec();
 }
 
