@@ -3,6 +3,7 @@
 #include "gui/controls.h"
 #include "gui/credits.h"
 #include "gui/palette.h"
+#include "gui/secondarywindow.h"
 
 #include <QLabel>
 #include <QPixmap>
@@ -26,7 +27,7 @@ constexpr Controls::Control controls[] = {
     {"lblthanks1", nullptr, make<QLabel>, "RF players", thanksLeft, 1320, thanksWidth, 255},
     {"lblthanks2", nullptr, make<QLabel>, "Qt Project", thanksLeft, 1560, thanksWidth, 255},
     {"lblthanks3", nullptr, make<QLabel>, "ngIRCd team", thanksLeft, 1800, thanksWidth, 255},
-    {"Command1", nullptr, make<QPushButton>, "Close", 3480, 2880, 1095, 255},
+    {"Command1", nullptr, make<QPushButton>, "&Close", 3480, 2880, 1095, 255},
 };
 
 } // namespace
@@ -41,6 +42,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QWidget(parent, Qt::Window)
     setClientAreaTwips(this, 4680, 3195);
     Palette::applyTo(this);
     Palette::applyLayoutFont(this);
+    SecondaryWindow::closeOnEscape(this);
 
     const Controls::Built built = Controls::build(this, controls);
 

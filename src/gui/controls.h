@@ -20,6 +20,20 @@
 // with build().
 namespace Controls {
 
+// How a row follows its container when that is larger than its opening size:
+// the share, in percent, of the container's extra width by which the row's
+// left edge moves and by which its width grows, and the same for its top and
+// height. All zero: the row keeps its place against the top left corner and
+// its size. moveX + growX and moveY + growY stay within 100, so rows that do
+// not overlap at the opening size never do.
+struct Growth
+{
+    int moveX = 0;
+    int growX = 0;
+    int moveY = 0;
+    int growY = 0;
+};
+
 // Makes a control inside `container`; the caption is what the kind of control
 // shows (a frame's title, a button's or label's text) and may be ignored.
 using Maker = QWidget* (*)(QWidget* container, const QString& caption);
@@ -35,6 +49,7 @@ struct Control
     int top;
     int width;
     int height;
+    Growth growth = {};
 };
 
 // The built controls by objectName.
@@ -64,6 +79,11 @@ QWidget* verticalLine(QWidget* container, const QString& caption);
 // Builds the rows in table order (a frame before what it holds), each named
 // and placed at its rectangle.
 Built build(QWidget* window, std::span<const Control> table);
+
+// Places the built rows for a window `extra` pixels larger than its opening
+// size: each at its rectangle, moved and grown by its shares of what its
+// container has grown by.
+void arrange(const Built& built, std::span<const Control> table, QSize extra);
 
 // The built control `name`, which the table makes as a T.
 template <typename T> T* get(const Built& built, const char* name)

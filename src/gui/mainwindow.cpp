@@ -20,6 +20,7 @@
 #include "gui/messageboxprompts.h"
 #include "gui/optionsdialog.h"
 #include "gui/palette.h"
+#include "gui/secondarywindow.h"
 #include "gui/serverlistview.h"
 #include "gui/twips.h"
 #include "gui/userswindow.h"
@@ -28,10 +29,15 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -39,8 +45,21 @@ using Controls::make;
 
 constexpr int memoryTickMs = 2000;
 
+// A larger window goes to the server list and the chat log: all the extra
+// width to both, the extra height two thirds to the list, a third to the log.
+// Everything else keeps its place against its edge.
+constexpr int listShare = 67;
+constexpr Controls::Growth fill{0, 100, 0, 100};
+constexpr Controls::Growth keepRight{100, 0, 0, 0};
+constexpr Controls::Growth keepBottom{0, 0, 100, 0};
+constexpr Controls::Growth keepBottomRight{100, 0, 100, 0};
+constexpr Controls::Growth widen{0, 100, 0, 0};
+constexpr Controls::Growth keepBottomWiden{0, 100, 100, 0};
+constexpr Controls::Growth listGrowth{0, 100, 0, listShare};
+constexpr Controls::Growth logGrowth{0, 100, listShare, 100 - listShare};
+
 // Every control of the window: its objectName, the frame that holds it, its
-// caption and its rectangle in twips.
+// caption, its rectangle in twips and how it follows a larger window.
 constexpr Controls::Control controls[] = {
     {"frastatus", nullptr, make<QGroupBox>, "System Status", 120, 0, 3135, 615},
     {"txtstat", "frastatus", make<QLineEdit>, "", 120, 240, 2895, 285},
@@ -48,40 +67,40 @@ constexpr Controls::Control controls[] = {
     {"framemory", nullptr, make<QGroupBox>, "Memory Status", 3360, 0, 3495, 615},
     {"memstat", "framemory", make<QLineEdit>, "", 120, 240, 3255, 285},
 
-    {"fracommands", nullptr, make<QGroupBox>, "", 6960, 0, 2775, 615},
-    {"btnoptions", "fracommands", make<QPushButton>, "Options", 120, 240, 735, 255},
-    {"btnabout", "fracommands", make<QPushButton>, "About", 960, 240, 735, 255},
-    {"btnexit", "fracommands", make<QPushButton>, "Quit", 1920, 240, 735, 255},
+    {"fracommands", nullptr, make<QGroupBox>, "", 6960, 0, 2775, 615, keepRight},
+    {"btnoptions", "fracommands", make<QPushButton>, "&Options", 120, 240, 735, 255},
+    {"btnabout", "fracommands", make<QPushButton>, "&About", 960, 240, 735, 255},
+    {"btnexit", "fracommands", make<QPushButton>, "&Quit", 1920, 240, 735, 255},
 
     {"frarefresh", nullptr, make<QGroupBox>, "Browser Refresh Control", 120, 720, 2055, 615},
-    {"btnrefresh", "frarefresh", make<QPushButton>, "Refresh", 120, 240, 855, 255},
-    {"btngetlist", "frarefresh", make<QPushButton>, "Get List", 1080, 240, 855, 255},
+    {"btnrefresh", "frarefresh", make<QPushButton>, "&Refresh", 120, 240, 855, 255},
+    {"btngetlist", "frarefresh", make<QPushButton>, "&Get List", 1080, 240, 855, 255},
 
     {"fragametype", nullptr, make<QGroupBox>, "Game Type Filter", 2280, 720, 3615, 615},
-    {"optdm", "fragametype", make<QRadioButton>, "DM", 120, 240, 800, 255},
-    {"opttdm", "fragametype", make<QRadioButton>, "TDM", 960, 240, 800, 255},
-    {"optctf", "fragametype", make<QRadioButton>, "CTF", 1800, 240, 800, 255},
-    {"opttall", "fragametype", make<QRadioButton>, "ALL", 2640, 240, 855, 255},
+    {"optdm", "fragametype", make<QRadioButton>, "D&M", 120, 240, 800, 255},
+    {"opttdm", "fragametype", make<QRadioButton>, "&TDM", 960, 240, 800, 255},
+    {"optctf", "fragametype", make<QRadioButton>, "CT&F", 1800, 240, 800, 255},
+    {"opttall", "fragametype", make<QRadioButton>, "A&LL", 2640, 240, 855, 255},
 
-    {"fraversion", nullptr, make<QGroupBox>, "Version Filter", 6000, 720, 3735, 615},
-    {"opt0", "fraversion", make<QRadioButton>, "1.0", 120, 240, 615, 255},
-    {"opt1", "fraversion", make<QRadioButton>, "1.1", 840, 240, 615, 255},
-    {"opt2", "fraversion", make<QRadioButton>, "1.2", 1560, 240, 615, 255},
-    {"opt3", "fraversion", make<QRadioButton>, "1.3", 2280, 240, 615, 255},
+    {"fraversion", nullptr, make<QGroupBox>, "Version Filter", 6000, 720, 3735, 615, keepRight},
+    {"opt0", "fraversion", make<QRadioButton>, "1.&0", 120, 240, 615, 255},
+    {"opt1", "fraversion", make<QRadioButton>, "1.&1", 840, 240, 615, 255},
+    {"opt2", "fraversion", make<QRadioButton>, "1.&2", 1560, 240, 615, 255},
+    {"opt3", "fraversion", make<QRadioButton>, "1.&3", 2280, 240, 615, 255},
     {"optvall", "fraversion", make<QRadioButton>, "ALL", 3000, 240, 615, 255},
 
-    {"fraservers", nullptr, make<QGroupBox>, "Server List", 120, 1440, 9615, 3735},
-    {"serverlist", "fraservers", make<ServerListView>, "", 120, 360, 9375, 3135},
+    {"fraservers", nullptr, make<QGroupBox>, "Server List", 120, 1440, 9615, 3735, listGrowth},
+    {"serverlist", "fraservers", make<ServerListView>, "", 120, 360, 9375, 3135, fill},
 
-    {"frachatlog", nullptr, make<QGroupBox>, "Chat Log", 120, 5280, 9615, 3135},
-    {"irctxt", "frachatlog", make<ChatLogView>, "", 120, 240, 9375, 2775},
+    {"frachatlog", nullptr, make<QGroupBox>, "Chat Log", 120, 5280, 9615, 3135, logGrowth},
+    {"irctxt", "frachatlog", make<ChatLogView>, "", 120, 240, 9375, 2775, fill},
 
-    {"frachatinput", nullptr, make<QGroupBox>, "Chat Input", 120, 8400, 9615, 615},
-    {"irccom", "frachatinput", make<QLineEdit>, "", 120, 240, 9375, 285},
+    {"frachatinput", nullptr, make<QGroupBox>, "Chat Input", 120, 8400, 9615, 615, keepBottomWiden},
+    {"irccom", "frachatinput", make<QLineEdit>, "", 120, 240, 9375, 285, widen},
 
-    {"btnirccnt", nullptr, make<QPushButton>, "Connect ", 120, 9120, 975, 255},
-    {"btnircdiscnnt", nullptr, make<QPushButton>, "Disconnect", 1200, 9120, 975, 255},
-    {"btnusers", nullptr, make<QPushButton>, "Users", 8760, 9120, 975, 255},
+    {"btnirccnt", nullptr, make<QPushButton>, "&Connect ", 120, 9120, 975, 255, keepBottom},
+    {"btnircdiscnnt", nullptr, make<QPushButton>, "&Disconnect", 1200, 9120, 975, 255, keepBottom},
+    {"btnusers", nullptr, make<QPushButton>, "&Users", 8760, 9120, 975, 255, keepBottomRight},
 };
 
 // The filter buttons and the choice each one stands for.
@@ -113,8 +132,28 @@ QButtonGroup* buttonGroup(QObject* parent, const Controls::Built& built, const C
     return group;
 }
 
-void showOnTop(QWidget* window)
+// A line too narrow for its text shows the text's beginning, which says what
+// it is about, and the whole text as its tooltip.
+void showWhole(QLineEdit* line, const QString& text)
 {
+    line->setText(text);
+    line->setCursorPosition(0);
+    line->setToolTip(text);
+}
+
+// A kept place is restored only where one of this start's screens shows it whole.
+bool fitsScreens(const QRect& place)
+{
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(), [&](const QScreen* screen) {
+        return screen->availableGeometry().contains(place);
+    });
+}
+
+void showOnTop(QWidget* window, const QWidget* over)
+{
+    if (!window->isVisible())
+        SecondaryWindow::centreOver(window, over);
     window->show();
     window->raise();
     window->activateWindow();
@@ -127,7 +166,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Varnholt - %1 (2003)").arg(QString::fromLatin1(authorCredit)));
     setWindowIcon(QIcon(QStringLiteral(":/varnholt.png")));
-    setClientAreaTwips(this, 9840, 9510);
+    setOpeningClientAreaTwips(this, 9840, 9510);
 
     m_settings = new Settings(this);
     m_preferences = new Preferences(this);
@@ -135,6 +174,8 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
     connectBrowser();
     connectLauncher();
     connectChat();
+    connectKeyboard();
+    connectFilterChoice();
     Palette::applyTo(this);
     Palette::applyLayoutFont(this);
     startUp();
@@ -151,6 +192,7 @@ MainWindow::~MainWindow()
 void MainWindow::buildControls()
 {
     const Controls::Built built = Controls::build(this, controls);
+    m_controls = built;
     m_statusLine = Controls::get<QLineEdit>(built, "txtstat");
     m_statusLine->setReadOnly(true);
     m_memoryLine = Controls::get<QLineEdit>(built, "memstat");
@@ -278,7 +320,7 @@ void MainWindow::connectChat()
     connect(m_chat, &ChatSession::usersListChanged, this,
             [this](const QStringList& names) { ensureUsersWindow()->setUsers(names); });
     connect(m_chat, &ChatSession::showUsersWindow, this,
-            [this] { showOnTop(ensureUsersWindow()); });
+            [this] { showOnTop(ensureUsersWindow(), this); });
 }
 
 UsersWindow* MainWindow::ensureUsersWindow()
@@ -304,6 +346,8 @@ void MainWindow::startUp()
     m_memoryTimer->start();
     m_settings->load(DataPaths::settingsFile());
     m_preferences->load(DataPaths::preferencesFile());
+    restoreFilterChoice();
+    restoreWindowPlace();
     setStatus(QStringLiteral("Ready"));
 }
 
@@ -326,6 +370,7 @@ void MainWindow::shutDown()
         m_aboutDialog->hide();
     if (m_usersWindow)
         m_usersWindow->hide();
+    keepWindowPlace();
     hide();
     Q_EMIT shutDownComplete();
 }
@@ -338,23 +383,92 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::setStatus(const QString& text)
 {
-    m_statusLine->setText(text);
+    showWhole(m_statusLine, text);
 }
 
 void MainWindow::onMemoryTick()
 {
     if (const auto figures = MemoryStatus::read())
-        m_memoryLine->setText(MemoryStatus::text(*figures));
+        showWhole(m_memoryLine, MemoryStatus::text(*figures));
 }
 
 void MainWindow::showOptions()
 {
-    showOnTop(m_optionsDialog);
+    showOnTop(m_optionsDialog, this);
 }
 
 void MainWindow::showAbout()
 {
     if (!m_aboutDialog)
         m_aboutDialog = new AboutDialog;
-    showOnTop(m_aboutDialog);
+    showOnTop(m_aboutDialog, this);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Controls::arrange(m_controls, controls, size() - minimumSize());
+}
+
+void MainWindow::connectKeyboard()
+{
+    auto* refresh = new QShortcut(this);
+    refresh->setKeys({QKeySequence(Qt::Key_F5), QKeySequence(Qt::CTRL | Qt::Key_R)});
+    // click() does nothing while the button is disabled (the browser is busy).
+    connect(refresh, &QShortcut::activated, m_refreshButton, &QPushButton::click);
+    // Tab passes over the read-only lines; a click still selects their text.
+    m_statusLine->setFocusPolicy(Qt::ClickFocus);
+    m_memoryLine->setFocusPolicy(Qt::ClickFocus);
+}
+
+void MainWindow::connectFilterChoice()
+{
+    // After the filter is set (connected earlier): the choice is kept at
+    // once, as the player left it, without waiting for Save.
+    const auto keep = [this] {
+        m_preferences->setServerFilter(m_browser->filter());
+        const QString file = DataPaths::preferencesFile();
+        QString failure = m_preferences->saveValue(file, Preferences::GameTypeChoice);
+        if (failure.isEmpty())
+            failure = m_preferences->saveValue(file, Preferences::VersionChoice);
+        if (!failure.isEmpty())
+            setStatus(
+                QStringLiteral("Error: The filter choice could not be kept: %1").arg(failure));
+    };
+    connect(m_gameTypeButtons, &QButtonGroup::idClicked, this, keep);
+    connect(m_versionButtons, &QButtonGroup::idClicked, this, keep);
+}
+
+void MainWindow::restoreFilterChoice()
+{
+    const ServerFilter kept = m_preferences->serverFilter();
+    ServerFilter filter = m_browser->filter();
+    filter.gameType = kept.gameType;
+    filter.version = kept.version;
+    if (filter.gameType)
+        m_gameTypeButtons->button(int(*filter.gameType))->setChecked(true);
+    if (filter.version)
+        m_versionButtons->button(int(*filter.version))->setChecked(true);
+    setFilter(filter);
+}
+
+void MainWindow::restoreWindowPlace()
+{
+    const QByteArray kept = m_preferences->windowGeometry();
+    if (kept.isEmpty() || !restoreGeometry(kept) || fitsScreens(geometry()))
+        return;
+    setWindowState(Qt::WindowNoState);
+    QRect opening(QPoint(), minimumSize());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        opening.moveCenter(screen->availableGeometry().center());
+    setGeometry(opening);
+}
+
+void MainWindow::keepWindowPlace()
+{
+    // Only a window the player has seen has a place worth keeping.
+    if (!isVisible())
+        return;
+    m_preferences->setWindowGeometry(saveGeometry());
+    m_preferences->saveValue(DataPaths::preferencesFile(), Preferences::WindowGeometry);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/browser/serverfilter.h"
+#include "gui/controls.h"
 
 #include <QWidget>
 
@@ -63,6 +64,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildControls();
@@ -79,6 +81,14 @@ private:
     void onMemoryTick();
     void showOptions();
     void showAbout();
+    // F5 and Ctrl+R refresh; Tab passes over the read-only lines.
+    void connectKeyboard();
+    // The filter choices live on in varnholt.conf from one start to the next.
+    void connectFilterChoice();
+    void restoreFilterChoice();
+    // The window's size and place, kept at shut-down and restored at start.
+    void restoreWindowPlace();
+    void keepWindowPlace();
 
     Settings* m_settings = nullptr;
     Preferences* m_preferences = nullptr;
@@ -102,6 +112,7 @@ private:
     QPushButton* m_disconnectButton = nullptr;
     QPushButton* m_usersButton = nullptr;
     QTimer* m_memoryTimer = nullptr;
+    Controls::Built m_controls; // placed anew as the window's size changes
 
     ServerBrowser* m_browser = nullptr;
     GameLauncher* m_launcher = nullptr;

@@ -1,10 +1,10 @@
 #include "gui/messageboxprompts.h"
 
+#include "gui/centredmessagebox.h"
 #include "gui/passworddialog.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QMessageBox>
 
 namespace {
 
@@ -13,7 +13,7 @@ const QString startQuestion = QStringLiteral("Click OK to start Red Faction");
 int showBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
             QMessageBox::StandardButtons buttons)
 {
-    QMessageBox box(icon, QGuiApplication::applicationDisplayName(), text, buttons, parent);
+    CentredMessageBox box(icon, QGuiApplication::applicationDisplayName(), text, buttons, parent);
     // Addresses and reasons may come from outside: never read as markup.
     box.setTextFormat(Qt::PlainText);
     return box.exec();

@@ -1,8 +1,10 @@
 #include "gui/optionsdialog.h"
 
 #include "core/platform/datapaths.h"
+#include "gui/centredmessagebox.h"
 #include "gui/controls.h"
 #include "gui/palette.h"
+#include "gui/secondarywindow.h"
 #include "gui/twips.h"
 
 #include <QCheckBox>
@@ -91,8 +93,8 @@ constexpr Controls::Control controls[] = {
      buttonHeight},
     {"btnircdefault", "txtrfmport", make<QPushButton>, "Defaults", 6720, 3600, buttonWidth,
      buttonHeight},
-    {"btnsave", "txtrfmport", make<QPushButton>, "Save", 5880, 4200, buttonWidth, buttonHeight},
-    {"btncoptclose", "txtrfmport", make<QPushButton>, "Close", 6840, 4200, buttonWidth,
+    {"btnsave", "txtrfmport", make<QPushButton>, "&Save", 5880, 4200, buttonWidth, buttonHeight},
+    {"btncoptclose", "txtrfmport", make<QPushButton>, "&Close", 6840, 4200, buttonWidth,
      buttonHeight},
 
     {"framore", nullptr, make<QGroupBox>, "More Options", 8040, 0, 3495, 4695},
@@ -160,6 +162,7 @@ OptionsDialog::OptionsDialog(Settings* settings, Preferences* preferences, QWidg
     setClientAreaTwips(this, 11655, 4830);
     Palette::applyTo(this);
     Palette::applyLayoutFont(this);
+    SecondaryWindow::closeOnEscape(this);
 
     const Controls::Built built = Controls::build(this, controls);
     for (int key = 0; key < Settings::keyCount; ++key) {
@@ -200,8 +203,8 @@ OptionsDialog::OptionsDialog(Settings* settings, Preferences* preferences, QWidg
     connect(m_settings, &Settings::changed, this, &OptionsDialog::onSettingChanged);
 
     m_showMessage = [this](QMessageBox::Icon icon, const QString& text) {
-        QMessageBox box(icon, QGuiApplication::applicationDisplayName(), text, QMessageBox::Ok,
-                        this);
+        CentredMessageBox box(icon, QGuiApplication::applicationDisplayName(), text,
+                              QMessageBox::Ok, this);
         box.exec();
     };
 }

@@ -5,6 +5,7 @@
 #include "gui/twips.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 
 #include <array>
 
@@ -106,4 +107,17 @@ void ServerListView::showEntry(const ServerEntry& entry)
 void ServerListView::clear()
 {
     m_model->clear();
+}
+
+void ServerListView::keyPressEvent(QKeyEvent* event)
+{
+    // Enter on the selected row does what a click on it does. A double-click
+    // needs nothing of its own: its first click has asked already.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const QModelIndex row = currentIndex();
+    if (enter && row.isValid() && selectionModel()->isSelected(row)) {
+        Q_EMIT clicked(row);
+        return;
+    }
+    QTreeView::keyPressEvent(event);
 }

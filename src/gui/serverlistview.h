@@ -39,8 +39,11 @@ public:
     void clear();
 
 Q_SIGNALS:
-    // The player clicked the row of `entry`.
+    // The player clicked the row of `entry`, or pressed Enter on it.
     void entryClicked(const ServerEntry& entry);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void setSortState(const SortState& state);

@@ -35,3 +35,11 @@ inline void setClientAreaTwips(QWidget* window, int width, int height)
 {
     window->setFixedSize(twipsSize(width, height));
 }
+
+// A window's client area that opens at this size and may grow, never shrink:
+// its controls follow by the growth rule of their table.
+inline void setOpeningClientAreaTwips(QWidget* window, int width, int height)
+{
+    window->setMinimumSize(twipsSize(width, height));
+    window->resize(twipsSize(width, height));
+}

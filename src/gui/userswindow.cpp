@@ -2,6 +2,7 @@
 
 #include "gui/controls.h"
 #include "gui/palette.h"
+#include "gui/secondarywindow.h"
 
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -15,8 +16,8 @@ using Controls::make;
 constexpr Controls::Control controls[] = {
     {"Frame1", nullptr, make<QGroupBox>, "", 120, 120, 2175, 6975},
     {"userlist", "Frame1", make<QPlainTextEdit>, "", 120, 240, 1935, 5895},
-    {"btnuserefres", "Frame1", make<QPushButton>, "Refresh", 600, 6240, 975, 255},
-    {"btnuserclose", "Frame1", make<QPushButton>, "Close", 600, 6600, 975, 255},
+    {"btnuserefres", "Frame1", make<QPushButton>, "&Refresh", 600, 6240, 975, 255},
+    {"btnuserclose", "Frame1", make<QPushButton>, "&Close", 600, 6600, 975, 255},
 };
 
 } // namespace
@@ -28,6 +29,7 @@ UsersWindow::UsersWindow(QWidget* parent) : QWidget(parent, Qt::Window)
     setClientAreaTwips(this, 2400, 7305);
     Palette::applyTo(this);
     Palette::applyLayoutFont(this);
+    SecondaryWindow::closeOnEscape(this);
 
     const Controls::Built built = Controls::build(this, controls);
 

@@ -7,7 +7,8 @@
 #
 # e2e_start [PROGRAM ARGUMENTS...]   starts Xvfb, the network and the program
 #                                    (exits 77 when no X server can start)
-# e2e_quit                           clicks Quit and checks a clean end
+# e2e_program [PROGRAM ARGUMENTS...] starts the program again after e2e_quit
+# e2e_quit [DX]                      clicks Quit (DX pixels right) and checks a clean end
 source "$root/scripts/demo-network.sh"
 
 readonly skipped=77
@@ -103,10 +104,16 @@ e2e_start() {
     if declare -F e2e_before_program >/dev/null; then
         e2e_before_program
     fi
+    e2e_program "$@"
+    [ "$WIDTH" = $window_width ] && [ "$HEIGHT" = $window_height ] ||
+        fail "the main window is ${WIDTH}x$HEIGHT pixels, not ${window_width}x$window_height"
+    step "main window $window is ${WIDTH}x$HEIGHT"
+}
 
+e2e_program() {
     env -u QT_QPA_PLATFORM -u QT_SCALE_FACTOR QT_ENABLE_HIGHDPI_SCALING=0 \
         XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" \
-        ${E2E_PROGRAM_ENV:-} "$bin/varnholt" "$@" >"$work/varnholt.log" 2>&1 &
+        ${E2E_PROGRAM_ENV:-} "$bin/varnholt" "$@" >>"$work/varnholt.log" 2>&1 &
     program_pid=$!
 
     find_window() {
@@ -119,9 +126,6 @@ has_main_window() {
 }
 wait_until 15 has_main_window || fail "no window titled \"Varnholt - ...\" appeared"
 eval "$(xdotool getwindowgeometry --shell "$window")"
-[ "$WIDTH" = $window_width ] && [ "$HEIGHT" = $window_height ] ||
-    fail "the main window is ${WIDTH}x$HEIGHT pixels, not ${window_width}x$window_height"
-step "main window $window is ${WIDTH}x$HEIGHT"
 }
 
 # Clicks the middle of a control: its frame's and its own Left, Top (twips)
@@ -152,7 +156,7 @@ readonly list_area=(20 150 590 170)
 readonly chat_area=(20 372 590 175)
 
 e2e_quit() {
-    click 6960 0 1920 240 735 255 # btnexit, "Quit"
+    click $((6960 + ${1:-0} * 15)) 0 1920 240 735 255 # btnexit, "Quit"
     program_ended() { ! kill -0 "$program_pid" 2>/dev/null; }
     wait_until 10 program_ended || fail "the program did not end after Quit"
     status=0

@@ -6,6 +6,7 @@
 #include "gui/twips.h"
 #include "tempdatafolder.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -44,6 +45,7 @@ private Q_SLOTS:
     void quitAndCloseShutDownTheSameWay_data();
     void quitAndCloseShutDownTheSameWay();
     void secondaryWindowsAreReused();
+    void keyboard();
 
 private:
     std::unique_ptr<TempDataFolder> m_data;
@@ -127,7 +129,7 @@ void TestMainWindow::controlsAtTheirPlaces()
     }
 
     if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-        QCOMPARE(button->text(), caption);
+        QCOMPARE(button->text().remove(u'&'), caption);
         QVERIFY(!button->isChecked()); // no option is selected at start
     }
     if (auto* box = qobject_cast<QLineEdit*>(control))
@@ -137,6 +139,8 @@ void TestMainWindow::controlsAtTheirPlaces()
 void TestMainWindow::windowAndListLayout()
 {
     MainWindow window;
+    QCOMPARE(window.size(), QSize(656, 634));
+    window.resize(600, 600); // never smaller than it opens
     QCOMPARE(window.size(), QSize(656, 634));
     QVERIFY(window.windowTitle().startsWith(QLatin1String("Varnholt - ")));
     QVERIFY(window.windowTitle().endsWith(QLatin1String(" (2003)")));
@@ -259,6 +263,34 @@ void TestMainWindow::secondaryWindowsAreReused()
     QVERIFY(window.optionsDialog()->isVisible());
     QVERIFY(!window.optionsDialog()->isModal());
     QVERIFY(window.isEnabled());
+}
+
+void TestMainWindow::keyboard()
+{
+    MainWindow window;
+    window.show();
+    QApplication::setActiveWindow(&window);
+    for (int i = 0; i < 30; ++i) { // Tab passes over the status and memory lines
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QVERIFY(!QApplication::focusWidget()->objectName().endsWith(QLatin1String("stat")));
+    }
+    auto* status = window.findChild<QLineEdit*>(QStringLiteral("txtstat"));
+    for (const QKeyCombination key : {QKeyCombination(Qt::Key_F5), Qt::CTRL | Qt::Key_R}) {
+        status->clear(); // Refresh without filters says so, its whole text readable
+        QTest::keyClick(&window, key.key(), key.keyboardModifiers());
+        QCOMPARE(status->text(), QStringLiteral("Error: Please set game filters first"));
+        QCOMPARE(status->toolTip(), status->text());
+        QCOMPARE(status->cursorPosition(), 0);
+        QVERIFY(status->fontMetrics().horizontalAdvance(status->text()) <= status->width() - 8);
+    }
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnabout")), Qt::LeftButton);
+    QCOMPARE(window.aboutDialog()->geometry().center(), window.geometry().center());
+    for (QWidget* dialog : {(QWidget*)window.aboutDialog(), (QWidget*)window.optionsDialog()}) {
+        dialog->show();
+        QApplication::setActiveWindow(dialog);
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        QVERIFY(!dialog->isVisible());
+    }
 }
 
 QTEST_MAIN(TestMainWindow)
