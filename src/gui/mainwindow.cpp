@@ -150,9 +150,10 @@ bool fitsScreens(const QRect& place)
     });
 }
 
-void showOnTop(QWidget* window, const QWidget* over)
+// Centred over `over` when it opens; the main window itself has no `over`.
+void showOnTop(QWidget* window, const QWidget* over = nullptr)
 {
-    if (!window->isVisible())
+    if (over && !window->isVisible())
         SecondaryWindow::centreOver(window, over);
     window->show();
     window->raise();
