@@ -1,5 +1,6 @@
 #include "gui/mainwindow.h"
 
+#include "core/browser/favourites.h"
 #include "core/browser/gamelauncher.h"
 #include "core/browser/serverbrowser.h"
 #include "core/browser/serverentry.h"
@@ -17,6 +18,7 @@
 #include "gui/messageboxprompts.h"
 #include "gui/optionsdialog.h"
 #include "gui/palette.h"
+#include "gui/serverlistactions.h"
 #include "gui/serverlistview.h"
 #include "gui/twips.h"
 #include "gui/userswindow.h"
@@ -190,6 +192,9 @@ void MainWindow::connectBrowser()
     connect(m_browser, &ServerBrowser::statusChanged, this, &MainWindow::setStatus);
     connect(m_browser, &ServerBrowser::listCleared, m_serverList, &ServerListView::clear);
     connect(m_browser, &ServerBrowser::entryReceived, m_serverList, &ServerListView::addEntry);
+    m_favourites = new Favourites(this);
+    m_browser->setFavourites(m_favourites);
+    m_listActions = new ServerListActions(m_serverList, m_browser, m_favourites, this);
 
     connect(m_preferences, &Preferences::changed, this, [this](Preferences::Key key) {
         if (key == Preferences::HideEmpty || key == Preferences::HideFull ||
@@ -283,6 +288,7 @@ void MainWindow::startUp()
     m_memoryTimer->start();
     m_settings->load(DataPaths::settingsFile());
     m_preferences->load(DataPaths::preferencesFile());
+    m_favourites->load(DataPaths::favouritesFile());
     setStatus(QStringLiteral("Ready"));
 }
 
@@ -297,6 +303,7 @@ void MainWindow::shutDown()
     // browser's sockets.
     m_browser->stop();
     m_chat->close();
+    m_listActions->closeAll();
     QFile::remove(DataPaths::cacheFile());
     // The secondary windows end with the program.
     m_optionsDialog->hide();

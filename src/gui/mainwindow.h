@@ -10,6 +10,7 @@ class AboutDialog;
 class ChatFormatter;
 class ChatLogView;
 class ChatSession;
+class Favourites;
 class GameLauncher;
 class LaunchPrompts;
 class OptionsDialog;
@@ -21,6 +22,7 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 class ServerBrowser;
+class ServerListActions;
 class ServerListView;
 class Settings;
 class UsersWindow;
@@ -42,6 +44,8 @@ public:
     UsersWindow* usersWindow() const { return m_usersWindow; }
     ServerBrowser* browser() const { return m_browser; }
     ChatSession* chatSession() const { return m_chat; }
+    Favourites* favourites() const { return m_favourites; }
+    ServerListActions* listActions() const { return m_listActions; }
 
     // Replaces the message boxes and the process start of the game launch
     // (tests see what would be asked and started). The window does not own them.
@@ -97,6 +101,8 @@ private:
     QTimer* m_memoryTimer = nullptr;
 
     ServerBrowser* m_browser = nullptr;
+    Favourites* m_favourites = nullptr;
+    ServerListActions* m_listActions = nullptr;
     GameLauncher* m_launcher = nullptr;
     std::unique_ptr<LaunchPrompts> m_prompts;
     std::unique_ptr<ProcessStarter> m_processStarter;

@@ -6,6 +6,7 @@
 
 #include <QTreeView>
 
+class QMenu;
 class ServerListModel;
 class ServerListProxy;
 
@@ -35,14 +36,32 @@ public:
     void addEntry(const ServerEntry& entry);
     // Removes every row; the sort state stays.
     void clear();
+    // Replaces the row asked at the entry's endpoint, or adds one.
+    void updateEntry(const ServerEntry& entry);
+    // Their rows carry a star, and the context menu offers to remove them.
+    void setFavourites(const QList<ServerEndpoint>& favourites);
+
+    // The context menu last opened (right click or the menu key), or nullptr.
+    QMenu* contextMenu() const { return m_menu; }
 
 Q_SIGNALS:
-    // The player clicked the row of `entry`.
+    // The player clicked the row of `entry`, or chose Join in its menu.
     void entryClicked(const ServerEntry& entry);
+    void detailsRequested(const ServerEntry& entry);
+    void refreshRequested(const ServerEndpoint& server);
+    void favouriteToggled(const ServerEndpoint& server, bool favourite);
+    // Add server... in the menu of the list's empty part.
+    void addServerRequested();
+
+protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void setSortState(const SortState& state);
+    void fillMenu(QMenu* menu, const ServerEntry& entry);
 
     ServerListModel* m_model;
     ServerListProxy* m_proxy;
+    QMenu* m_menu = nullptr;
 };
