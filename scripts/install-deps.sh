@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   ngircd xvfb xdotool x11-utils imagemagick
   dpkg-dev file
+  xclip
 )
 
 missing=()
