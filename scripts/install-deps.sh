@@ -10,6 +10,7 @@ packages=(
   dpkg-dev file
   appstream desktop-file-utils
   clang-14 libfuzzer-14-dev
+  xclip
 )
 
 missing=()

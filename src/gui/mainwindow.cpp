@@ -1,5 +1,6 @@
 #include "gui/mainwindow.h"
 
+#include "core/browser/favourites.h"
 #include "core/browser/gamelauncher.h"
 #include "core/browser/launchprompts.h"
 #include "core/browser/linkjoiner.h"
@@ -21,6 +22,7 @@
 #include "gui/optionsdialog.h"
 #include "gui/palette.h"
 #include "gui/secondarywindow.h"
+#include "gui/serverlistactions.h"
 #include "gui/serverlistview.h"
 #include "gui/twips.h"
 #include "gui/userswindow.h"
@@ -236,6 +238,9 @@ void MainWindow::connectBrowser()
     connect(m_browser, &ServerBrowser::statusChanged, this, &MainWindow::setStatus);
     connect(m_browser, &ServerBrowser::listCleared, m_serverList, &ServerListView::clear);
     connect(m_browser, &ServerBrowser::entryReceived, m_serverList, &ServerListView::addEntry);
+    m_favourites = new Favourites(this);
+    m_browser->setFavourites(m_favourites);
+    m_listActions = new ServerListActions(m_serverList, m_browser, m_favourites, this);
 
     connect(m_preferences, &Preferences::changed, this, [this](Preferences::Key key) {
         if (key == Preferences::HideEmpty || key == Preferences::HideFull ||
@@ -280,7 +285,7 @@ void MainWindow::connectLauncher()
 
     m_linkJoiner = new LinkJoiner(this);
     connect(m_linkJoiner, &LinkJoiner::statusChanged, this, &MainWindow::setStatus);
-    connect(m_linkJoiner, &LinkJoiner::entryReceived, m_serverList, &ServerListView::showEntry);
+    connect(m_linkJoiner, &LinkJoiner::entryReceived, m_serverList, &ServerListView::updateEntry);
     connect(m_linkJoiner, &LinkJoiner::launchRequested, this,
             [this](const LaunchRequest& request) { m_launcher->start(request); });
 }
@@ -349,6 +354,7 @@ void MainWindow::startUp()
     m_preferences->load(DataPaths::preferencesFile());
     restoreFilterChoice();
     restoreWindowPlace();
+    m_favourites->load(DataPaths::favouritesFile());
     setStatus(QStringLiteral("Ready"));
 }
 
@@ -364,6 +370,7 @@ void MainWindow::shutDown()
     m_browser->stop();
     m_linkJoiner->stop();
     m_chat->close();
+    m_listActions->closeAll();
     QFile::remove(DataPaths::cacheFile());
     // The secondary windows end with the program.
     m_optionsDialog->hide();

@@ -11,6 +11,7 @@ class AboutDialog;
 class ChatFormatter;
 class ChatLogView;
 class ChatSession;
+class Favourites;
 class GameLauncher;
 class LaunchPrompts;
 class LinkJoiner;
@@ -23,6 +24,7 @@ class QLineEdit;
 class QPushButton;
 class QTimer;
 class ServerBrowser;
+class ServerListActions;
 class ServerListView;
 class Settings;
 class UsersWindow;
@@ -44,6 +46,8 @@ public:
     UsersWindow* usersWindow() const { return m_usersWindow; }
     ServerBrowser* browser() const { return m_browser; }
     ChatSession* chatSession() const { return m_chat; }
+    Favourites* favourites() const { return m_favourites; }
+    ServerListActions* listActions() const { return m_listActions; }
 
     // Replaces the message boxes and the process start of the game launch
     // (tests see what would be asked and started). The window does not own them.
@@ -115,6 +119,8 @@ private:
     Controls::Built m_controls; // placed anew as the window's size changes
 
     ServerBrowser* m_browser = nullptr;
+    Favourites* m_favourites = nullptr;
+    ServerListActions* m_listActions = nullptr;
     GameLauncher* m_launcher = nullptr;
     LaunchPrompts* m_launchPrompts = nullptr;
     LinkJoiner* m_linkJoiner = nullptr;

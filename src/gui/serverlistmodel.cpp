@@ -1,5 +1,7 @@
 #include "gui/serverlistmodel.h"
 
+#include "gui/listicons.h"
+
 #include <array>
 
 namespace {
@@ -45,9 +47,12 @@ int ServerListModel::columnCount(const QModelIndex& parent) const
 
 QVariant ServerListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    return text(m_entries[index.row()], index.column());
+    const ServerEntry& entry = m_entries[index.row()];
+    if (role != Qt::DisplayRole)
+        return marker(entry, isFavourite(entry.endpoint), index.column(), role);
+    return text(entry, index.column());
 }
 
 QVariant ServerListModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -86,4 +91,24 @@ void ServerListModel::replace(int row, const ServerEntry& entry)
 {
     m_entries[row] = entry;
     Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void ServerListModel::setFavourites(const QList<ServerEndpoint>& favourites)
+{
+    m_favourites = QSet<ServerEndpoint>(favourites.cbegin(), favourites.cend());
+    if (!m_entries.isEmpty())
+        Q_EMIT dataChanged(index(0, Address), index(rowCount() - 1, Address));
+}
+
+QVariant ServerListModel::marker(const ServerEntry& entry, bool favourite, int column, int role)
+{
+    const bool locked = column == Server && entry.info.needsPassword();
+    const bool starred = column == Address && favourite;
+    if (role == Qt::DecorationRole && (locked || starred))
+        return locked ? ListIcons::lock() : ListIcons::star();
+    if (role == Qt::ToolTipRole && locked)
+        return QStringLiteral("A password is needed to join this server");
+    if (role == Qt::ToolTipRole && starred)
+        return QStringLiteral("One of your favourites");
+    return {};
 }

@@ -4,6 +4,7 @@
 
 #include <QAbstractTableModel>
 #include <QList>
+#include <QSet>
 
 // The servers of the list in the order they arrived, one row each, and the
 // seven texts the list shows for them.
@@ -44,6 +45,17 @@ public:
     // Changes a row in place; a sorted view moves it to its new place.
     void replace(int row, const ServerEntry& entry);
 
+    // Marked with a star in the address cell.
+    void setFavourites(const QList<ServerEndpoint>& favourites);
+    bool isFavourite(const ServerEndpoint& endpoint) const
+    {
+        return m_favourites.contains(endpoint);
+    }
+    // The padlock of a server with a password and the favourite's star,
+    // with their tooltips.
+    static QVariant marker(const ServerEntry& entry, bool favourite, int column, int role);
+
 private:
     QList<ServerEntry> m_entries;
+    QSet<ServerEndpoint> m_favourites;
 };

@@ -4,8 +4,12 @@
 #include "gui/serverlistproxy.h"
 #include "gui/twips.h"
 
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 
 #include <array>
 
@@ -95,15 +99,6 @@ void ServerListView::addEntry(const ServerEntry& entry)
     m_model->append(entry);
 }
 
-void ServerListView::showEntry(const ServerEntry& entry)
-{
-    const int row = m_model->rowOf(entry.endpoint);
-    if (row < 0)
-        m_model->append(entry);
-    else
-        m_model->replace(row, entry);
-}
-
 void ServerListView::clear()
 {
     m_model->clear();
@@ -120,4 +115,75 @@ void ServerListView::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+void ServerListView::updateEntry(const ServerEntry& entry)
+{
+    const int row = m_model->rowOf(entry.endpoint);
+    if (row < 0)
+        m_model->append(entry);
+    else
+        m_model->replace(row, entry);
+}
+
+void ServerListView::setFavourites(const QList<ServerEndpoint>& favourites)
+{
+    m_model->setFavourites(favourites);
+}
+
+void ServerListView::changeEvent(QEvent* event)
+{
+    // The padlock and the star fit the text's height, so that every row is
+    // as high whether or not the first one carries a mark.
+    if (event->type() == QEvent::FontChange) {
+        const int side = fontMetrics().height() - 2;
+        setIconSize(QSize(side, side));
+    }
+    QTreeView::changeEvent(event);
+}
+
+void ServerListView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // The menu key opens the menu of the current row, at that row.
+    QModelIndex index = currentIndex();
+    QPoint at = visualRect(index).center();
+    if (event->reason() != QContextMenuEvent::Keyboard) {
+        index = indexAt(event->pos());
+        at = event->pos();
+    }
+    if (m_menu)
+        m_menu->deleteLater();
+    m_menu = new QMenu(this);
+    m_menu->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_menu, &QObject::destroyed, this, [this, menu = m_menu] {
+        if (m_menu == menu)
+            m_menu = nullptr;
+    });
+    if (index.isValid()) {
+        fillMenu(m_menu, m_model->entry(m_proxy->mapToSource(index).row()));
+    } else {
+        m_menu->addAction(QStringLiteral("&Add server..."), this,
+                          &ServerListView::addServerRequested);
+    }
+    // Not exec(): the menu runs in the program's own event loop.
+    m_menu->popup(viewport()->mapToGlobal(at));
+    event->accept();
+}
+
+void ServerListView::fillMenu(QMenu* menu, const ServerEntry& entry)
+{
+    const ServerEndpoint server = entry.endpoint;
+    menu->addAction(QStringLiteral("&Join"), this, [this, entry] { Q_EMIT entryClicked(entry); });
+    menu->addAction(QStringLiteral("&Details..."), this,
+                    [this, entry] { Q_EMIT detailsRequested(entry); });
+    menu->addAction(QStringLiteral("&Refresh this server"), this,
+                    [this, server] { Q_EMIT refreshRequested(server); });
+    menu->addAction(QStringLiteral("&Copy address"), this,
+                    [server] { QGuiApplication::clipboard()->setText(server.text()); });
+    menu->addSeparator();
+    const bool favourite = m_model->isFavourite(server);
+    menu->addAction(favourite ? QStringLiteral("Remove from &favourites")
+                              : QStringLiteral("Add to &favourites"),
+                    this,
+                    [this, server, favourite] { Q_EMIT favouriteToggled(server, !favourite); });
 }

@@ -6,6 +6,7 @@
 
 #include <QTreeView>
 
+class QMenu;
 class ServerListModel;
 class ServerListProxy;
 
@@ -33,21 +34,36 @@ public:
 
     // Adds a row in its place in the sort order, or at the end when unsorted.
     void addEntry(const ServerEntry& entry);
-    // Updates the row of the entry's server in place, or adds one.
-    void showEntry(const ServerEntry& entry);
     // Removes every row; the sort state stays.
     void clear();
+    // Replaces the row asked at the entry's endpoint, or adds one.
+    void updateEntry(const ServerEntry& entry);
+    // Their rows carry a star, and the context menu offers to remove them.
+    void setFavourites(const QList<ServerEndpoint>& favourites);
+
+    // The context menu last opened (right click or the menu key), or nullptr.
+    QMenu* contextMenu() const { return m_menu; }
 
 Q_SIGNALS:
-    // The player clicked the row of `entry`, or pressed Enter on it.
+    // The player clicked the row of `entry`, pressed Enter on it, or chose
+    // Join in its menu.
     void entryClicked(const ServerEntry& entry);
+    void detailsRequested(const ServerEntry& entry);
+    void refreshRequested(const ServerEndpoint& server);
+    void favouriteToggled(const ServerEndpoint& server, bool favourite);
+    // Add server... in the menu of the list's empty part.
+    void addServerRequested();
 
 protected:
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void setSortState(const SortState& state);
+    void fillMenu(QMenu* menu, const ServerEntry& entry);
 
     ServerListModel* m_model;
     ServerListProxy* m_proxy;
+    QMenu* m_menu = nullptr;
 };

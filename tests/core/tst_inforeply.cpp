@@ -162,6 +162,8 @@ void TestInfoReply::encodeThenParse()
     QCOMPARE(parsed->map, reply.map);
     QCOMPARE(parsed->mod, reply.mod);
     QCOMPARE(parsed->flags, reply.flags);
+    QCOMPARE(InfoProtocol::trailingBytes(datagram), trailing);
+    QCOMPARE(InfoProtocol::trailingBytes(datagram.left(datagram.indexOf('\0', 5))), QByteArray());
 }
 
 void TestInfoReply::versions_data()

@@ -1,3 +1,4 @@
+#include "core/browser/favourites.h"
 #include "core/browser/masterlistclient.h"
 #include "core/browser/serverbrowser.h"
 #include "core/browser/serverquerier.h"
@@ -69,6 +70,9 @@ private Q_SLOTS:
     void addressLineMayBeAHostName();
     void localPortInUseEndsTheRefresh();
     void refreshWhileBusyIsIgnored();
+    void favouritesAreAskedAfterTheFile_data();
+    void favouritesAreAskedAfterTheFile();
+    void oneServerIsAskedAgainWhenIdle();
     void fillsEntriesFromTestNetwork_data();
     void fillsEntriesFromTestNetwork();
 
@@ -384,6 +388,60 @@ void TestServerBrowser::refreshWhileBusyIsIgnored()
     QCOMPARE(server.requests.size(), 1);
     QCOMPARE(m_entries.size(), 1);
     QVERIFY(!m_browser->masterList()->isRunning());
+}
+
+void TestServerBrowser::favouritesAreAskedAfterTheFile_data()
+{
+    QTest::addColumn<bool>("cacheFile");
+    QTest::newRow("after the file's servers, each once") << true;
+    QTest::newRow("alone without the file") << false;
+}
+
+void TestServerBrowser::favouritesAreAskedAfterTheFile()
+{
+    QFETCH(bool, cacheFile);
+    FakeGameServer listed({reply(145, "Listed", 0)});
+    FakeGameServer favourite({reply(145, "Favourite", 0)});
+    if (cacheFile)
+        writeCacheText(listed.cacheLines() + favourite.cacheLines());
+    Favourites favourites;
+    favourites.load(m_data->path() + "/favourites.txt");
+    QCOMPARE(favourites.add(favourite.endpoint()), QString());
+    QCOMPARE(favourites.add(listed.endpoint()), QString());
+    QCOMPARE(favourites.add({"127.0.0.1", freeUdpPort()}), QString()); // never answers
+    m_browser->querier()->setReplyTimeout(300);
+    m_browser->setFavourites(&favourites);
+
+    refreshToEnd();
+
+    QCOMPARE(entryNames(), cacheFile ? (QStringList{"Listed", "Favourite"})
+                                     : (QStringList{"Favourite", "Listed"}));
+    QCOMPARE(listed.requests.size() + favourite.requests.size(), 2);
+    QCOMPARE(m_statuses.last(), QStringLiteral("Ready"));
+}
+
+void TestServerBrowser::oneServerIsAskedAgainWhenIdle()
+{
+    FakeGameServer server({alphaReply}, 100);
+    writeCacheText(server.cacheLines());
+    QList<ServerEntry> refreshed;
+    connect(m_browser.get(), &ServerBrowser::entryRefreshed, this,
+            [&](const ServerEntry& entry) { refreshed.append(entry); });
+
+    m_browser->refresh();
+    QVERIFY(!m_browser->refreshServer(server.endpoint()));
+    QCOMPARE(m_statuses.last(),
+             QStringLiteral(
+                 "Error: Please wait until the list is complete before refreshing one server"));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_browser->isBusy(), refreshEndsWithinMs);
+    QVERIFY(m_browser->refreshServer(server.endpoint()));
+    QTRY_VERIFY_WITH_TIMEOUT(!m_browser->isBusy(), refreshEndsWithinMs);
+
+    QCOMPARE(m_listClears, 1);
+    QCOMPARE(m_entries.size(), 1);
+    QCOMPARE(refreshed.size(), 1);
+    QCOMPARE(refreshed[0].endpoint, server.endpoint());
+    QCOMPARE(server.requests.size(), 2);
 }
 
 void TestServerBrowser::fillsEntriesFromTestNetwork_data()

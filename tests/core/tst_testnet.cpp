@@ -1,5 +1,7 @@
 #include "core/wire/inforeply.h"
 #include "core/wire/masterprotocol.h"
+#include "core/wire/playerlist.h"
+#include "core/wire/playerlistassembler.h"
 #include "testnetprocess.h"
 
 #include <QNetworkDatagram>
@@ -144,6 +146,43 @@ private Q_SLOTS:
         }
         QVERIFY(names.size() > 10);
         QVERIFY(withTrailing > 0);
+    }
+
+    void demoServersListTheirPlayers()
+    {
+        TestNetProcess net(
+            {"--scenario", QT_TESTCASE_SOURCEDIR "/../tools/testnet/demo-scenario.txt"});
+        QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
+        Client client;
+        const QList<quint16> ports = net.serverPorts();
+        // Rail Yard [EU]: names only, with the reserved tail.
+        client.send(PlayerListProtocol::request(), ports[0]);
+        const auto names = PlayerListProtocol::parseDatagram(client.receive().data());
+        QVERIFY(std::holds_alternative<PlayerList>(names));
+        QCOMPARE(std::get<PlayerList>(names).players.size(), 11);
+        // Glass House CTF: scores in segments, once a second per address.
+        client.send(PlayerListProtocol::request(), ports[1]);
+        client.send(PlayerListProtocol::request(), ports[1]);
+        PlayerListAssembler assembler;
+        std::optional<QByteArray> payload;
+        int segments = 0;
+        while (!payload) {
+            const QNetworkDatagram datagram = client.receive();
+            const auto parsed = PlayerListProtocol::parseDatagram(datagram.data());
+            QVERIFY(std::holds_alternative<PlayerListProtocol::Segment>(parsed));
+            ++segments;
+            payload = assembler.add(datagram.senderAddress(), quint16(datagram.senderPort()),
+                                    std::get<PlayerListProtocol::Segment>(parsed));
+        }
+        QVERIFY(segments > 1);
+        const std::optional<PlayerList> scores = PlayerListProtocol::parseScores(*payload);
+        QVERIFY(scores);
+        QCOMPARE(scores->players.size(), 14);
+        QCOMPARE(scores->level, QByteArray("ctf01"));
+        QCOMPARE(int(scores->gameType), 1);
+        // Bunker Rats runs the stock game.
+        client.send(PlayerListProtocol::request(), ports[2]);
+        QVERIFY(!client.receive(500).isValid());
     }
 
     void badArgumentsAreRefused_data()

@@ -1,6 +1,11 @@
 #include "gui/serverlistview.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -35,6 +40,9 @@ private Q_SLOTS:
     void unsortedListKeepsArrivalOrder();
     void clearingKeepsTheSortState();
     void rowClickIsReported();
+    void contextMenus_data();
+    void contextMenus();
+    void passwordAndFavouriteAreMarked();
 
 private:
     void clickHeader(int oneBasedIndex);
@@ -213,6 +221,64 @@ void TestServerListView::rowClickIsReported()
     QCOMPARE(clicks.size(), 1);
     // Sorted by ping, the second row is the first to arrive.
     QCOMPARE(clicks[0][0].value<ServerEntry>().info.name, QByteArray("a"));
+}
+
+void TestServerListView::contextMenus_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::addColumn<int>("row"); // -1: below the rows
+    QTest::addColumn<QStringList>("actions");
+    const QStringList rowActions{"&Join", "&Details...", "&Refresh this server", "&Copy address",
+                                 ""};
+    QTest::newRow("favourite by mouse")
+        << false << 0 << rowActions + QStringList{"Remove from &favourites"};
+    QTest::newRow("current row by key")
+        << true << 1 << rowActions + QStringList{"Add to &favourites"};
+    QTest::newRow("empty part") << false << -1 << QStringList{"&Add server..."};
+}
+
+void TestServerListView::contextMenus()
+{
+    QFETCH(bool, byKey);
+    QFETCH(int, row);
+    QFETCH(QStringList, actions);
+    ServerEntry other = ::row("b", 1, 2, 1);
+    other.endpoint.port = 7756;
+    m_view->addEntry(::row("a", 1, 2, 9));
+    m_view->addEntry(other);
+    m_view->setFavourites({{"10.0.0.1", 7755}});
+    const QModelIndex index = m_view->model()->index(std::max(row, 0), 0);
+    m_view->setCurrentIndex(index);
+    const QPoint at =
+        row < 0 ? QPoint(5, m_view->viewport()->height() - 5) : m_view->visualRect(index).center();
+    QContextMenuEvent event(byKey ? QContextMenuEvent::Keyboard : QContextMenuEvent::Mouse, at,
+                            m_view->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(byKey ? static_cast<QWidget*>(m_view) : m_view->viewport(), &event);
+
+    QVERIFY(m_view->contextMenu());
+    QStringList texts;
+    for (const QAction* action : m_view->contextMenu()->actions())
+        texts << action->text();
+    QCOMPARE(texts, actions);
+    if (row >= 0) {
+        QSignalSpy joins(m_view, &ServerListView::entryClicked);
+        m_view->contextMenu()->actions().first()->trigger();
+        QCOMPARE(joins[0][0].value<ServerEntry>().info.name, QByteArray(row == 0 ? "a" : "b"));
+    }
+}
+
+void TestServerListView::passwordAndFavouriteAreMarked()
+{
+    ServerEntry locked = row("locked", 1, 2, 9);
+    locked.info.flags = InfoReply::passwordFlag;
+    locked.endpoint.port = 7756;
+    m_view->addEntry(row("open", 1, 2, 9));
+    m_view->addEntry(locked);
+    m_view->setFavourites({locked.endpoint});
+    QList<bool> marks; // the Server and the IP Address cells of both rows
+    for (int cell = 0; cell < 4; ++cell)
+        marks << !m_view->model()->index(cell / 2, cell % 2).data(Qt::DecorationRole).isNull();
+    QCOMPARE(marks, (QList<bool>{false, false, true, true}));
 }
 
 QTEST_MAIN(TestServerListView)

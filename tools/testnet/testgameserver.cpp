@@ -21,6 +21,10 @@ void TestGameServer::onReadyRead()
         const QHostAddress from = datagram.senderAddress();
         const quint16 fromPort = quint16(datagram.senderPort());
         Q_EMIT datagramReceived(from, fromPort, datagram.data());
+        if (datagram.data() == PlayerListProtocol::request()) {
+            answerPlayerList(from, fromPort);
+            continue;
+        }
         if (m_profile.silent || datagram.data() != InfoProtocol::request())
             continue;
         const QByteArray reply = InfoProtocol::encodeReply(m_profile.info, m_profile.trailing);
@@ -28,4 +32,32 @@ void TestGameServer::onReadyRead()
             m_socket.writeDatagram(reply, from, fromPort);
         });
     }
+}
+
+void TestGameServer::answerPlayerList(const QHostAddress& from, quint16 fromPort)
+{
+    if (m_profile.silent || !m_profile.players)
+        return;
+    PlayerList list = *m_profile.players;
+    if (list.form == PlayerList::Form::Names) {
+        sendLater({PlayerListProtocol::encodeNames(list, true)}, from, fromPort);
+        return;
+    }
+    QElapsedTimer& last = m_lastListAnswer[from.toString()];
+    if (last.isValid() && last.elapsed() < 1000)
+        return;
+    last.start();
+    list.gameType = m_profile.info.gameType;
+    list.level = m_profile.info.map;
+    list.serverFlags = m_profile.info.flags;
+    sendLater(PlayerListProtocol::encodeScores(list, ++m_responseId, segmentBytes), from, fromPort);
+}
+
+void TestGameServer::sendLater(const QList<QByteArray>& datagrams, const QHostAddress& to,
+                               quint16 toPort)
+{
+    QTimer::singleShot(m_profile.delayMs, this, [this, datagrams, to, toPort] {
+        for (const QByteArray& datagram : datagrams)
+            m_socket.writeDatagram(datagram, to, toPort);
+    });
 }

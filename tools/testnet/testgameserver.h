@@ -2,16 +2,23 @@
 
 #include "testserverprofile.h"
 
+#include <QElapsedTimer>
+#include <QHash>
 #include <QHostAddress>
 #include <QObject>
 #include <QUdpSocket>
 
 // A game server on 127.0.0.1 that answers the info request with its info
-// reply after its delay, or never when it is silent.
+// reply after its delay, or never when it is silent. With a player list it
+// answers the player-list request too: the names form at once, the scores
+// form in segments of at most segmentBytes and, as those servers do, at
+// most once a second for each asking address.
 class TestGameServer : public QObject
 {
     Q_OBJECT
 public:
+    static constexpr int segmentBytes = 200;
+
     explicit TestGameServer(const TestServerProfile& profile, QObject* parent = nullptr);
 
     // Binds 127.0.0.1:port (0: any free port).
@@ -24,7 +31,11 @@ Q_SIGNALS:
 
 private:
     void onReadyRead();
+    void answerPlayerList(const QHostAddress& from, quint16 fromPort);
+    void sendLater(const QList<QByteArray>& datagrams, const QHostAddress& to, quint16 toPort);
 
     TestServerProfile m_profile;
     QUdpSocket m_socket;
+    QHash<QString, QElapsedTimer> m_lastListAnswer;
+    quint8 m_responseId = 0;
 };

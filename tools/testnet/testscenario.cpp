@@ -95,6 +95,100 @@ std::optional<TestServerProfile> parseServerLine(const QByteArray& line, QString
     return profile;
 }
 
+// "name, red|blue|spectator, score, kills, deaths, captures[, bot]".
+bool parseScoredPlayer(const QByteArray& field, PlayerList::Player* player)
+{
+    QList<QByteArray> parts = field.split(',');
+    for (QByteArray& part : parts)
+        part = part.trimmed();
+    if (parts.size() < 6 || parts.size() > 7 || parts[0].isEmpty() ||
+        (parts.size() == 7 && parts[6] != "bot"))
+        return false;
+    player->name = parts[0];
+    if (parts[1] == "blue")
+        player->flags |= PlayerList::Player::blueTeamFlag;
+    else if (parts[1] == "spectator")
+        player->flags |= PlayerList::Player::spectatorFlag;
+    else if (parts[1] != "red")
+        return false;
+    if (parts.size() == 7)
+        player->flags |= PlayerList::Player::botFlag;
+    int numbers[4] = {};
+    if (!parseIntArgument(QString::fromLatin1(parts[2]), -32768, 32767, &numbers[0]))
+        return false;
+    for (int i = 1; i < 4; ++i) {
+        if (!parseIntArgument(QString::fromLatin1(parts[2 + i]), 0, 65535, &numbers[i]))
+            return false;
+    }
+    player->score = qint16(numbers[0]);
+    player->kills = quint16(numbers[1]);
+    player->deaths = quint16(numbers[2]);
+    player->captures = quint16(numbers[3]);
+    return true;
+}
+
+// A line starting with "+" adds to the server above it (see usage()).
+bool applyExtraLine(const QByteArray& line, TestServerProfile* profile, QString* error)
+{
+    QList<QByteArray> fields = line.split('|');
+    for (QByteArray& field : fields)
+        field = field.trimmed();
+    const QByteArray what = fields.takeFirst();
+    int number = 0;
+    if (what == "flags") {
+        if (fields.size() != 1 ||
+            !parseIntArgument(QString::fromLatin1(fields[0]), 0, 255, &number)) {
+            *error = QStringLiteral("flags must be one number 0..255");
+            return false;
+        }
+        profile->info.flags = quint8(number);
+        return true;
+    }
+    PlayerList list;
+    if (what == "players") {
+        for (const QByteArray& name : std::as_const(fields)) {
+            PlayerList::Player player;
+            player.name = name;
+            list.players.append(player);
+        }
+        profile->players = list;
+        return true;
+    }
+    if (what != "scores") {
+        *error = QStringLiteral("a + line is flags, players or scores");
+        return false;
+    }
+    list.form = PlayerList::Form::Scores;
+    int red = 0;
+    int blue = 0;
+    if (fields.size() < 3 || !parseIntArgument(QString::fromLatin1(fields[0]), 0, 65535, &red) ||
+        !parseIntArgument(QString::fromLatin1(fields[1]), 0, 65535, &blue)) {
+        *error = QStringLiteral("scores need the red and blue scores and the time left");
+        return false;
+    }
+    list.redScore = quint16(red);
+    list.blueScore = quint16(blue);
+    if (fields[2] == "-")
+        list.timeLeftSeconds = PlayerList::noTimeLimit;
+    else if (parseIntArgument(QString::fromLatin1(fields[2]), 0, 86400, &number))
+        list.timeLeftSeconds = quint32(number);
+    else {
+        *error = QStringLiteral("time left must be 0..86400 s or -");
+        return false;
+    }
+    for (qsizetype i = 3; i < fields.size(); ++i) {
+        PlayerList::Player player;
+        if (!parseScoredPlayer(fields[i], &player)) {
+            *error = QStringLiteral("a player must be like \"name, red, score, kills, deaths, "
+                                    "captures[, bot]\"");
+            return false;
+        }
+        list.players.append(player);
+    }
+    profile->players = list;
+    return true;
+}
+
 } // namespace
 
 std::optional<QList<TestServerProfile>> TestScenario::parseServers(const QByteArray& text,
@@ -107,6 +201,16 @@ std::optional<QList<TestServerProfile>> TestScenario::parseServers(const QByteAr
         if (line.isEmpty() || line.startsWith('#'))
             continue;
         QString why;
+        if (line.startsWith('+')) {
+            if (servers.isEmpty() || !applyExtraLine(line.mid(1), &servers.last(), &why)) {
+                *error =
+                    QStringLiteral("line %1: %2")
+                        .arg(i + 1)
+                        .arg(servers.isEmpty() ? QStringLiteral("a + line follows a server") : why);
+                return std::nullopt;
+            }
+            continue;
+        }
         const std::optional<TestServerProfile> profile = parseServerLine(line, &why);
         if (!profile) {
             *error = QStringLiteral("line %1: %2").arg(i + 1).arg(why);
@@ -237,5 +341,15 @@ QString TestScenario::usage()
         "  name | map | mod | game type | players/max | version byte\n"
         "       [| delay ms [| silent [| trailing bytes in hex]]]\n"
         "e.g. \"Rail Yard | dm02 | | 0 | 5/16 | 145 | 40 | no | 0a0b\". Blank lines and\n"
-        "lines starting with \"#\" are skipped. Game type: 0 DM, 1 CTF, 2 TDM.\n");
+        "lines starting with \"#\" are skipped. Game type: 0 DM, 1 CTF, 2 TDM.\n"
+        "Lines starting with \"+\" add to the server line above them:\n"
+        "  + flags | N        the flags byte: 1 dedicated, 2 not LAN only, 4 password\n"
+        "  + players | name | name ...\n"
+        "                     answers the player-list request with names only\n"
+        "  + scores | red score | blue score | time left s or - | player | ...\n"
+        "                     answers it with scores, in segments of 200 bytes, at\n"
+        "                     most once a second to each address; a player is\n"
+        "                     \"name, red|blue|spectator, score, kills, deaths,\n"
+        "                     captures[, bot]\"\n"
+        "A server without such a line does not answer the player-list request.\n");
 }

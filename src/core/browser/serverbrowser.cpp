@@ -1,5 +1,6 @@
 #include "core/browser/serverbrowser.h"
 
+#include "core/browser/favourites.h"
 #include "core/browser/masterlistclient.h"
 #include "core/browser/serverquerier.h"
 #include "core/platform/datapaths.h"
@@ -12,6 +13,8 @@ const QString receivingStatus = QStringLiteral("Receiving...");
 const QString readyStatus = QStringLiteral("Ready");
 const QString filtersNotSetStatus = QStringLiteral("Error: Please set game filters first");
 const QString noCacheFileStatus = QStringLiteral("Error: Please GET LIST first.");
+const QString refreshRefusedStatus =
+    QStringLiteral("Error: Please wait until the list is complete before refreshing one server");
 const QString masterErrorPrefix = QStringLiteral("WSRF Error : ");
 const QString querierErrorPrefix = QStringLiteral("WSRF2 Error : ");
 const QString masterSilentStatus =
@@ -36,11 +39,22 @@ ServerBrowser::ServerBrowser(const Settings* settings, QObject* parent)
 
     connect(m_querier, &ServerQuerier::serverAsked, this,
             [this] { Q_EMIT statusChanged(receivingStatus); });
-    connect(m_querier, &ServerQuerier::entryReceived, this, &ServerBrowser::entryReceived);
+    connect(m_querier, &ServerQuerier::entryReceived, this, [this](const ServerEntry& entry) {
+        if (m_activity != Activity::RefreshingOne) {
+            Q_EMIT entryReceived(entry);
+            return;
+        }
+        m_refreshAnswered = true;
+        Q_EMIT entryRefreshed(entry);
+    });
     connect(m_querier, &ServerQuerier::socketError, this, [this](const QString& description) {
         Q_EMIT statusChanged(querierErrorPrefix + description);
     });
-    connect(m_querier, &ServerQuerier::finished, this, [this] { endWith(readyStatus); });
+    connect(m_querier, &ServerQuerier::finished, this, [this] {
+        endWith(m_activity == Activity::RefreshingOne && !m_refreshAnswered
+                    ? QStringLiteral("Error: %1 did not answer").arg(m_refreshTarget.text())
+                    : readyStatus);
+    });
     connect(m_querier, &ServerQuerier::failed, this,
             [this](const QString& description) { endWith(querierErrorPrefix + description); });
 }
@@ -100,11 +114,42 @@ void ServerBrowser::refresh()
     if (!localPort)
         return;
     const std::optional<QList<ServerEndpoint>> servers = readCacheFile();
-    if (!servers) {
+    // Without the file the favourites are asked alone, so a player still
+    // sees them while the master server is down.
+    if (!servers && withFavourites({}).isEmpty()) {
         endWith(noCacheFileStatus);
         return;
     }
-    m_querier->start(*servers, *localPort);
+    m_querier->start(withFavourites(servers.value_or(QList<ServerEndpoint>())), *localPort);
+}
+
+bool ServerBrowser::refreshServer(const ServerEndpoint& server)
+{
+    if (isBusy()) {
+        Q_EMIT statusChanged(refreshRefusedStatus);
+        return false;
+    }
+    const std::optional<quint16> localPort = m_settings->port(Settings::QueryLocalPort);
+    if (!localPort) {
+        Q_EMIT statusChanged(Settings::invalidPortMessage(Settings::QueryLocalPort));
+        return false;
+    }
+    m_refreshAnswered = false;
+    m_refreshTarget = server;
+    setActivity(Activity::RefreshingOne);
+    m_querier->start({server}, *localPort);
+    return true;
+}
+
+QList<ServerEndpoint> ServerBrowser::withFavourites(QList<ServerEndpoint> servers) const
+{
+    if (!m_favourites)
+        return servers;
+    for (const ServerEndpoint& favourite : m_favourites->servers()) {
+        if (!servers.contains(favourite))
+            servers.append(favourite);
+    }
+    return servers;
 }
 
 void ServerBrowser::query(const QList<ServerEndpoint>& servers)
@@ -118,7 +163,7 @@ void ServerBrowser::query(const QList<ServerEndpoint>& servers)
 void ServerBrowser::runQuery(const QList<ServerEndpoint>& servers)
 {
     if (const std::optional<quint16> localPort = prepareQuery())
-        m_querier->start(servers, *localPort);
+        m_querier->start(withFavourites(servers), *localPort);
 }
 
 std::optional<quint16> ServerBrowser::prepareQuery()

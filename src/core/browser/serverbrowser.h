@@ -11,6 +11,7 @@
 
 #include <optional>
 
+class Favourites;
 class MasterListClient;
 class ServerQuerier;
 class Settings;
@@ -35,11 +36,19 @@ public:
     void setFilter(const ServerFilter& filter) { m_filter = filter; }
     ServerFilter filter() const { return m_filter; }
 
+    // Asked in every cycle after the listed servers (a favourite listed
+    // there is asked once); Refresh without the file asks them alone. The
+    // browser does not own them.
+    void setFavourites(const Favourites* favourites) { m_favourites = favourites; }
+
     // Each is ignored while the browser is busy.
     void getList();
     void refresh();
     // Asks these servers as Refresh asks those of the file.
     void query(const QList<ServerEndpoint>& servers);
+    // Asks one server again without clearing the list; its answer comes as
+    // entryRefreshed(). Refused with a status while anything else runs.
+    bool refreshServer(const ServerEndpoint& server);
     // Abandons whatever runs, without a status (shut-down).
     void stop();
     bool isBusy() const { return m_activity != Activity::Idle; }
@@ -54,6 +63,8 @@ Q_SIGNALS:
     void listCleared();
     // Every reply, whether or not it passes the filter.
     void entryReceived(const ServerEntry& entry);
+    // The answer of a server asked by refreshServer().
+    void entryRefreshed(const ServerEntry& entry);
 
 private:
     enum class Activity
@@ -61,17 +72,20 @@ private:
         Idle,
         Retrieving,
         Querying,
+        RefreshingOne,
     };
 
     void onListPart(quint16 serverTotal, const QList<ServerEndpoint>& servers);
     void onListFinished(const QList<ServerEndpoint>& servers);
     void runQuery(const QList<ServerEndpoint>& servers);
+    QList<ServerEndpoint> withFavourites(QList<ServerEndpoint> servers) const;
     std::optional<quint16> prepareQuery();
     std::optional<QList<ServerEndpoint>> readCacheFile() const;
     void endWith(const QString& status);
     void setActivity(Activity activity);
 
     const Settings* m_settings;
+    const Favourites* m_favourites = nullptr;
     MasterListClient* m_masterList;
     ServerQuerier* m_querier;
     ServerFilter m_filter;
@@ -79,4 +93,6 @@ private:
     // Open for writing while Get List runs.
     QFile m_cacheWriter;
     Activity m_activity = Activity::Idle;
+    ServerEndpoint m_refreshTarget;
+    bool m_refreshAnswered = false;
 };

@@ -35,6 +35,7 @@ public:
         const qsizetype end = m_at < m_bytes.size() ? m_bytes.indexOf('\0', m_at) : -1;
         if (end < 0) {
             m_at = 0;
+            m_wrapped = true;
             return {};
         }
         const QByteArray value = m_bytes.mid(m_at, end - m_at);
@@ -42,10 +43,33 @@ public:
         return value;
     }
 
+    // What is left after the read position, unless a text had no NUL.
+    QByteArray rest() const { return m_wrapped ? QByteArray() : m_bytes.mid(m_at); }
+
 private:
     const QByteArray& m_bytes;
     qsizetype m_at;
+    bool m_wrapped = false;
 };
+
+std::optional<InfoReply> parse(const QByteArray& datagram, QByteArray* trailing)
+{
+    if (datagram.size() < InfoProtocol::minimumReplySize)
+        return std::nullopt;
+    InfoReply reply;
+    Cursor cursor(datagram, 4);
+    reply.version = cursor.byte();
+    reply.name = cursor.text();
+    reply.gameType = cursor.byte();
+    reply.players = cursor.byte();
+    reply.maxPlayers = cursor.byte();
+    reply.map = cursor.text();
+    reply.mod = cursor.text();
+    reply.flags = cursor.byte();
+    if (trailing)
+        *trailing = cursor.rest();
+    return reply;
+}
 
 } // namespace
 
@@ -58,19 +82,14 @@ QByteArray request()
 
 std::optional<InfoReply> parseReply(const QByteArray& datagram)
 {
-    if (datagram.size() < minimumReplySize)
-        return std::nullopt;
-    InfoReply reply;
-    Cursor cursor(datagram, 4);
-    reply.version = cursor.byte();
-    reply.name = cursor.text();
-    reply.gameType = cursor.byte();
-    reply.players = cursor.byte();
-    reply.maxPlayers = cursor.byte();
-    reply.map = cursor.text();
-    reply.mod = cursor.text();
-    reply.flags = cursor.byte();
-    return reply;
+    return parse(datagram, nullptr);
+}
+
+QByteArray trailingBytes(const QByteArray& datagram)
+{
+    QByteArray trailing;
+    parse(datagram, &trailing);
+    return trailing;
 }
 
 QByteArray encodeReply(const InfoReply& reply, const QByteArray& trailing)

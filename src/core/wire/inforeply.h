@@ -41,6 +41,9 @@ inline constexpr int minimumReplySize = 10;
 // to offset 0. The first four bytes are not examined, nor is anything after
 // the flags byte. Nothing for datagrams under 10 bytes.
 std::optional<InfoReply> parseReply(const QByteArray& datagram);
+// What a patched server appends after the flags byte of its reply, read as
+// parseReply() reads; empty when a text had no NUL or nothing follows.
+QByteArray trailingBytes(const QByteArray& datagram);
 
 // A reply as servers send it: 00 01, the size of what follows the first four
 // bytes (little-endian 16 bits), then the fields, then `trailing` (patched

@@ -1,0 +1,32 @@
+#include "core/wire/favouritesfile.h"
+
+#include "core/wire/textdecoding.h"
+#include "core/wire/textlines.h"
+
+namespace FavouritesFile {
+
+std::optional<ServerEndpoint> parseLine(const QString& line)
+{
+    const QStringView address = QStringView(line).left(line.indexOf(u'#')).trimmed();
+    if (address.isEmpty())
+        return std::nullopt;
+    return ServerEndpoint::parse(address);
+}
+
+QList<Line> parse(const QByteArray& fileText)
+{
+    QList<Line> lines;
+    for (const QString& text : TextLines::split(decodeUtf8OrLatin1(fileText)))
+        lines.append({text, parseLine(text)});
+    return lines;
+}
+
+QByteArray format(const QList<Line>& lines)
+{
+    QByteArray text;
+    for (const Line& line : lines)
+        text += line.text.toUtf8() + '\n';
+    return text;
+}
+
+} // namespace FavouritesFile
