@@ -243,7 +243,7 @@ void MainWindow::setLaunchServices(LaunchPrompts* prompts, ProcessStarter* start
 
 void MainWindow::connectChat()
 {
-    m_chat = new ChatSession(m_settings, this);
+    m_chat = new ChatSession(m_settings, m_preferences, this);
     m_chatFormatter = new ChatFormatter(this);
     m_chatFormatter->follow(m_chat);
     connect(m_connectButton, &QPushButton::clicked, m_chat, &ChatSession::connectClicked);
