@@ -70,7 +70,7 @@ ChatSession::TlsProblem problemOf(const QSslError& error)
 bool isCtcpCarrier(const IrcLine& line)
 {
     return !line.nick.isEmpty() && line.params.size() >= 2 &&
-           line.lastParam().startsWith(QChar(CtcpMessage::delimiter)) &&
+           line.params.constLast().startsWith(QChar(CtcpMessage::delimiter)) &&
            (line.command == QLatin1String("PRIVMSG") || line.command == QLatin1String("NOTICE"));
 }
 } // namespace

@@ -3,32 +3,18 @@
 #include <utility>
 
 namespace {
-constexpr char16_t bold = 0x02;
 constexpr char16_t colour = 0x03;
 constexpr char16_t hexColour = 0x04;
-constexpr char16_t monospace = 0x11;
-constexpr char16_t reverse = 0x16;
-constexpr char16_t italic = 0x1D;
-constexpr char16_t strikeThrough = 0x1E;
-constexpr char16_t underline = 0x1F;
-constexpr char16_t reset = 0x0F;
+// Bold 0x02, colour 0x03, hex colour 0x04, reset 0x0F, monospace 0x11,
+// reverse 0x16, italic 0x1D, strike-through 0x1E, underline 0x1F.
+constexpr quint32 codeMask = (1u << 0x02) | (1u << colour) | (1u << hexColour) | (1u << 0x0F) |
+                             (1u << 0x11) | (1u << 0x16) | (1u << 0x1D) | (1u << 0x1E) |
+                             (1u << 0x1F);
 
+// One comparison for the printable characters almost every line consists of.
 bool isCode(char16_t c)
 {
-    switch (c) {
-    case bold:
-    case colour:
-    case hexColour:
-    case monospace:
-    case reverse:
-    case italic:
-    case strikeThrough:
-    case underline:
-    case reset:
-        return true;
-    default:
-        return false;
-    }
+    return c < 0x20 && (codeMask & (1u << c)) != 0;
 }
 
 bool isDigit(char16_t c)
