@@ -169,8 +169,7 @@ void TestChatSession::registrationWaitsForTheWelcome()
     QByteArray received;
     serverSide->write("PING :x\r\n");
     QTRY_VERIFY_WITH_TIMEOUT((received += serverSide->readAll()).count("\r\n") == 3, 5000);
-    // No JOIN before the welcome: networks refuse it until registration is
-    // complete.
+    // No JOIN before the welcome: networks refuse it until then.
     const QByteArray expected = "NICK vnh\r\nUSER Default 127.0.0.1 127.0.0.1:" +
                                 QByteArray::number(serverSide->peerPort()) +
                                 "/0 :Varnholt IRC Client\r\nPONG :x\r\n";

@@ -297,16 +297,15 @@ void TestChatNgircd::twentyLinesInASecond()
 {
     m_session->setTimings({.sendIntervalMs = 250}); // shortened to keep the test short
     QVERIFY(connectAndJoin());
-    QList<QByteArray> expected;
+    QByteArray expected, arrived;
     for (int n = 1; n <= 20; ++n) {
         enter("line " + QString::number(n));
-        expected.append(" PRIVMSG #VNH_Lounge :line " + QByteArray::number(n));
+        expected += QByteArray::number(n) + ' ';
     }
-    QVERIFY(m_peer->waitForLine(endsWith(expected.last()), 20000));
-    QList<QByteArray> arrived;
+    QVERIFY(m_peer->waitForLine(endsWith(" PRIVMSG #VNH_Lounge :line 20"), 20000));
     for (const QByteArray& line : m_peer->lines()) {
-        if (line.startsWith(":vnhtest!") && line.contains(" PRIVMSG "))
-            arrived.append(line.mid(line.indexOf(' ')));
+        if (line.contains(" PRIVMSG #VNH_Lounge :line "))
+            arrived += line.mid(line.lastIndexOf(' ') + 1) + ' ';
     }
     QCOMPARE(arrived, expected);
     QVERIFY(m_session->isConnected());

@@ -115,9 +115,6 @@ bool NgircdServer::enableTls(const QString& certificateHost)
             return false;
         }
     }
-    // ngIRCd may read the key after dropping to "nobody".
-    QFile::setPermissions(m_dir.filePath("key.pem"),
-                          QFileDevice::ReadOwner | QFileDevice::ReadOther);
     m_tlsPort = freeLoopbackPort();
     return m_tlsPort != 0;
 }

@@ -27,9 +27,8 @@ public:
 
     static bool isInstalled();
 
-    // Before start(): a second port with TLS, its key and self-signed
-    // certificate (for certificateHost) made with openssl; false when that
-    // fails (errorString() says why).
+    // Before start(): a TLS port with a self-signed certificate for
+    // certificateHost, made with openssl; on failure errorString() says why.
     bool enableTls(const QString& certificateHost);
     quint16 tlsPort() const { return m_tlsPort; }
     // The certificate as PEM, for the client's trusted certificates.
