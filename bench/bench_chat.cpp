@@ -4,6 +4,7 @@
 // peak memory. Run: QT_QPA_PLATFORM=offscreen bench_chat [lines]
 #include "core/chat/chatsession.h"
 #include "core/platform/allocator.h"
+#include "core/settings/preferences.h"
 #include "core/settings/settings.h"
 #include "gui/chatformatter.h"
 #include "gui/chatlogview.h"
@@ -131,13 +132,15 @@ int main(int argc, char** argv)
     if (total < 2 * windowLines)
         return 2;
 
-    // A loopback sink, so the session is really connected and its PONGs go out.
+    // A loopback sink that welcomes the session, so it is really connected
+    // and its PONGs go out.
     QTcpServer sink;
     if (!sink.listen(QHostAddress::LocalHost, 0))
         return 1;
     QTcpSocket* sinkSide = nullptr;
     QObject::connect(&sink, &QTcpServer::newConnection, [&] {
         sinkSide = sink.nextPendingConnection();
+        sinkSide->write(":irc.bench 001 vnh :Welcome\r\n");
         QObject::connect(sinkSide, &QTcpSocket::readyRead, [&] { sinkSide->readAll(); });
     });
 
@@ -146,7 +149,8 @@ int main(int argc, char** argv)
     settings.setValue(Settings::IrcPort, QString::number(sink.serverPort()));
     settings.setValue(Settings::IrcNickname, QStringLiteral("vnh"));
     settings.setValue(Settings::IrcChannel, QStringLiteral("#VNH_Lounge"));
-    ChatSession session(&settings);
+    Preferences preferences;
+    ChatSession session(&settings, &preferences);
     session.connectClicked();
     QElapsedTimer wait;
     wait.start();

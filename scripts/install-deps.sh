@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  ngircd xvfb xdotool x11-utils imagemagick
+  ngircd openssl xvfb xdotool x11-utils imagemagick
   dpkg-dev file
   appstream desktop-file-utils
   clang-14 libfuzzer-14-dev

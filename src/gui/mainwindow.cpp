@@ -312,7 +312,7 @@ void MainWindow::openLink(const QString& text)
 
 void MainWindow::connectChat()
 {
-    m_chat = new ChatSession(m_settings, this);
+    m_chat = new ChatSession(m_settings, m_preferences, this);
     m_chatFormatter = new ChatFormatter(this);
     m_chatFormatter->follow(m_chat);
     connect(m_connectButton, &QPushButton::clicked, m_chat, &ChatSession::connectClicked);

@@ -1,7 +1,9 @@
 #include "core/chat/chatsession.h"
+#include "core/settings/preferences.h"
 #include "core/settings/settings.h"
 #include "core/wire/ircline.h"
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QSignalSpy>
 #include <QTcpServer>
@@ -20,7 +22,7 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void registrationSendsNickUserJoin();
+    void registrationWaitsForTheWelcome();
     void registrationOverIpv6Loopback();
     void receivedStreams_data();
     void receivedStreams();
@@ -39,19 +41,27 @@ private Q_SLOTS:
     void serverClosesConnection();
     void invalidPortIsRefused_data();
     void invalidPortIsRefused();
+    void nicknameInUse();
+    void floodQueuePacesLines();
+    void reconnectBacksOff();
+    void silentLinkIsPingedThenDropped();
 
 private:
-    // Connects the session to the test server and takes the registration.
+    // Connects the session to the test server, welcomes it and takes the
+    // registration and the JOIN.
     void connectSession();
-    // Everything the session sent since the last call, once `sync` (a line
-    // the test makes the session send) has arrived: so "nothing else was
-    // sent" can be checked without waiting for a time-out.
+    // Accepts the session's next connection and collects what it sends.
+    void acceptConnection();
+    // Everything the session sent since the last call, once the PONG to the
+    // test's PING has arrived (it goes ahead of any queued line): so
+    // "nothing else was sent" can be checked without waiting for a time-out.
     QByteArray sentUpToSync();
     // Gathers the items of every batch received from now on in m_received,
     // as their lines' texts; a greeting is marked.
     void collectReceived();
 
     Settings m_settings;
+    Preferences m_preferences;
     std::unique_ptr<ChatSession> m_session;
     std::unique_ptr<QTcpServer> m_server;
     QTcpSocket* m_serverSide = nullptr;
@@ -60,10 +70,13 @@ private:
 };
 
 namespace {
-const QByteArray syncLine = "NAMES #VNH_Lounge\r\n";
+const QByteArray syncLine = "PONG :sync\r\n";
 const QString greeting = QStringLiteral("(greeting) ");
+// Every line goes at once, unless a test is about the pace.
+const ChatSession::Timings quick{.firstRetryMs = 100, .maxRetryMs = 300, .burst = 50};
 
 using State = ChatSession::State;
+using Loss = ChatSession::Loss;
 using States = QList<State>;
 
 States statesOf(const QSignalSpy& spy)
@@ -84,7 +97,9 @@ void TestChatSession::init()
     m_settings.setValue(Settings::IrcNickname, QStringLiteral("vnh"));
     m_settings.setValue(Settings::IrcUserName, QStringLiteral("Default"));
     m_settings.setValue(Settings::IrcChannel, QStringLiteral("#VNH_Lounge"));
-    m_session = std::make_unique<ChatSession>(&m_settings);
+    m_preferences.setFlag(Preferences::IrcReconnect, true);
+    m_session = std::make_unique<ChatSession>(&m_settings, &m_preferences);
+    m_session->setTimings(quick);
     m_serverSide = nullptr;
     m_sent.clear();
     m_received.clear();
@@ -96,20 +111,29 @@ void TestChatSession::cleanup()
     m_server.reset();
 }
 
+void TestChatSession::acceptConnection()
+{
+    QTRY_VERIFY_WITH_TIMEOUT(m_server->hasPendingConnections(), 5000);
+    m_serverSide = m_server->nextPendingConnection();
+    // What came before the connection below is already waiting.
+    m_sent = m_serverSide->readAll();
+    connect(m_serverSide, &QTcpSocket::readyRead, this,
+            [this, socket = m_serverSide] { m_sent += socket->readAll(); });
+}
+
 void TestChatSession::connectSession()
 {
     m_session->connectClicked();
-    QVERIFY(m_server->waitForNewConnection(5000));
-    m_serverSide = m_server->nextPendingConnection();
-    connect(m_serverSide, &QTcpSocket::readyRead, this,
-            [this] { m_sent += m_serverSide->readAll(); });
-    QTRY_VERIFY_WITH_TIMEOUT(m_sent.count("\r\n") == 3, 5000);
+    acceptConnection();
+    QTRY_VERIFY_WITH_TIMEOUT(m_sent.count("\r\n") == 2, 5000);
+    m_serverSide->write(":s 001 vnh :Welcome\r\n");
+    QTRY_VERIFY_WITH_TIMEOUT(m_sent.endsWith("JOIN #VNH_Lounge\r\n"), 5000);
     m_sent.clear();
 }
 
 QByteArray TestChatSession::sentUpToSync()
 {
-    m_session->refreshUsersClicked();
+    m_serverSide->write("PING :sync\r\n");
     if (!QTest::qWaitFor([this] { return m_sent.endsWith(syncLine); }, 5000))
         return "(no syncLine line) " + m_sent;
     const QByteArray sent = m_sent.chopped(syncLine.size());
@@ -128,7 +152,7 @@ void TestChatSession::collectReceived()
             });
 }
 
-void TestChatSession::registrationSendsNickUserJoin()
+void TestChatSession::registrationWaitsForTheWelcome()
 {
     QSignalSpy connecting(m_session.get(), &ChatSession::connecting);
     QSignalSpy opened(m_session.get(), &ChatSession::connectionOpened);
@@ -143,13 +167,19 @@ void TestChatSession::registrationSendsNickUserJoin()
     QVERIFY(m_server->waitForNewConnection(5000));
     QTcpSocket* serverSide = m_server->nextPendingConnection();
     QByteArray received;
+    serverSide->write("PING :x\r\n");
     QTRY_VERIFY_WITH_TIMEOUT((received += serverSide->readAll()).count("\r\n") == 3, 5000);
+    // No JOIN before the welcome: networks refuse it until then.
     const QByteArray expected = "NICK vnh\r\nUSER Default 127.0.0.1 127.0.0.1:" +
                                 QByteArray::number(serverSide->peerPort()) +
-                                "/0 :Varnholt IRC Client\r\nJOIN #VNH_Lounge\r\n";
+                                "/0 :Varnholt IRC Client\r\nPONG :x\r\n";
     QCOMPARE(received, expected);
     QCOMPARE(opened.size(), 1);
-    QCOMPARE(statesOf(states), (States{State::Connecting, State::Connected}));
+    QCOMPARE(m_session->submitInput("early"), false);
+    serverSide->write(":s 001 vnh :Welcome\r\n");
+    QTRY_COMPARE_WITH_TIMEOUT(received += serverSide->readAll(), expected + "JOIN #VNH_Lounge\r\n",
+                              5000);
+    QCOMPARE(statesOf(states), (States{State::Connecting, State::Registering, State::Connected}));
     QVERIFY(m_session->isConnected());
     QCOMPARE(m_session->connectEnabled(), false);
     // Each line leaves at once, not held back to be merged with the next.
@@ -169,7 +199,7 @@ void TestChatSession::registrationOverIpv6Loopback()
     QVERIFY(server.waitForNewConnection(5000));
     QTcpSocket* serverSide = server.nextPendingConnection();
     QByteArray received;
-    QTRY_VERIFY_WITH_TIMEOUT((received += serverSide->readAll()).count("\r\n") == 3, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT((received += serverSide->readAll()).count("\r\n") == 2, 5000);
     const QList<QByteArray> lines = received.split('\n');
     // Our end is "::1": the USER line must still carry four parameters,
     // the client description being the only trailing one.
@@ -364,7 +394,7 @@ void TestChatSession::submitWhileNotConnected()
         QTcpSocket* serverSide = m_server->nextPendingConnection();
         QByteArray received;
         QTRY_VERIFY_WITH_TIMEOUT(
-            (received += serverSide->readAll()).endsWith("JOIN #VNH_Lounge\r\n"), 5000);
+            (received += serverSide->readAll()).endsWith("Varnholt IRC Client\r\n"), 5000);
         QVERIFY(!received.contains("PRIVMSG"));
     }
 }
@@ -379,7 +409,9 @@ void TestChatSession::settingsAreReadAtUse()
     m_session->usersClicked();
     m_settings.setValue(Settings::IrcChannel, QStringLiteral("#VNH_Lounge"));
     QCOMPARE(sentUpToSync(), "PRIVMSG #elsewhere :x\r\nNAMES #elsewhere\r\n");
-    QCOMPARE(echoed.at(0).at(0).toString(), "other");
+    // The echo gives the nickname the server knows; a new one is for the
+    // next connection.
+    QCOMPARE(echoed.at(0).at(0).toString(), "vnh");
     // Names replies are matched against the channel of the moment too.
     m_session->receive(":s 353 other = #VNH_Lounge :a\r\n");
     QCOMPARE(m_session->users(), QStringList{"a"});
@@ -398,7 +430,7 @@ void TestChatSession::usersAndRefresh()
     connectSession();
     m_session->usersClicked();
     QCOMPARE(show.size(), 1);
-    QCOMPARE(sentUpToSync(), syncLine);
+    QCOMPARE(sentUpToSync(), "NAMES #VNH_Lounge\r\n");
     QCOMPARE(status.size(), 1);
 }
 
@@ -466,6 +498,7 @@ void TestChatSession::failureOnItsWayIsDroppedByDisconnect()
 
 void TestChatSession::serverClosesConnection()
 {
+    m_preferences.setFlag(Preferences::IrcReconnect, false);
     connectSession();
     QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
     collectReceived();
@@ -504,6 +537,87 @@ void TestChatSession::invalidPortIsRefused()
     QCOMPARE(connecting.size(), 0);
     QCOMPARE(m_session->state(), State::Disconnected);
     QVERIFY(!m_server->waitForNewConnection(0));
+}
+
+void TestChatSession::nicknameInUse()
+{
+    m_settings.setValue(Settings::IrcNickname, QStringLiteral("vnhtester"));
+    m_session->connectClicked();
+    acceptConnection();
+    // Every nickname taken: each is cut to the server's NICKLEN before its
+    // suffix; after the last we leave cleanly, and no reconnect follows.
+    m_serverSide->write(":s 005 * NICKLEN=5 :ok\r\n" +
+                        QByteArray(":s 433 * x :In use\r\n").repeated(5));
+    QTRY_VERIFY_WITH_TIMEOUT(m_sent.endsWith("QUIT\r\n"), 5000);
+    QCOMPARE(QString::fromLatin1(m_sent).split(u'\n').filter("NICK "),
+             (QStringList{"NICK vnhtester\r", "NICK vnht_\r", "NICK vnht1\r", "NICK vnht2\r",
+                          "NICK vnht3\r"}));
+    QCOMPARE(m_session->state(), State::Disconnected);
+}
+
+void TestChatSession::floodQueuePacesLines()
+{
+    constexpr int intervalMs = 100;
+    m_session->setTimings({.sendIntervalMs = intervalMs});
+    connectSession();
+    QTest::qWait(6 * intervalMs); // the burst spent on registering comes back
+    QByteArray expected;
+    qsizetype burst = 0;
+    for (int n = 1; n <= 20; ++n) {
+        QVERIFY(m_session->submitInput("line " + QString::number(n)));
+        expected += "PRIVMSG #VNH_Lounge :line " + QByteArray::number(n) + "\r\n";
+        if (n == 5)
+            burst = expected.size();
+    }
+    // The burst, and only it, went out at once.
+    QCOMPARE(m_session->findChild<QTcpSocket*>()->bytesToWrite(), burst);
+    QElapsedTimer rest;
+    rest.start();
+    QTRY_COMPARE_WITH_TIMEOUT(m_sent, expected, 5000);
+    QVERIFY(rest.elapsed() >= 14 * intervalMs);
+}
+
+void TestChatSession::reconnectBacksOff()
+{
+    connectSession();
+    QSignalSpy scheduled(m_session.get(), &ChatSession::reconnectScheduled);
+    // The server is gone: each attempt waits longer, up to the cap.
+    m_server->close();
+    m_serverSide->disconnectFromHost();
+    QTRY_COMPARE_WITH_TIMEOUT(scheduled.size(), 4, 5000);
+    QCOMPARE(scheduled.at(0), (QVariantList{1, 100, QVariant::fromValue(Loss::ServerClosed)}));
+    QCOMPARE(scheduled.at(3), (QVariantList{4, 300, QVariant::fromValue(Loss::Refused)}));
+    QCOMPARE(scheduled.at(1).at(1), 200);
+    // Connect starts the next attempt at once, Disconnect ends them.
+    m_session->connectClicked();
+    QCOMPARE(m_session->state(), State::Connecting);
+    m_session->disconnectClicked();
+    QTest::qWait(400);
+    QCOMPARE(scheduled.size(), 4);
+}
+
+void TestChatSession::silentLinkIsPingedThenDropped()
+{
+    m_session->setTimings(
+        {.firstRetryMs = 60000, .idleMs = 100, .pingTimeoutMs = 1000, .sendIntervalMs = 60000});
+    connectSession(); // NICK, USER and JOIN leave two lines of the burst
+    QSignalSpy notSent(m_session.get(), &ChatSession::notSent);
+    QSignalSpy scheduled(m_session.get(), &ChatSession::reconnectScheduled);
+    for (const char* text : {"a", "b", "c"})
+        m_session->submitInput(QString::fromLatin1(text));
+    // Our PING does not wait behind the queue.
+    QTRY_COMPARE_WITH_TIMEOUT(
+        m_sent, "PRIVMSG #VNH_Lounge :a\r\nPRIVMSG #VNH_Lounge :b\r\nPING :varnholt\r\n", 5000);
+    m_sent.clear();
+    m_serverSide->write(":s PONG s :varnholt\r\n");
+    // The answer keeps the link; the next silence brings the next PING, and
+    // no answer to it ends the link, the queued line reported as not sent.
+    QTRY_COMPARE_WITH_TIMEOUT(m_sent, "PING :varnholt\r\n", 5000);
+    QVERIFY(m_session->isConnected());
+    QTRY_COMPARE_WITH_TIMEOUT(scheduled.size(), 1, 5000);
+    QCOMPARE(scheduled.at(0).at(2).value<Loss>(), Loss::NoReply);
+    QCOMPARE(notSent.at(0).at(0).toStringList(), QStringList{"c"});
+    QTRY_COMPARE_WITH_TIMEOUT(m_serverSide->state(), QAbstractSocket::UnconnectedState, 5000);
 }
 
 QTEST_GUILESS_MAIN(TestChatSession)

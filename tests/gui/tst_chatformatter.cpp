@@ -13,6 +13,7 @@ private Q_SLOTS:
     void connectionEvents();
     void received_data();
     void received();
+    void lineAfterDisconnected();
 };
 
 namespace {
@@ -137,6 +138,9 @@ void TestChatFormatter::received_data()
         << QStringList{":s NOTICE AUTH :*** Looking up your hostname",
                        greeting + ":s NOTICE AUTH :*** Found your hostname", ":s 001 vnh :Welcome"}
         << true << "Connected OK\r\n:s 001 vnh :Welcome\r\n";
+    QTest::newRow("formatting codes are left out")
+        << QStringList{":bob!u@h PRIVMSG #c :\002hi\x02 \0034,1red", ":s NOTICE vnh :\x1Fu\x0F!"}
+        << false << "bob: hi red\r\n:s NOTICE vnh :u!\r\n";
 }
 
 void TestChatFormatter::received()
@@ -153,6 +157,18 @@ void TestChatFormatter::received()
     QSignalSpy appended(&formatter, &ChatFormatter::logAppended);
     formatter.onReceived(batch);
     checkOneEdit(replaced, appended);
+}
+
+void TestChatFormatter::lineAfterDisconnected()
+{
+    ChatFormatter formatter;
+    QSignalSpy appended(&formatter, &ChatFormatter::logAppended);
+    // "Disconnected" ends without a line break: what follows starts a line.
+    formatter.onDisconnectedByUser();
+    formatter.onNotSent({"a", "b"});
+    formatter.onNotSent({"c"});
+    QCOMPARE(appended.at(0).at(0).toString(), "\r\nNot sent: a\r\nNot sent: b\r\n");
+    QCOMPARE(appended.at(1).at(0).toString(), "Not sent: c\r\n");
 }
 
 QTEST_MAIN(TestChatFormatter)

@@ -1,4 +1,6 @@
 #include "core/chat/chatsession.h"
+#include "core/platform/version.h"
+#include "core/settings/preferences.h"
 #include "core/settings/settings.h"
 #include "gui/chatformatter.h"
 #include "gui/chatlogview.h"
@@ -33,9 +35,18 @@ private Q_SLOTS:
     void pingIsAnswered();
     void disconnect();
     void refusedConnection();
+    void tls();
+    void nicknameInUse();
+    void serverClosesAndWeRejoin();
+    void twentyLinesInASecond();
+    void actionsAndPrivateMessages();
 
 private:
     bool connectAndJoin();
+    static IrcPeer::LinePredicate endsWith(const QByteArray& end)
+    {
+        return [end](const QByteArray& line) { return line.endsWith(end); };
+    }
     QString log() { return m_log->logText(); }
     QString status() const
     {
@@ -71,6 +82,7 @@ void TestChatNgircd::initTestCase()
     if (!NgircdServer::isInstalled())
         QSKIP(NgircdServer::notInstalledMessage);
     m_server = std::make_unique<NgircdServer>(pingSeconds);
+    QVERIFY2(m_server->enableTls(QStringLiteral("localhost")), qPrintable(m_server->errorString()));
     QVERIFY2(m_server->start(), qPrintable(m_server->errorString()));
 }
 
@@ -143,8 +155,9 @@ void TestChatNgircd::chatBothWays()
     m_peer->sendPrivmsg(channel, "hi there: see http://x");
     QTRY_VERIFY_WITH_TIMEOUT(log().contains("\npeer: hi there: see http://x\n"), 5000);
 
-    // A "/"-line goes nowhere.
+    // A "/"-line the chat does not know goes nowhere.
     enter(QStringLiteral("/quit"));
+    QVERIFY(log().contains("\nUnknown command: /quit\n"));
     m_peer->sendPrivmsg(channel, "after");
     QTRY_VERIFY_WITH_TIMEOUT(log().contains("\npeer: after\n"), 5000);
     QVERIFY(!m_peer->hasLine([](const QByteArray& line) { return line.contains("quit"); }));
@@ -232,6 +245,85 @@ void TestChatNgircd::refusedConnection()
     QVERIFY(!connectButton->isEnabled());
     click("btnircdiscnnt");
     QVERIFY(connectButton->isEnabled());
+}
+
+void TestChatNgircd::tls()
+{
+    m_window->preferences()->setFlag(Preferences::IrcTls, true);
+    m_window->preferences()->setIrcCaFile(m_server->certificateFile());
+    m_settings->setValue(Settings::IrcPort, QString::number(m_server->tlsPort()));
+    // The certificate is for "localhost": refused, with the reason.
+    click("btnirccnt");
+    QTRY_COMPARE_WITH_TIMEOUT(m_session->state(), ChatSession::State::Failed, 5000);
+    QCOMPARE(log(), "Connecting to 127.0.0.1...\nTLS connection refused: the server's certificate "
+                    "is for another host name. Nothing was sent.\n");
+    click("btnircdiscnnt");
+    m_settings->setValue(Settings::IrcHost, QStringLiteral("localhost"));
+    QVERIFY(connectAndJoin());
+    enter(QStringLiteral("over tls"));
+    QVERIFY(m_peer->waitForLine(endsWith(" PRIVMSG #VNH_Lounge :over tls")));
+    m_peer->sendPrivmsg(channel, "back");
+    QTRY_VERIFY_WITH_TIMEOUT(log().contains("\npeer: back\n"), 5000);
+}
+
+void TestChatNgircd::nicknameInUse()
+{
+    IrcPeer holder("vnhtest");
+    QVERIFY(holder.joinChannel(m_server->port(), channel));
+    click("btnirccnt");
+    QVERIFY(m_peer->waitForLine([](const QByteArray& line) {
+        return line.startsWith(":vnhtest_!") && line.endsWith(" JOIN :#VNH_Lounge");
+    }));
+    QVERIFY(log().contains("\nNickname vnhtest is in use, trying vnhtest_\n"));
+}
+
+void TestChatNgircd::serverClosesAndWeRejoin()
+{
+    m_session->setTimings({.firstRetryMs = 300});
+    QVERIFY(connectAndJoin());
+    const QByteArray joined = m_peer->lines().last();
+    m_peer->sendLine(QByteArray("OPER ") + NgircdServer::operatorName + ' ' +
+                     NgircdServer::operatorPassword);
+    m_peer->sendLine("KILL vnhtest :testing the reconnect");
+    // Back in the channel within 5 s.
+    QVERIFY(QTest::qWaitFor([&] { return m_peer->lines().count(joined) == 2; }, 5000));
+    QVERIFY(log().contains(
+        "\nConnection lost (the server closed the connection); reconnecting in 0.3 s\n"));
+    QTRY_VERIFY_WITH_TIMEOUT(
+        log().contains("\nReconnected (attempt 1); joining the channel again\n"), 5000);
+}
+
+void TestChatNgircd::twentyLinesInASecond()
+{
+    m_session->setTimings({.sendIntervalMs = 250}); // shortened to keep the test short
+    QVERIFY(connectAndJoin());
+    QByteArray expected, arrived;
+    for (int n = 1; n <= 20; ++n) {
+        enter("line " + QString::number(n));
+        expected += QByteArray::number(n) + ' ';
+    }
+    QVERIFY(m_peer->waitForLine(endsWith(" PRIVMSG #VNH_Lounge :line 20"), 20000));
+    for (const QByteArray& line : m_peer->lines()) {
+        if (line.contains(" PRIVMSG #VNH_Lounge :line "))
+            arrived += line.mid(line.lastIndexOf(' ') + 1) + ' ';
+    }
+    QCOMPARE(arrived, expected);
+    QVERIFY(m_session->isConnected());
+}
+
+void TestChatNgircd::actionsAndPrivateMessages()
+{
+    QVERIFY(connectAndJoin());
+    enter(QStringLiteral("/me waves"));
+    QVERIFY(m_peer->waitForLine(endsWith(" PRIVMSG #VNH_Lounge :\001ACTION waves\x01")));
+    enter(QStringLiteral("/msg peer psst"));
+    QVERIFY(m_peer->waitForLine(endsWith(" PRIVMSG peer :psst")));
+    m_peer->sendPrivmsg(channel, "\001ACTION grins\x01");
+    QTRY_VERIFY_WITH_TIMEOUT(log().contains("\n* peer grins\n"), 5000);
+    m_peer->sendPrivmsg("vnhtest", "\001VERSION\001");
+    QVERIFY(m_peer->waitForLine(
+        endsWith(" NOTICE peer :\001VERSION Varnholt " + QByteArray(Version::number) + "\001")));
+    QVERIFY(log().contains("\n* vnhtest waves\n-> peer: psst\n"));
 }
 
 QTEST_MAIN(TestChatNgircd)

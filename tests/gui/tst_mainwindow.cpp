@@ -221,7 +221,7 @@ void TestMainWindow::quitAndCloseShutDownTheSameWay()
     window.settings()->setValue(Settings::IrcHost, QStringLiteral("127.0.0.1"));
     window.settings()->setValue(Settings::IrcPort, QString::number(ircServer.serverPort()));
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnirccnt")), Qt::LeftButton);
-    QTRY_VERIFY_WITH_TIMEOUT(window.chatSession()->isConnected(), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(window.chatSession()->state(), ChatSession::State::Registering, 5000);
     QSignalSpy done(&window, &MainWindow::shutDownComplete);
 
     if (byQuitButton)

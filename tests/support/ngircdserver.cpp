@@ -73,14 +73,50 @@ bool NgircdServer::writeConfig()
                                           "DNS = no\n"
                                           "Ident = no\n"
                                           "PAM = no\n"
-                                          "IncludeDir = %5\n")
+                                          "IncludeDir = %5\n"
+                                          "[Operator]\n"
+                                          "Name = %6\n"
+                                          "Password = %7\n")
                                .arg(QString::fromLatin1(serverName))
                                .arg(m_port)
                                .arg(m_dir.filePath(QStringLiteral("ngircd.pid")))
                                .arg(m_pingTimeout)
-                               .arg(includeDir);
+                               .arg(includeDir, QString::fromLatin1(operatorName),
+                                    QString::fromLatin1(operatorPassword));
     file.write(config.toUtf8());
+    if (m_tlsPort != 0) {
+        file.write(QStringLiteral("[SSL]\nKeyFile = %1\nCertFile = %2\nDHFile = %3\nPorts = %4\n")
+                       .arg(m_dir.filePath(QStringLiteral("key.pem")), certificateFile(),
+                            m_dir.filePath(QStringLiteral("dh.pem")))
+                       .arg(m_tlsPort)
+                       .toUtf8());
+    }
     return true;
+}
+
+bool NgircdServer::enableTls(const QString& certificateHost)
+{
+    // A P-256 key and fixed RFC 7919 DH parameters take no time to make;
+    // without a DH file ngIRCd would compute its own for seconds.
+    const QList<QStringList> commands = {{"req", "-x509", "-newkey", "ec", "-pkeyopt",
+                                          "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2",
+                                          "-subj", "/CN=" + certificateHost, "-addext",
+                                          "subjectAltName=DNS:" + certificateHost, "-keyout",
+                                          m_dir.filePath("key.pem"), "-out", certificateFile()},
+                                         {"genpkey", "-genparam", "-algorithm", "DH", "-pkeyopt",
+                                          "group:ffdhe2048", "-out", m_dir.filePath("dh.pem")}};
+    for (const QStringList& arguments : commands) {
+        QProcess openssl;
+        openssl.setProcessChannelMode(QProcess::MergedChannels);
+        openssl.start(QStringLiteral("openssl"), arguments);
+        if (!openssl.waitForFinished(startTimeoutMs) || openssl.exitCode() != 0) {
+            m_error = QStringLiteral("openssl failed: ") + openssl.errorString() + u' ' +
+                      QString::fromLocal8Bit(openssl.readAll());
+            return false;
+        }
+    }
+    m_tlsPort = freeLoopbackPort();
+    return m_tlsPort != 0;
 }
 
 bool NgircdServer::start()

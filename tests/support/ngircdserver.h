@@ -14,6 +14,9 @@ public:
     static constexpr auto notInstalledMessage =
         "ngircd is not installed (/usr/sbin/ngircd); run scripts/install-deps.sh";
     static constexpr auto serverName = "irc.varnholt.test";
+    // An IRC operator, so a test client can KILL another.
+    static constexpr auto operatorName = "varnholt";
+    static constexpr auto operatorPassword = "test-only";
 
     // pingTimeoutSeconds is both the idle time before the server's PING and
     // the time it waits for the PONG; ngIRCd accepts 5 at the least.
@@ -23,6 +26,13 @@ public:
     NgircdServer& operator=(const NgircdServer&) = delete;
 
     static bool isInstalled();
+
+    // Before start(): a TLS port with a self-signed certificate for
+    // certificateHost, made with openssl; on failure errorString() says why.
+    bool enableTls(const QString& certificateHost);
+    quint16 tlsPort() const { return m_tlsPort; }
+    // The certificate as PEM, for the client's trusted certificates.
+    QString certificateFile() const { return m_dir.filePath(QStringLiteral("cert.pem")); }
 
     // Starts the server and waits (bounded) until its port accepts; on
     // failure errorString() says why.
@@ -38,6 +48,7 @@ private:
     QTemporaryDir m_dir;
     QProcess m_process;
     quint16 m_port = 0;
+    quint16 m_tlsPort = 0;
     QString m_configPath;
     QString m_error;
 };

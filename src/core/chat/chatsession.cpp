@@ -1,21 +1,112 @@
 #include "core/chat/chatsession.h"
 
+#include "core/platform/version.h"
+#include "core/settings/preferences.h"
 #include "core/settings/settings.h"
 #include "core/wire/ircline.h"
 
+#include <QSslCertificate>
+#include <QSslConfiguration>
+#include <QSslSocket>
 #include <QTcpSocket>
 
+#include <algorithm>
 #include <utility>
 
-ChatSession::ChatSession(const Settings* settings, QObject* parent)
-    : QObject(parent), m_settings(settings)
+namespace {
+// How long a graceful close may take before the socket is dropped anyway.
+constexpr int closeGraceMs = 2000;
+const QString keepAliveToken = QStringLiteral("varnholt");
+// The alternatives to a nickname in use, after the nickname itself.
+const QStringList nickSuffixes = {QStringLiteral("_"), QStringLiteral("1"), QStringLiteral("2"),
+                                  QStringLiteral("3")};
+
+QString nicknameTry(const QString& base, int tryNumber, int nickLength)
 {
+    if (tryNumber == 0)
+        return base;
+    const QString& suffix = nickSuffixes.at(tryNumber - 1);
+    return base.left(std::max<qsizetype>(1, nickLength - suffix.size())) + suffix;
 }
 
-QTcpSocket* ChatSession::createSocket()
+ChatSession::Loss lossFor(QAbstractSocket::SocketError error)
 {
-    auto* socket = new QTcpSocket(this);
-    connect(socket, &QTcpSocket::connected, this, &ChatSession::onConnected);
+    switch (error) {
+    case QAbstractSocket::RemoteHostClosedError:
+        return ChatSession::Loss::ServerClosed;
+    case QAbstractSocket::ConnectionRefusedError:
+        return ChatSession::Loss::Refused;
+    case QAbstractSocket::HostNotFoundError:
+        return ChatSession::Loss::HostNotFound;
+    default:
+        return ChatSession::Loss::NetworkError;
+    }
+}
+
+ChatSession::TlsProblem problemOf(const QSslError& error)
+{
+    using P = ChatSession::TlsProblem;
+    switch (error.error()) {
+    case QSslError::CertificateExpired:
+        return P::Expired;
+    case QSslError::CertificateNotYetValid:
+        return P::NotYetValid;
+    case QSslError::HostNameMismatch:
+        return P::WrongHost;
+    case QSslError::SelfSignedCertificate:
+    case QSslError::SelfSignedCertificateInChain:
+    case QSslError::UnableToGetLocalIssuerCertificate:
+    case QSslError::UnableToGetIssuerCertificate:
+    case QSslError::UnableToVerifyFirstCertificate:
+    case QSslError::CertificateUntrusted:
+        return P::Untrusted;
+    case QSslError::CertificateRevoked:
+        return P::Revoked;
+    default:
+        return P::Invalid;
+    }
+}
+
+bool isCtcpCarrier(const IrcLine& line)
+{
+    return !line.nick.isEmpty() && line.params.size() >= 2 &&
+           line.params.constLast().startsWith(QChar(CtcpMessage::delimiter)) &&
+           (line.command == QLatin1String("PRIVMSG") || line.command == QLatin1String("NOTICE"));
+}
+} // namespace
+
+ChatSession::ChatSession(const Settings* settings, const Preferences* preferences, QObject* parent)
+    : QObject(parent), m_settings(settings), m_preferences(preferences),
+      m_queue([this](const QByteArray& line) { sendNow(line); })
+{
+    m_retryTimer.setSingleShot(true);
+    connect(&m_retryTimer, &QTimer::timeout, this, &ChatSession::startAttempt);
+    m_keepAlive.setSingleShot(true);
+    connect(&m_keepAlive, &QTimer::timeout, this, &ChatSession::onKeepAlive);
+    m_clock.start();
+}
+
+void ChatSession::setTimings(const Timings& timings)
+{
+    m_timings = timings;
+    m_queue.setPace(timings.burst, timings.sendIntervalMs);
+}
+
+QTcpSocket* ChatSession::createSocket(bool tls)
+{
+    QTcpSocket* socket = nullptr;
+    if (tls) {
+        auto* ssl = new QSslSocket(this);
+        // Sent only once the certificate is verified and the link encrypted.
+        connect(ssl, &QSslSocket::encrypted, this, &ChatSession::onConnected);
+        // Not ignored: the handshake fails and the error below ends it.
+        connect(ssl, &QSslSocket::sslErrors, this,
+                [this](const QList<QSslError>& errors) { m_sslErrors = errors; });
+        socket = ssl;
+    } else {
+        socket = new QTcpSocket(this);
+        connect(socket, &QTcpSocket::connected, this, &ChatSession::onConnected);
+    }
     connect(socket, &QTcpSocket::readyRead, this, &ChatSession::onReadyRead);
     // Queued, so that a failure is never handled inside the call that caused
     // it (connectToHost() may fail at once); one from a socket dropped in
@@ -30,12 +121,22 @@ QTcpSocket* ChatSession::createSocket()
     return socket;
 }
 
-void ChatSession::dropSocket()
+void ChatSession::dropSocket(bool graceful)
 {
+    m_keepAlive.stop();
     if (!m_socket)
         return;
     QTcpSocket* socket = std::exchange(m_socket, nullptr);
     socket->disconnect();
+    if (graceful && socket->state() == QAbstractSocket::ConnectedState) {
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        QTimer::singleShot(closeGraceMs, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+        socket->disconnectFromHost();
+        return;
+    }
     socket->abort();
     socket->deleteLater();
 }
@@ -55,17 +156,65 @@ void ChatSession::connectClicked()
 {
     if (!connectEnabled())
         return;
+    if (m_state == State::Waiting) {
+        m_retryTimer.stop();
+        startAttempt();
+        return;
+    }
+    m_attempt = 0;
+    m_opened = false;
+    m_baseNick = m_settings->value(Settings::IrcNickname);
+    m_nickLength = 9;
+    startAttempt();
+}
+
+void ChatSession::startAttempt()
+{
     const std::optional<quint16> port = m_settings->port(Settings::IrcPort);
     if (!port) {
         Q_EMIT statusChanged(Settings::invalidPortMessage(Settings::IrcPort));
+        setState(m_attempt > 0 ? State::Failed : State::Disconnected);
         return;
     }
     const QString host = m_settings->value(Settings::IrcHost);
     setState(State::Connecting);
-    Q_EMIT connecting(host);
+    if (m_attempt == 0)
+        Q_EMIT connecting(host);
+    else
+        Q_EMIT reconnecting(m_attempt, host);
     resetReceiving();
-    m_socket = createSocket();
-    m_socket->connectToHost(host, *port);
+    m_queue.reset();
+    m_nick = m_baseNick;
+    m_nickTry = 0;
+    m_sslErrors.clear();
+    const bool tls = m_preferences->flag(Preferences::IrcTls);
+    m_socket = createSocket(tls);
+    if (!tls) {
+        m_socket->connectToHost(host, *port);
+    } else if (configureTls(m_socket)) {
+        static_cast<QSslSocket*>(m_socket)->connectToHostEncrypted(host, *port);
+    }
+}
+
+bool ChatSession::configureTls(QTcpSocket* socket)
+{
+    if (!QSslSocket::supportsSsl()) {
+        refuseTls({TlsProblem::Unavailable});
+        return false;
+    }
+    QSslConfiguration config = QSslConfiguration::defaultConfiguration();
+    config.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    const QString caFile = m_preferences->ircCaFile();
+    if (!caFile.isEmpty()) {
+        const QList<QSslCertificate> extra = QSslCertificate::fromPath(caFile, QSsl::Pem);
+        if (extra.isEmpty()) {
+            refuseTls({TlsProblem::CaFileUnreadable});
+            return false;
+        }
+        config.addCaCertificates(extra);
+    }
+    static_cast<QSslSocket*>(socket)->setSslConfiguration(config);
+    return true;
 }
 
 void ChatSession::disconnectClicked()
@@ -76,40 +225,120 @@ void ChatSession::disconnectClicked()
 
 void ChatSession::close()
 {
+    m_retryTimer.stop();
     dropSocket();
+    reportUnsent();
     resetReceiving();
+    m_attempt = 0;
+    m_opened = false;
     setState(State::Disconnected);
 }
 
 void ChatSession::onConnected()
 {
     m_socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-    setState(State::Connected);
-    Q_EMIT connectionOpened();
+    m_opened = true;
+    setState(State::Registering);
+    if (m_attempt == 0)
+        Q_EMIT connectionOpened();
+    // A handler of the events above may have ended the connection.
+    if (m_state != State::Registering)
+        return;
+    m_lastReceivedAt = m_clock.elapsed();
+    m_pingSentAt = -1;
+    m_keepAlive.start(m_timings.idleMs);
     sendRegistration();
 }
 
 void ChatSession::sendRegistration()
 {
-    // A handler of the events above may have ended the connection.
-    if (!isConnected())
-        return;
-    sendLine(IrcLine::nickLine(m_settings->value(Settings::IrcNickname)));
-    sendLine(IrcLine::userLine(m_settings->value(Settings::IrcUserName),
-                               m_socket->localAddress().toString(), m_socket->localPort()));
-    sendLine(IrcLine::joinLine(m_settings->value(Settings::IrcChannel)));
+    m_queue.push(IrcLine::nickLine(m_nick));
+    m_queue.push(IrcLine::userLine(m_settings->value(Settings::IrcUserName),
+                                   m_socket->localAddress().toString(), m_socket->localPort()));
 }
 
 void ChatSession::onSocketError(QAbstractSocket::SocketError error)
 {
-    dropSocket();
-    setState(State::Failed);
-    Q_EMIT statusChanged(error == QAbstractSocket::RemoteHostClosedError
-                             ? QStringLiteral("Error: The IRC server closed the connection")
-                             : QStringLiteral("Error: IRC connection failure"));
+    if (error == QAbstractSocket::SslHandshakeFailedError || !m_sslErrors.isEmpty()) {
+        QList<TlsProblem> problems;
+        for (const QSslError& sslError : std::as_const(m_sslErrors)) {
+            if (!problems.contains(problemOf(sslError)))
+                problems.append(problemOf(sslError));
+        }
+        refuseTls(problems.isEmpty() ? QList<TlsProblem>{TlsProblem::HandshakeFailed} : problems);
+        return;
+    }
+    loseConnection(lossFor(error));
 }
 
-void ChatSession::sendLine(const QByteArray& line)
+void ChatSession::refuseTls(const QList<TlsProblem>& problems)
+{
+    dropSocket();
+    Q_EMIT tlsRefused(problems);
+    Q_EMIT statusChanged(QStringLiteral("Error: IRC connection failure"));
+    setState(State::Failed);
+}
+
+void ChatSession::loseConnection(Loss why)
+{
+    dropSocket();
+    reportUnsent();
+    resetReceiving();
+    Q_EMIT statusChanged(why == Loss::ServerClosed
+                             ? QStringLiteral("Error: The IRC server closed the connection")
+                             : QStringLiteral("Error: IRC connection failure"));
+    if (!m_opened || !m_preferences->flag(Preferences::IrcReconnect)) {
+        setState(State::Failed);
+        return;
+    }
+    ++m_attempt;
+    int delay = m_timings.firstRetryMs;
+    for (int n = 1; n < m_attempt && delay < m_timings.maxRetryMs; ++n)
+        delay *= 2;
+    delay = std::min(delay, m_timings.maxRetryMs);
+    setState(State::Waiting);
+    Q_EMIT reconnectScheduled(m_attempt, delay, why);
+    if (m_state == State::Waiting)
+        m_retryTimer.start(delay);
+}
+
+void ChatSession::endCleanly()
+{
+    sendNow(IrcLine::quitLine());
+    dropSocket(true);
+    reportUnsent();
+    resetReceiving();
+    m_attempt = 0;
+    m_opened = false;
+    setState(State::Disconnected);
+}
+
+void ChatSession::reportUnsent()
+{
+    const QStringList unsent = m_queue.reset();
+    if (!unsent.isEmpty())
+        Q_EMIT notSent(unsent);
+}
+
+void ChatSession::onKeepAlive()
+{
+    const qint64 now = m_clock.elapsed();
+    if (m_pingSentAt >= 0 && m_lastReceivedAt < m_pingSentAt) {
+        loseConnection(Loss::NoReply);
+        return;
+    }
+    m_pingSentAt = -1;
+    const qint64 quiet = now - m_lastReceivedAt;
+    if (quiet < m_timings.idleMs) {
+        m_keepAlive.start(int(m_timings.idleMs - quiet));
+        return;
+    }
+    sendNow(IrcLine::pingLine(keepAliveToken));
+    m_pingSentAt = now;
+    m_keepAlive.start(m_timings.pingTimeoutMs);
+}
+
+void ChatSession::sendNow(const QByteArray& line)
 {
     if (m_socket && m_socket->state() == QAbstractSocket::ConnectedState)
         m_socket->write(line);
@@ -122,6 +351,7 @@ void ChatSession::onReadyRead()
 
 void ChatSession::receive(const QByteArray& bytes)
 {
+    m_lastReceivedAt = m_clock.elapsed();
     const QString channel = m_settings->value(Settings::IrcChannel);
     const QList<QByteArray> lines = m_assembler.append(bytes);
     QList<ReceivedItem> items;
@@ -129,17 +359,33 @@ void ChatSession::receive(const QByteArray& bytes)
     for (const QByteArray& received : lines) {
         const QString text = IrcLine::decode(received);
         if (text.startsWith(QLatin1String("PING"))) {
-            sendLine(IrcLine::pongLine(text.mid(5)));
+            sendNow(IrcLine::pongLine(text.mid(5)));
             continue;
         }
-        IrcLine line = IrcLine::parse(text);
+        ReceivedItem item{ReceivedItem::Kind::Line, IrcLine::parse(text), {}};
+        const IrcLine& line = item.line;
         if (takeNamesLine(line, channel))
             continue;
-        // The server has started on us.
-        const auto kind = text.contains(QLatin1String("Found your hostname"))
-                              ? ReceivedItem::Kind::Greeting
-                              : ReceivedItem::Kind::Line;
-        items.append(ReceivedItem{kind, std::move(line)});
+        if (line.command.size() == 3 && line.command.at(0).isDigit()) {
+            const QTcpSocket* socket = m_socket;
+            const bool taken = takeNumeric(line);
+            // A nickname reply may have ended the connection.
+            if (m_socket != socket)
+                break;
+            if (taken)
+                continue;
+        } else if (line.command == QLatin1String("NICK") &&
+                   line.nick.compare(m_nick, Qt::CaseInsensitive) == 0) {
+            m_nick = line.lastParam();
+            if (m_nick.compare(m_requestedNick, Qt::CaseInsensitive) == 0)
+                m_baseNick = m_nick;
+        } else if (isCtcpCarrier(line) && !takeCtcp(line, item)) {
+            continue;
+        }
+        // The server has started on us; on a reconnect the log goes on.
+        if (m_attempt == 0 && text.contains(QLatin1String("Found your hostname")))
+            item.kind = ReceivedItem::Kind::Greeting;
+        items.append(std::move(item));
     }
     if (!items.isEmpty())
         Q_EMIT received(items);
@@ -147,6 +393,89 @@ void ChatSession::receive(const QByteArray& bytes)
         m_usersChanged = false;
         Q_EMIT usersListChanged(m_users);
     }
+}
+
+bool ChatSession::takeNumeric(const IrcLine& line)
+{
+    const QString& code = line.command;
+    if (code == QLatin1String("001")) {
+        if (m_state != State::Registering)
+            return false;
+        if (!line.params.isEmpty())
+            m_nick = line.params.first();
+        setState(State::Connected);
+        if (m_attempt > 0)
+            Q_EMIT reconnected(std::exchange(m_attempt, 0));
+        m_queue.push(IrcLine::joinLine(m_settings->value(Settings::IrcChannel)));
+        return false;
+    }
+    if (code == QLatin1String("005")) {
+        for (const QString& token : line.params) {
+            if (token.startsWith(QLatin1String("NICKLEN="))) {
+                const int length = token.mid(8).toInt();
+                if (length > 0)
+                    m_nickLength = length;
+            }
+        }
+        return false;
+    }
+    const bool inUse = code == QLatin1String("433");
+    if (!inUse && code != QLatin1String("432"))
+        return false;
+    // A /nick the server refused is shown as it came.
+    if (m_state != State::Registering)
+        return false;
+    if (!inUse) {
+        Q_EMIT nicknameRefused(m_nick);
+        endCleanly();
+        return true;
+    }
+    tryNextNickname();
+    return true;
+}
+
+void ChatSession::tryNextNickname()
+{
+    if (m_nickTry >= nickSuffixes.size()) {
+        Q_EMIT nicknamesExhausted(m_nick);
+        endCleanly();
+        return;
+    }
+    const QString next = nicknameTry(m_baseNick, ++m_nickTry, m_nickLength);
+    Q_EMIT nicknameInUse(m_nick, next);
+    m_nick = next;
+    m_queue.push(IrcLine::nickLine(next));
+}
+
+bool ChatSession::takeCtcp(const IrcLine& line, ReceivedItem& item)
+{
+    std::optional<CtcpMessage> ctcp = CtcpMessage::parse(line.lastParam());
+    if (!ctcp)
+        return true;
+    item.ctcp = std::move(*ctcp);
+    if (line.command == QLatin1String("NOTICE")) {
+        item.kind = ReceivedItem::Kind::CtcpReply;
+        return true;
+    }
+    if (item.ctcp.command == QLatin1String("ACTION")) {
+        item.kind = ReceivedItem::Kind::Action;
+        return true;
+    }
+    QString answer;
+    if (item.ctcp.command == QLatin1String("VERSION"))
+        answer =
+            QString::fromLatin1(Version::programName) + u' ' + QString::fromLatin1(Version::number);
+    else if (item.ctcp.command == QLatin1String("PING"))
+        answer = item.ctcp.argument;
+    else {
+        item.kind = ReceivedItem::Kind::CtcpRequest;
+        return true;
+    }
+    // Answers wait their turn like our own lines; a flood of requests gets
+    // no more answers than the queue's burst.
+    if (m_queue.size() < m_timings.burst)
+        m_queue.push(IrcLine::noticeLine(line.nick, CtcpMessage::quote(item.ctcp.command, answer)));
+    return false;
 }
 
 bool ChatSession::takeNamesLine(const IrcLine& line, const QString& channel)
@@ -184,12 +513,52 @@ bool ChatSession::submitInput(const QString& text)
         Q_EMIT statusChanged(QStringLiteral("Not Connected to IRC"));
         return false;
     }
-    // Commands are not interpreted; such a line is dropped.
-    if (text.startsWith(u'/'))
+    if (text.startsWith(u'/')) {
+        runCommand(text.mid(1), text);
         return true;
-    sendLine(IrcLine::privmsgLine(m_settings->value(Settings::IrcChannel), text));
-    Q_EMIT messageSent(m_settings->value(Settings::IrcNickname), text);
+    }
+    m_queue.push(IrcLine::privmsgLine(m_settings->value(Settings::IrcChannel), text), text,
+                 [this, text] { Q_EMIT messageSent(m_nick, text); });
     return true;
+}
+
+void ChatSession::runCommand(const QString& command, const QString& typed)
+{
+    const qsizetype blank = command.indexOf(u' ');
+    const QString word = command.left(blank);
+    const QString rest = blank < 0 ? QString() : command.mid(blank + 1);
+    const QString name = word.toLower();
+    if (name == QLatin1String("me")) {
+        if (rest.isEmpty()) {
+            Q_EMIT commandUsage(QStringLiteral("/me <text>"));
+            return;
+        }
+        const QString channel = m_settings->value(Settings::IrcChannel);
+        m_queue.push(
+            IrcLine::privmsgLine(channel, CtcpMessage::quote(QStringLiteral("ACTION"), rest)),
+            typed, [this, rest] { Q_EMIT actionSent(m_nick, rest); });
+    } else if (name == QLatin1String("msg")) {
+        const qsizetype split = rest.indexOf(u' ');
+        const QString target = rest.left(split);
+        const QString message = split < 0 ? QString() : rest.mid(split + 1);
+        if (target.isEmpty() || message.isEmpty()) {
+            Q_EMIT commandUsage(QStringLiteral("/msg <nick> <text>"));
+            return;
+        }
+        m_queue.push(IrcLine::privmsgLine(target, message), typed,
+                     [this, target, message] { Q_EMIT privateMessageSent(target, message); });
+    } else if (name == QLatin1String("nick")) {
+        const QString nickname = rest.trimmed();
+        if (nickname.isEmpty() || nickname.contains(u' ')) {
+            Q_EMIT commandUsage(QStringLiteral("/nick <new nickname>"));
+            return;
+        }
+        // The alternatives start from it once the server has agreed.
+        m_requestedNick = nickname;
+        m_queue.push(IrcLine::nickLine(nickname), typed);
+    } else {
+        Q_EMIT unknownCommand(word);
+    }
 }
 
 void ChatSession::usersClicked()
@@ -198,14 +567,14 @@ void ChatSession::usersClicked()
         Q_EMIT statusChanged(QStringLiteral("Not Connected to IRC"));
         return;
     }
-    sendLine(IrcLine::namesLine(m_settings->value(Settings::IrcChannel)));
+    m_queue.push(IrcLine::namesLine(m_settings->value(Settings::IrcChannel)));
     Q_EMIT showUsersWindow();
 }
 
 void ChatSession::refreshUsersClicked()
 {
     if (isConnected())
-        sendLine(IrcLine::namesLine(m_settings->value(Settings::IrcChannel)));
+        m_queue.push(IrcLine::namesLine(m_settings->value(Settings::IrcChannel)));
 }
 
 void ChatSession::resetReceiving()

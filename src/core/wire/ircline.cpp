@@ -87,3 +87,18 @@ QByteArray IrcLine::pongLine(const QString& token)
 {
     return encode(QStringLiteral("PONG ") + token);
 }
+
+QByteArray IrcLine::pingLine(const QString& token)
+{
+    return encode(QStringLiteral("PING :") + token);
+}
+
+QByteArray IrcLine::noticeLine(const QString& target, const QString& text)
+{
+    return encode(QStringLiteral("NOTICE ") + target + QStringLiteral(" :") + text);
+}
+
+QByteArray IrcLine::quitLine()
+{
+    return encode(QStringLiteral("QUIT"));
+}

@@ -24,9 +24,12 @@ public:
     static QByteArray userLine(const QString& userName, const QString& localHost,
                                quint16 localPort);
     static QByteArray joinLine(const QString& channel);
-    static QByteArray privmsgLine(const QString& channel, const QString& text);
+    static QByteArray privmsgLine(const QString& target, const QString& text);
     static QByteArray namesLine(const QString& channel);
     static QByteArray pongLine(const QString& token);
+    static QByteArray pingLine(const QString& token);
+    static QByteArray noticeLine(const QString& target, const QString& text);
+    static QByteArray quitLine();
 
     QString text;    // the whole line
     QString prefix;  // without the leading ":"
