@@ -3,6 +3,7 @@
 #include "core/browser/masterlistclient.h"
 #include "core/browser/serverquerier.h"
 #include "core/platform/datapaths.h"
+#include "core/settings/preferences.h"
 #include "core/settings/settings.h"
 #include "core/wire/addresscache.h"
 
@@ -37,6 +38,12 @@ ServerBrowser::ServerBrowser(const Settings* settings, QObject* parent)
     connect(m_querier, &ServerQuerier::serverAsked, this,
             [this] { Q_EMIT statusChanged(receivingStatus); });
     connect(m_querier, &ServerQuerier::entryReceived, this, &ServerBrowser::entryReceived);
+    connect(m_querier, &ServerQuerier::serverSilent, this, [this](const ServerEndpoint& server) {
+        ServerEntry entry;
+        entry.endpoint = server;
+        entry.answered = false;
+        Q_EMIT serverSilent(entry);
+    });
     connect(m_querier, &ServerQuerier::socketError, this, [this](const QString& description) {
         Q_EMIT statusChanged(querierErrorPrefix + description);
     });
@@ -104,7 +111,7 @@ void ServerBrowser::refresh()
         endWith(noCacheFileStatus);
         return;
     }
-    m_querier->start(*servers, *localPort);
+    startQuerier(*servers, *localPort);
 }
 
 void ServerBrowser::query(const QList<ServerEndpoint>& servers)
@@ -118,7 +125,15 @@ void ServerBrowser::query(const QList<ServerEndpoint>& servers)
 void ServerBrowser::runQuery(const QList<ServerEndpoint>& servers)
 {
     if (const std::optional<quint16> localPort = prepareQuery())
-        m_querier->start(servers, *localPort);
+        startQuerier(servers, *localPort);
+}
+
+void ServerBrowser::startQuerier(const QList<ServerEndpoint>& servers, quint16 localPort)
+{
+    if (m_preferences && m_preferences->flag(Preferences::ParallelRefresh))
+        m_querier->startParallel(servers, localPort, m_preferences->requestsPerSecond());
+    else
+        m_querier->start(servers, localPort);
 }
 
 std::optional<quint16> ServerBrowser::prepareQuery()
