@@ -183,6 +183,7 @@ void MainWindow::connectBrowser()
 {
     m_browser = new ServerBrowser(m_settings, this);
     m_browser->setCacheFile(DataPaths::cacheFile());
+    m_browser->setPreferences(m_preferences);
 
     connect(m_getListButton, &QPushButton::clicked, m_browser, &ServerBrowser::getList);
     connect(m_refreshButton, &QPushButton::clicked, m_browser, &ServerBrowser::refresh);
@@ -190,6 +191,11 @@ void MainWindow::connectBrowser()
     connect(m_browser, &ServerBrowser::statusChanged, this, &MainWindow::setStatus);
     connect(m_browser, &ServerBrowser::listCleared, m_serverList, &ServerListView::clear);
     connect(m_browser, &ServerBrowser::entryReceived, m_serverList, &ServerListView::addEntry);
+    connect(m_browser, &ServerBrowser::serverSilent, m_serverList, &ServerListView::addEntry);
+    connect(m_preferences, &Preferences::changed, this, [this](Preferences::Key key) {
+        if (key == Preferences::ShowSilent)
+            m_serverList->setShowSilent(m_preferences->flag(Preferences::ShowSilent));
+    });
 
     connect(m_preferences, &Preferences::changed, this, [this](Preferences::Key key) {
         if (key == Preferences::HideEmpty || key == Preferences::HideFull ||

@@ -1,5 +1,7 @@
 #include "gui/serverlistmodel.h"
 
+#include "gui/palette.h"
+
 #include <array>
 
 namespace {
@@ -13,6 +15,8 @@ ServerListModel::ServerListModel(QObject* parent) : QAbstractTableModel(parent) 
 
 QString ServerListModel::text(const ServerEntry& entry, int column)
 {
+    if (!entry.answered && column != Address)
+        return column == Server ? QStringLiteral("(no answer)") : QString();
     const InfoReply& info = entry.info;
     switch (column) {
     case Server:
@@ -45,9 +49,14 @@ int ServerListModel::columnCount(const QModelIndex& parent) const
 
 QVariant ServerListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !checkIndex(index, CheckIndexOption::IndexIsValid))
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
-    return text(m_entries[index.row()], index.column());
+    const ServerEntry& entry = m_entries[index.row()];
+    if (role == Qt::ForegroundRole && !entry.answered)
+        return Palette::silentText;
+    if (role != Qt::DisplayRole)
+        return {};
+    return text(entry, index.column());
 }
 
 QVariant ServerListModel::headerData(int section, Qt::Orientation orientation, int role) const

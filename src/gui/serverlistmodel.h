@@ -27,7 +27,8 @@ public:
 
     // The text of `column` for `entry`: names as Latin-1, the host as it was
     // listed, players as "current/maximum", "1.0" to "1.3" or nothing, the
-    // ping in milliseconds.
+    // ping in milliseconds. A server that did not answer shows "(no answer)"
+    // and its host only (and is drawn grey).
     static QString text(const ServerEntry& entry, int column);
 
     int rowCount(const QModelIndex& parent = {}) const override;

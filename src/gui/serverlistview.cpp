@@ -89,6 +89,11 @@ void ServerListView::setFilter(const ServerFilter& filter)
     m_proxy->setFilter(filter);
 }
 
+void ServerListView::setShowSilent(bool show)
+{
+    m_proxy->setShowSilent(show);
+}
+
 void ServerListView::addEntry(const ServerEntry& entry)
 {
     m_model->append(entry);

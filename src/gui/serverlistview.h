@@ -30,6 +30,8 @@ public:
 
     // Rows whose reply fails the filter are kept but not shown.
     void setFilter(const ServerFilter& filter);
+    // Rows of servers that did not answer are kept; they show only when on.
+    void setShowSilent(bool show);
 
     // Adds a row in its place in the sort order, or at the end when unsorted.
     void addEntry(const ServerEntry& entry);
