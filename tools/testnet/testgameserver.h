@@ -4,6 +4,7 @@
 
 #include <QHostAddress>
 #include <QObject>
+#include <QRandomGenerator>
 #include <QUdpSocket>
 
 // A game server on 127.0.0.1 that answers the info request with its info
@@ -18,13 +19,19 @@ public:
     bool listen(quint16 port = 0);
     quint16 port() const { return m_socket.localPort(); }
     const TestServerProfile& profile() const { return m_profile; }
+    // Leaves that share of info requests unanswered, picked at random from
+    // `seed`, as if they were lost on the way.
+    void setDropPercent(int percent, quint32 seed);
 
 Q_SIGNALS:
     void datagramReceived(const QHostAddress& from, quint16 fromPort, const QByteArray& bytes);
+    void replySent(const QHostAddress& to, quint16 toPort);
 
 private:
     void onReadyRead();
 
     TestServerProfile m_profile;
     QUdpSocket m_socket;
+    int m_dropPercent = 0;
+    QRandomGenerator m_random;
 };
