@@ -190,8 +190,14 @@ void MainWindow::connectBrowser()
     connect(m_browser, &ServerBrowser::busyChanged, this, &MainWindow::updateBrowserButtons);
     connect(m_browser, &ServerBrowser::statusChanged, this, &MainWindow::setStatus);
     connect(m_browser, &ServerBrowser::listCleared, m_serverList, &ServerListView::clear);
-    connect(m_browser, &ServerBrowser::entryReceived, m_serverList, &ServerListView::addEntry);
-    connect(m_browser, &ServerBrowser::serverSilent, m_serverList, &ServerListView::addEntry);
+    connect(m_browser, &ServerBrowser::entryReceived, m_serverList,
+            &ServerListView::addEntrySoon);
+    connect(m_browser, &ServerBrowser::serverSilent, m_serverList, &ServerListView::addEntrySoon);
+    // The list is whole when the run is over.
+    connect(m_browser, &ServerBrowser::busyChanged, m_serverList, [this](bool busy) {
+        if (!busy)
+            m_serverList->addWaitingEntries();
+    });
     connect(m_preferences, &Preferences::changed, this, [this](Preferences::Key key) {
         if (key == Preferences::ShowSilent)
             m_serverList->setShowSilent(m_preferences->flag(Preferences::ShowSilent));
@@ -322,6 +328,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::setStatus(const QString& text)
 {
+    // "Receiving..." comes for every server asked: the same text set again
+    // would repaint the line and tell the accessibility bridge each time.
+    if (text == m_statusLine->text())
+        return;
     m_statusLine->setText(text);
 }
 

@@ -69,9 +69,16 @@ QVariant ServerListModel::headerData(int section, Qt::Orientation orientation, i
 
 void ServerListModel::append(const ServerEntry& entry)
 {
+    appendAll({entry});
+}
+
+void ServerListModel::appendAll(const QList<ServerEntry>& entries)
+{
+    if (entries.isEmpty())
+        return;
     const int row = int(m_entries.size());
-    beginInsertRows({}, row, row);
-    m_entries.append(entry);
+    beginInsertRows({}, row, row + int(entries.size()) - 1);
+    m_entries.append(entries);
     endInsertRows();
 }
 

@@ -39,6 +39,8 @@ public:
 
     const ServerEntry& entry(int row) const { return m_entries[row]; }
     void append(const ServerEntry& entry);
+    // One insertion for all: a view lays out and repaints once.
+    void appendAll(const QList<ServerEntry>& entries);
     void clear();
     // The first row asked at `endpoint`, or -1.
     int rowOf(const ServerEndpoint& endpoint) const;

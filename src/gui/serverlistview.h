@@ -4,6 +4,8 @@
 #include "core/browser/serverfilter.h"
 #include "core/browser/sortstate.h"
 
+#include <QList>
+#include <QTimer>
 #include <QTreeView>
 
 class ServerListModel;
@@ -35,7 +37,14 @@ public:
 
     // Adds a row in its place in the sort order, or at the end when unsorted.
     void addEntry(const ServerEntry& entry);
-    // Removes every row; the sort state stays.
+    // Adds the row within addSoonMs, with every other row that comes
+    // meanwhile: a row at a time, the list would lay out and repaint itself
+    // for every server of a refresh.
+    void addEntrySoon(const ServerEntry& entry);
+    // Adds the rows waiting from addEntrySoon() now.
+    void addWaitingEntries();
+    static constexpr int addSoonMs = 100;
+    // Removes every row, the waiting ones too; the sort state stays.
     void clear();
 
 Q_SIGNALS:
@@ -47,4 +56,6 @@ private:
 
     ServerListModel* m_model;
     ServerListProxy* m_proxy;
+    QList<ServerEntry> m_waiting;
+    QTimer m_addTimer;
 };
