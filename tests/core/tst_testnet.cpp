@@ -146,12 +146,27 @@ private Q_SLOTS:
         QVERIFY(withTrailing > 0);
     }
 
+    void droppedRequestsGetNoReply()
+    {
+        // Half the requests dropped: of 40, some are answered and some not.
+        TestNetProcess net({"--servers", "40", "--seed", "3", "--drop", "50"});
+        QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
+        Client client;
+        for (quint16 port : net.serverPorts())
+            client.send(InfoProtocol::request(), port);
+        int replies = 0;
+        while (client.receive(300).isValid())
+            ++replies;
+        QVERIFY2(replies > 5 && replies < 35, qPrintable(QString::number(replies)));
+    }
+
     void badArgumentsAreRefused_data()
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::newRow("unknown option") << QStringList{"--frobnicate", "1"};
         QTest::newRow("missing value") << QStringList{"--servers"};
         QTest::newRow("per part 256") << QStringList{"--per-part", "256"};
+        QTest::newRow("drop 101") << QStringList{"--drop", "101"};
         QTest::newRow("missing file") << QStringList{"--scenario", "/nonexistent/scenario.txt"};
     }
     void badArgumentsAreRefused()
