@@ -333,8 +333,8 @@ int main(int argc, char* argv[])
     std::printf("bench_gui_refresh: %d servers, delays 1-50 ms (sum %lld ms), one at a time, "
                 "xcb on Xvfb, accessibility bridge %s\n",
                 servers, qlonglong(delaySumMs), accessibility ? "on" : "off");
-    std::printf("%8s %9s %10s %9s %9s %12s %10s\n", "refresh", "wall ms", "gap ms", "median", "max",
-                "overhead ms", "rss KiB");
+    std::printf("%8s %9s %10s %9s %9s %12s %8s %10s %12s\n", "refresh", "wall ms", "gap ms",
+                "median", "max", "overhead ms", "late ms", "rss KiB", "a11y events");
     for (int refresh = 1; refresh <= refreshes; ++refresh) {
         std::fill(timings.begin(), timings.end(), Timing{});
         replies = 0;
