@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   ngircd xvfb xdotool x11-utils imagemagick
   dpkg-dev file
+  dbus-daemon dbus-bin at-spi2-core # bench_gui_refresh: a session and its accessibility bus
 )
 
 missing=()
