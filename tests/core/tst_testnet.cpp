@@ -146,20 +146,6 @@ private Q_SLOTS:
         QVERIFY(withTrailing > 0);
     }
 
-    void droppedRequestsGetNoReply()
-    {
-        // Half the requests dropped: of 40, some are answered and some not.
-        TestNetProcess net({"--servers", "40", "--seed", "3", "--drop", "50"});
-        QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
-        Client client;
-        for (quint16 port : net.serverPorts())
-            client.send(InfoProtocol::request(), port);
-        int replies = 0;
-        while (client.receive(300).isValid())
-            ++replies;
-        QVERIFY2(replies > 5 && replies < 35, qPrintable(QString::number(replies)));
-    }
-
     void badArgumentsAreRefused_data()
     {
         QTest::addColumn<QStringList>("arguments");

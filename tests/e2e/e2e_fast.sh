@@ -1,10 +1,7 @@
 #!/usr/bin/env bash
-# End-to-end: fast refresh and the silent servers' rows in the real program
-# (Xvfb, the demo network), both turned on in varnholt.conf before it starts.
-# ALL, ALL, Get List: each of the two silent servers is asked twice, every
-# other server once; at the end of the list the silent rows are grey.
-#
-#   e2e_fast.sh --bin-dir DIR        exits 77 when no X server can start
+# End-to-end: fast refresh and silent rows on in varnholt.conf, ALL, ALL, Get
+# List in the real program (Xvfb, demo network): the two silent servers are
+# asked twice, the others once; the list ends with grey rows. Skips with 77.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
