@@ -11,6 +11,7 @@ packages=(
   appstream desktop-file-utils
   clang-14 libfuzzer-14-dev
   xclip
+  dbus-daemon dbus-bin at-spi2-core # bench_gui_refresh: a session and its accessibility bus
 )
 
 missing=()

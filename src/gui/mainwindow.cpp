@@ -138,6 +138,10 @@ QButtonGroup* buttonGroup(QObject* parent, const Controls::Built& built, const C
 // it is about, and the whole text as its tooltip.
 void showWhole(QLineEdit* line, const QString& text)
 {
+    // "Receiving..." comes for every server asked: the same text set again
+    // would repaint the line and tell the accessibility bridge each time.
+    if (text == line->text())
+        return;
     line->setText(text);
     line->setCursorPosition(0);
     line->setToolTip(text);
@@ -231,21 +235,31 @@ void MainWindow::connectBrowser()
 {
     m_browser = new ServerBrowser(m_settings, this);
     m_browser->setCacheFile(DataPaths::cacheFile());
+    m_browser->setPreferences(m_preferences);
 
     connect(m_getListButton, &QPushButton::clicked, m_browser, &ServerBrowser::getList);
     connect(m_refreshButton, &QPushButton::clicked, m_browser, &ServerBrowser::refresh);
     connect(m_browser, &ServerBrowser::busyChanged, this, &MainWindow::updateBrowserButtons);
     connect(m_browser, &ServerBrowser::statusChanged, this, &MainWindow::setStatus);
     connect(m_browser, &ServerBrowser::listCleared, m_serverList, &ServerListView::clear);
-    connect(m_browser, &ServerBrowser::entryReceived, m_serverList, &ServerListView::addEntry);
     m_favourites = new Favourites(this);
     m_browser->setFavourites(m_favourites);
     m_listActions = new ServerListActions(m_serverList, m_browser, m_favourites, this);
+    connect(m_browser, &ServerBrowser::entryReceived, m_serverList,
+            &ServerListView::addEntrySoon);
+    connect(m_browser, &ServerBrowser::serverSilent, m_serverList, &ServerListView::addEntrySoon);
+    // The list is whole when the run is over.
+    connect(m_browser, &ServerBrowser::busyChanged, m_serverList, [this](bool busy) {
+        if (!busy)
+            m_serverList->addWaitingEntries();
+    });
 
     connect(m_preferences, &Preferences::changed, this, [this](Preferences::Key key) {
         if (key == Preferences::HideEmpty || key == Preferences::HideFull ||
             key == Preferences::HidePassword)
             setFilter(m_browser->filter());
+        if (key == Preferences::ShowSilent)
+            m_serverList->setShowSilent(m_preferences->flag(Preferences::ShowSilent));
     });
     connect(m_gameTypeButtons, &QButtonGroup::idClicked, this, [this](int id) {
         ServerFilter filter = m_browser->filter();

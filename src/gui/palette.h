@@ -14,6 +14,8 @@ inline constexpr QColor labelText{224, 224, 224};
 inline constexpr QColor fieldBackground{0, 64, 64};
 inline constexpr QColor fieldText{0, 192, 192};
 inline constexpr QColor separatorLine{192, 192, 192};
+// Rows of servers that did not answer.
+inline constexpr QColor silentText{128, 128, 128};
 
 // Gives the window and every child it has or will get the colour scheme.
 // Buttons keep the style's own colours.

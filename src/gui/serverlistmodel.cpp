@@ -1,6 +1,7 @@
 #include "gui/serverlistmodel.h"
 
 #include "gui/listicons.h"
+#include "gui/palette.h"
 
 #include <array>
 
@@ -15,6 +16,8 @@ ServerListModel::ServerListModel(QObject* parent) : QAbstractTableModel(parent) 
 
 QString ServerListModel::text(const ServerEntry& entry, int column)
 {
+    if (!entry.answered && column != Address)
+        return column == Server ? QStringLiteral("(no answer)") : QString();
     const InfoReply& info = entry.info;
     switch (column) {
     case Server:
@@ -50,6 +53,8 @@ QVariant ServerListModel::data(const QModelIndex& index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     const ServerEntry& entry = m_entries[index.row()];
+    if (role == Qt::ForegroundRole && !entry.answered)
+        return Palette::silentText;
     if (role != Qt::DisplayRole)
         return marker(entry, isFavourite(entry.endpoint), index.column(), role);
     return text(entry, index.column());
@@ -65,9 +70,16 @@ QVariant ServerListModel::headerData(int section, Qt::Orientation orientation, i
 
 void ServerListModel::append(const ServerEntry& entry)
 {
+    appendAll({entry});
+}
+
+void ServerListModel::appendAll(const QList<ServerEntry>& entries)
+{
+    if (entries.isEmpty())
+        return;
     const int row = int(m_entries.size());
-    beginInsertRows({}, row, row);
-    m_entries.append(entry);
+    beginInsertRows({}, row, row + int(entries.size()) - 1);
+    m_entries.append(entries);
     endInsertRows();
 }
 

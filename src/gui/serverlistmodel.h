@@ -28,7 +28,8 @@ public:
 
     // The text of `column` for `entry`: names as Latin-1, the host as it was
     // listed, players as "current/maximum", "1.0" to "1.3" or nothing, the
-    // ping in milliseconds.
+    // ping in milliseconds. A server that did not answer shows "(no answer)"
+    // and its host only (and is drawn grey).
     static QString text(const ServerEntry& entry, int column);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -39,6 +40,8 @@ public:
 
     const ServerEntry& entry(int row) const { return m_entries[row]; }
     void append(const ServerEntry& entry);
+    // One insertion for all: a view lays out and repaints once.
+    void appendAll(const QList<ServerEntry>& entries);
     void clear();
     // The first row asked at `endpoint`, or -1.
     int rowOf(const ServerEndpoint& endpoint) const;

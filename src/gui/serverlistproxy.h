@@ -12,6 +12,9 @@
 // regardless of case); rows with equal texts keep their arrival order, and
 // rows added later take their place in the order. While not sorted, the rows
 // keep their arrival order.
+//
+// Rows of servers that did not answer show only while that is asked for,
+// whatever the filter, and always below every answering server.
 class ServerListProxy : public QSortFilterProxyModel
 {
     Q_OBJECT
@@ -20,6 +23,8 @@ public:
 
     const ServerFilter& filter() const { return m_filter; }
     void setFilter(const ServerFilter& filter);
+    bool showsSilent() const { return m_showSilent; }
+    void setShowSilent(bool show);
 
     const SortState& sortState() const { return m_sort; }
     void setSortState(const SortState& state);
@@ -33,4 +38,5 @@ protected:
 private:
     ServerFilter m_filter;
     SortState m_sort;
+    bool m_showSilent = false;
 };

@@ -12,6 +12,7 @@
 #include <QMenu>
 
 #include <array>
+#include <utility>
 
 namespace {
 
@@ -41,6 +42,9 @@ ServerListView::ServerListView(QWidget* parent)
     connect(header(), &QHeaderView::sectionClicked, this, [this](int logicalIndex) {
         setSortState(m_proxy->sortState().afterHeaderClick(logicalIndex + 1));
     });
+    m_addTimer.setSingleShot(true);
+    m_addTimer.setInterval(addSoonMs);
+    connect(&m_addTimer, &QTimer::timeout, this, &ServerListView::addWaitingEntries);
     connect(this, &QTreeView::clicked, this, [this](const QModelIndex& index) {
         Q_EMIT entryClicked(m_model->entry(m_proxy->mapToSource(index).row()));
     });
@@ -94,13 +98,33 @@ void ServerListView::setFilter(const ServerFilter& filter)
     m_proxy->setFilter(filter);
 }
 
+void ServerListView::setShowSilent(bool show)
+{
+    m_proxy->setShowSilent(show);
+}
+
 void ServerListView::addEntry(const ServerEntry& entry)
 {
     m_model->append(entry);
 }
 
+void ServerListView::addEntrySoon(const ServerEntry& entry)
+{
+    m_waiting.append(entry);
+    if (!m_addTimer.isActive())
+        m_addTimer.start();
+}
+
+void ServerListView::addWaitingEntries()
+{
+    m_addTimer.stop();
+    m_model->appendAll(std::exchange(m_waiting, {}));
+}
+
 void ServerListView::clear()
 {
+    m_addTimer.stop();
+    m_waiting.clear();
     m_model->clear();
 }
 

@@ -4,6 +4,8 @@
 #include "core/browser/serverfilter.h"
 #include "core/browser/sortstate.h"
 
+#include <QList>
+#include <QTimer>
 #include <QTreeView>
 
 class QMenu;
@@ -31,10 +33,19 @@ public:
 
     // Rows whose reply fails the filter are kept but not shown.
     void setFilter(const ServerFilter& filter);
+    // Rows of servers that did not answer are kept; they show only when on.
+    void setShowSilent(bool show);
 
     // Adds a row in its place in the sort order, or at the end when unsorted.
     void addEntry(const ServerEntry& entry);
-    // Removes every row; the sort state stays.
+    // Adds the row within addSoonMs, with every other row that comes
+    // meanwhile: a row at a time, the list would lay out and repaint itself
+    // for every server of a refresh.
+    void addEntrySoon(const ServerEntry& entry);
+    // Adds the rows waiting from addEntrySoon() now.
+    void addWaitingEntries();
+    static constexpr int addSoonMs = 100;
+    // Removes every row, the waiting ones too; the sort state stays.
     void clear();
     // Replaces the row asked at the entry's endpoint, or adds one.
     void updateEntry(const ServerEntry& entry);
@@ -66,4 +77,6 @@ private:
     ServerListModel* m_model;
     ServerListProxy* m_proxy;
     QMenu* m_menu = nullptr;
+    QList<ServerEntry> m_waiting;
+    QTimer m_addTimer;
 };

@@ -3,6 +3,7 @@
 #include "core/browser/serverbrowser.h"
 #include "core/browser/serverquerier.h"
 #include "core/platform/datapaths.h"
+#include "core/settings/preferences.h"
 #include "core/settings/settings.h"
 #include "core/wire/addresscache.h"
 #include "fakegameserver.h"
@@ -75,6 +76,7 @@ private Q_SLOTS:
     void oneServerIsAskedAgainWhenIdle();
     void fillsEntriesFromTestNetwork_data();
     void fillsEntriesFromTestNetwork();
+    void fastAndOneAtATimeGiveTheSameRows();
 
 private:
     void writeCacheText(const QByteArray& text);
@@ -501,6 +503,50 @@ void TestServerBrowser::fillsEntriesFromTestNetwork()
             QCOMPARE(texts(entry).at(4), QString());
     }
     QCOMPARE(m_statuses.last(), QString("Ready"));
+}
+
+void TestServerBrowser::fastAndOneAtATimeGiveTheSameRows()
+{
+    TestNetProcess net(
+        {"--servers", "20", "--seed", "5", "--delay", "1-20", "--silent", "3", "--log"});
+    QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
+    QByteArray cache;
+    for (quint16 port : net.serverPorts())
+        cache += AddressCache::formatServer("127.0.0.1", port);
+    writeCacheText(cache);
+    m_browser->querier()->setReplyTimeout(400);
+    m_browser->querier()->setRetryAfter(150);
+    QStringList silent;
+    connect(m_browser.get(), &ServerBrowser::serverSilent, this,
+            [&](const ServerEntry& entry) { silent << entry.endpoint.text(); });
+    Preferences preferences;
+    m_browser->setPreferences(&preferences);
+
+    // The mode is read as each refresh starts; a silent server is asked
+    // once more only in fast mode.
+    QSet<QStringList> oneAtATimeRows;
+    QStringList oneAtATimeSilent;
+    for (const bool fast : {false, true, false}) {
+        preferences.setFlag(Preferences::ParallelRefresh, fast);
+        m_entries.clear();
+        silent.clear();
+        net.takeLines();
+        refreshToEnd();
+        QSet<QStringList> rows;
+        for (const ServerEntry& entry : std::as_const(m_entries))
+            rows.insert(texts(entry));
+        silent.sort();
+        if (!fast) {
+            oneAtATimeRows = rows;
+            oneAtATimeSilent = silent;
+        }
+        QCOMPARE(rows.size(), 17);
+        QCOMPARE(rows, oneAtATimeRows);
+        QCOMPARE(silent, oneAtATimeSilent);
+        const QString toSilentServer =
+            QStringLiteral("RECV server:%1 ").arg(silent.first().section(u':', 1));
+        QCOMPARE(net.takeLines().filter(toSilentServer).size(), fast ? 2 : 1);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestServerBrowser)

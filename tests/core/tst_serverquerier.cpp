@@ -41,6 +41,13 @@ private Q_SLOTS:
     void lateReplyDuringNameLookupAddsNothing();
     void stopAbandonsTheRun();
 
+    void fastRunAsksAtItsPaceWithoutWaiting();
+    void fastRunRetriesOnce_data();
+    void fastRunRetriesOnce();
+    void fastRunTakesTheFirstReplyOnly();
+    void silentServerIsReportedInEitherMode_data();
+    void silentServerIsReportedInEitherMode();
+
 private:
     void runToEnd(const QList<ServerEndpoint>& servers);
     QStringList entryNames() const;
@@ -49,6 +56,7 @@ private:
     quint16 m_localPort = 0;
     QList<ServerEntry> m_entries;
     QList<ServerEndpoint> m_asked;
+    QList<ServerEndpoint> m_silent;
     QStringList m_socketErrors;
     QStringList m_failures;
     int m_finished = 0;
@@ -61,6 +69,7 @@ void TestServerQuerier::init()
     m_querier->setReplyTimeout(longReplyTimeoutMs);
     m_entries.clear();
     m_asked.clear();
+    m_silent.clear();
     m_socketErrors.clear();
     m_failures.clear();
     m_finished = 0;
@@ -68,6 +77,8 @@ void TestServerQuerier::init()
             [this](const ServerEntry& entry) { m_entries.append(entry); });
     connect(m_querier.get(), &ServerQuerier::serverAsked, this,
             [this](const ServerEndpoint& server) { m_asked.append(server); });
+    connect(m_querier.get(), &ServerQuerier::serverSilent, this,
+            [this](const ServerEndpoint& server) { m_silent.append(server); });
     connect(m_querier.get(), &ServerQuerier::socketError, this,
             [this](const QString& description) { m_socketErrors.append(description); });
     connect(m_querier.get(), &ServerQuerier::failed, this,
@@ -263,6 +274,105 @@ void TestServerQuerier::stopAbandonsTheRun()
     // The port is free again.
     QUdpSocket probe;
     QVERIFY(probe.bind(QHostAddress::AnyIPv4, m_localPort));
+}
+
+void TestServerQuerier::fastRunAsksAtItsPaceWithoutWaiting()
+{
+    // 20 requests a second: one every 50 ms, whatever the replies do.
+    FakeGameServer slow({reply(135, "Slow", 1)}, 400);
+    FakeGameServer second({reply(135, "Second", 1)});
+    FakeGameServer third({reply(135, "Third", 1)});
+    QElapsedTimer clock;
+    clock.start();
+    QList<qint64> askedAtMs;
+    for (FakeGameServer* server : {&slow, &second, &third})
+        server->whenAsked = [&] { askedAtMs << clock.elapsed(); };
+
+    m_querier->startParallel(
+        {slow.endpoint(), second.endpoint(), slow.endpoint(), third.endpoint()}, m_localPort, 20);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_querier->isRunning(), runEndsWithinMs);
+
+    // Listed twice, asked once; the others went before the slow one answered.
+    for (const FakeGameServer* server : {&slow, &second, &third})
+        QCOMPARE(server->requestPorts, QList<quint16>{m_localPort});
+    QCOMPARE(askedAtMs.size(), 3);
+    QVERIFY2(askedAtMs[1] >= 45 && askedAtMs[2] >= 95 && askedAtMs[2] < 400,
+             qPrintable(QString::number(askedAtMs[1]) + ' ' + QString::number(askedAtMs[2])));
+    QCOMPARE(entryNames(), (QStringList{"Second", "Third", "Slow"}));
+    QVERIFY(m_entries[2].pingMs >= 400);
+    QCOMPARE(m_finished, 1);
+}
+
+void TestServerQuerier::fastRunRetriesOnce_data()
+{
+    QTest::addColumn<int>("ignored");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("the retry is answered") << 1 << QStringList{"Late"};
+    QTest::newRow("both are lost") << 2 << QStringList{};
+}
+
+void TestServerQuerier::fastRunRetriesOnce()
+{
+    QFETCH(int, ignored);
+    QFETCH(QStringList, names);
+    m_querier->setReplyTimeout(600);
+    m_querier->setRetryAfter(200);
+    FakeGameServer server({reply(135, "Late", 1)});
+    server.ignoredRequests = ignored;
+
+    m_querier->startParallel({server.endpoint()}, m_localPort, 250);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_querier->isRunning(), runEndsWithinMs);
+
+    QCOMPARE(server.requests.size(), 2);
+    QCOMPARE(entryNames(), names);
+    // The ping counts from the retry, which the reply answers.
+    if (!names.isEmpty())
+        QVERIFY2(m_entries.first().pingMs < 150, qPrintable(QString::number(m_entries[0].pingMs)));
+    QCOMPARE(m_silent.size(), 1 - names.size());
+    QCOMPARE(m_finished, 1);
+}
+
+void TestServerQuerier::fastRunTakesTheFirstReplyOnly()
+{
+    FakeGameServer stranger;
+    FakeGameServer twice({reply(135, "Once", 1), reply(135, "Twice", 1)}, 50);
+    twice.whenAsked = [&] { stranger.sendTo(m_localPort, reply(135, "Stranger", 1)); };
+
+    m_querier->startParallel({twice.endpoint()}, m_localPort, 250);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_querier->isRunning(), runEndsWithinMs);
+
+    QCOMPARE(entryNames(), QStringList{"Once"});
+    QCOMPARE(twice.requests.size(), 1);
+}
+
+void TestServerQuerier::silentServerIsReportedInEitherMode_data()
+{
+    QTest::addColumn<int>("requestsPerSecond"); // 0: one at a time
+    QTest::addColumn<int>("requests");
+    QTest::newRow("one at a time") << 0 << 1;
+    QTest::newRow("fast") << 250 << 2;
+}
+
+void TestServerQuerier::silentServerIsReportedInEitherMode()
+{
+    QFETCH(int, requestsPerSecond);
+    QFETCH(int, requests);
+    m_querier->setReplyTimeout(300);
+    m_querier->setRetryAfter(100);
+    FakeGameServer silent;
+    FakeGameServer answering({alphaReply});
+    const QList<ServerEndpoint> servers{silent.endpoint(), answering.endpoint()};
+
+    if (requestsPerSecond == 0)
+        m_querier->start(servers, m_localPort);
+    else
+        m_querier->startParallel(servers, m_localPort, requestsPerSecond);
+    QTRY_VERIFY_WITH_TIMEOUT(!m_querier->isRunning(), runEndsWithinMs);
+
+    QCOMPARE(m_silent, QList<ServerEndpoint>{silent.endpoint()});
+    QCOMPARE(silent.requests.size(), requests);
+    QCOMPARE(m_entries.size(), 1);
+    QCOMPARE(m_finished, 1);
 }
 
 QTEST_GUILESS_MAIN(TestServerQuerier)

@@ -191,6 +191,7 @@ private Q_SLOTS:
         QTest::newRow("unknown option") << QStringList{"--frobnicate", "1"};
         QTest::newRow("missing value") << QStringList{"--servers"};
         QTest::newRow("per part 256") << QStringList{"--per-part", "256"};
+        QTest::newRow("drop 101") << QStringList{"--drop", "101"};
         QTest::newRow("missing file") << QStringList{"--scenario", "/nonexistent/scenario.txt"};
     }
     void badArgumentsAreRefused()

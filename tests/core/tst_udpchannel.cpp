@@ -4,6 +4,7 @@
 #include <QNetworkDatagram>
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -109,6 +110,22 @@ private Q_SLOTS:
             QVERIFY(!UdpChannel::isFrom(datagram, QHostAddress(), peer.port()));
             QVERIFY(datagram.arrival >= sent && datagram.arrival <= UdpChannel::Clock::now());
         }
+    }
+
+    void arrivalIsWhenTheDatagramCameNotWhenItWasRead()
+    {
+        UdpPeer peer;
+        Rig rig;
+        QVERIFY(rig.channel.bind(rig.localPort));
+        const UdpChannel::Clock::time_point sent = UdpChannel::Clock::now();
+        peer.sendTo(rig.localPort, "early");
+        // The thread is busy elsewhere while the datagram waits.
+        QThread::msleep(300);
+        QTRY_COMPARE_WITH_TIMEOUT(rig.read.size(), 1, 5000);
+        const auto waited = rig.read.first().arrival - sent;
+        QVERIFY2(waited >= UdpChannel::Clock::duration::zero() &&
+                     waited < std::chrono::milliseconds(150),
+                 qPrintable(QString::number(waited.count())));
     }
 
     void burstIsHandledWhole()

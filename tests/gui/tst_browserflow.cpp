@@ -1,6 +1,8 @@
 #include "core/browser/serverbrowser.h"
 #include "core/browser/serverquerier.h"
+#include "core/settings/preferences.h"
 #include "core/settings/settings.h"
+#include "core/wire/addresscache.h"
 #include "freeport.h"
 #include "gui/mainwindow.h"
 #include "gui/serverlistview.h"
@@ -31,6 +33,7 @@ private Q_SLOTS:
     void refreshWithoutFiltersAsksForThem();
     void getListThenTheCycleFillsTheList();
     void rowClickStartsTheGame();
+    void fastRefreshWithSilentServersShownLast();
 
 private:
     QPushButton* button(const char* name) const
@@ -182,6 +185,36 @@ void TestBrowserFlow::rowClickStartsTheGame()
              QStringList{QDir(m_data->path()).filePath("rf.exe in ") + m_data->path()});
     QCOMPARE(status(),
              QStringLiteral("127.0.0.1:7755 copied: paste it into the game's join-by-address box"));
+}
+
+void TestBrowserFlow::fastRefreshWithSilentServersShownLast()
+{
+    TestNetProcess net({"--servers", "12", "--seed", "4", "--delay", "1-5", "--silent", "2"});
+    QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
+    QFile cache(m_data->cacheFile());
+    QVERIFY(cache.open(QIODevice::WriteOnly));
+    for (quint16 port : net.serverPorts())
+        cache.write(AddressCache::formatServer("127.0.0.1", port));
+    cache.close();
+    Preferences* preferences = m_window->preferences();
+    preferences->setFlag(Preferences::ParallelRefresh, true);
+    preferences->setFlag(Preferences::ShowSilent, true);
+    m_window->browser()->querier()->setReplyTimeout(400);
+    m_window->browser()->querier()->setRetryAfter(100);
+
+    click("opttall");
+    click("optvall");
+    QSignalSpy busy(m_window->browser(), &ServerBrowser::busyChanged);
+    click("btnrefresh");
+    QTRY_COMPARE_WITH_TIMEOUT(busy.count(), 2, 10000);
+
+    const QAbstractItemModel* list =
+        m_window->findChild<ServerListView*>(QStringLiteral("serverlist"))->model();
+    QCOMPARE(list->rowCount(), 12);
+    for (int row = 0; row < 12; ++row)
+        QCOMPARE(list->index(row, 0).data().toString() == "(no answer)", row >= 10);
+    preferences->setFlag(Preferences::ShowSilent, false);
+    QCOMPARE(list->rowCount(), 10);
 }
 
 QTEST_MAIN(TestBrowserFlow)

@@ -36,6 +36,11 @@ void TestServerListModel::columnTexts_data()
         << QStringList{
                QString::fromUtf8("Café »«"), "10.0.0.5", QString::fromUtf8("mäp"), "1/2", "1.1",
                QString::fromUtf8("©mod"),    "9"};
+    QTest::newRow("no answer") << ServerEntry{{"10.0.0.5", 7755},
+                                              {145, "Gone", 1, 1, 4, "", {}, 0},
+                                              3,
+                                              false}
+                               << QStringList{"(no answer)", "10.0.0.5", "", "", "", "", ""};
 }
 
 void TestServerListModel::columnTexts()
@@ -49,6 +54,8 @@ void TestServerListModel::columnTexts()
     QCOMPARE(model.columnCount(), texts.size());
     for (int column = 0; column < texts.size(); ++column)
         QCOMPARE(model.index(1, column).data().toString(), texts[column]);
+    // Only a server that did not answer is drawn grey.
+    QCOMPARE(model.index(1, 0).data(Qt::ForegroundRole).isValid(), !entry.answered);
 }
 
 QTEST_GUILESS_MAIN(TestServerListModel)

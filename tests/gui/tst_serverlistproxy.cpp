@@ -34,6 +34,8 @@ private Q_SLOTS:
     void equalTextsKeepArrivalOrder();
     void changedRowTakesItsNewPlace();
     void filterChangeShowsAndHidesKeptRows();
+    void silentRowsStayLast_data();
+    void silentRowsStayLast();
 };
 
 void TestServerListProxy::equalTextsKeepArrivalOrder_data()
@@ -112,6 +114,51 @@ void TestServerListProxy::filterChangeShowsAndHidesKeptRows()
     proxy.setFilter({GameTypeFilter::All, VersionFilter::All});
     QCOMPARE(shownNames(proxy), "cabd");
     QCOMPARE(model.rowCount(), 4);
+}
+
+void TestServerListProxy::silentRowsStayLast_data()
+{
+    QTest::addColumn<SortState>("state");
+    QTest::newRow("not sorted") << SortState{};
+    for (int column = 0; column < ServerListModel::ColumnCount; ++column) {
+        for (const int order : {SortState::ascending, SortState::descending}) {
+            QTest::addRow("column %d, %s", column, order ? "descending" : "ascending")
+                << SortState{column, order, true};
+        }
+    }
+}
+
+void TestServerListProxy::silentRowsStayLast()
+{
+    QFETCH(SortState, state);
+    ServerListModel model;
+    ServerListProxy proxy;
+    proxy.setSourceModel(&model);
+    proxy.setFilter({GameTypeFilter::All, VersionFilter::All});
+    proxy.setSortState(state);
+    // Silent rows at 10.0.0.0 and 10.0.0.9 come between and after the others,
+    // whose addresses and texts sort before and after theirs.
+    addServers(model, {100, 20});
+    model.append({{QStringLiteral("10.0.0.0"), 7755}, {}, 0, false});
+    addServers(model, {5, 300});
+    model.append({{QStringLiteral("10.0.0.9"), 7755}, {}, 0, false});
+    QCOMPARE(proxy.rowCount(), 4);
+
+    proxy.setShowSilent(true);
+    QCOMPARE(proxy.rowCount(), 6);
+    const auto lastTwo = [&] {
+        QStringList hosts;
+        for (int row = 4; row < 6; ++row)
+            hosts << proxy.index(row, ServerListModel::Address).data().toString();
+        hosts.sort();
+        return hosts;
+    };
+    QCOMPARE(lastTwo(), (QStringList{"10.0.0.0", "10.0.0.9"}));
+    // Sorted again once the rows are there.
+    proxy.setSortState({state.key, 1 - state.order, state.sorted});
+    proxy.setSortState(state);
+    QCOMPARE(lastTwo(), (QStringList{"10.0.0.0", "10.0.0.9"}));
+    QCOMPARE(proxy.index(5, ServerListModel::Server).data().toString(), "(no answer)");
 }
 
 QTEST_GUILESS_MAIN(TestServerListProxy)

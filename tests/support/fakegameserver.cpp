@@ -33,6 +33,8 @@ void FakeGameServer::onRequest(const QNetworkDatagram& request)
     requestPorts.append(senderPort);
     if (whenAsked)
         whenAsked();
+    if (requests.size() <= ignoredRequests)
+        return;
     auto answer = [this, senderPort] {
         for (const QByteArray& reply : std::as_const(m_replies))
             sendTo(senderPort, reply);

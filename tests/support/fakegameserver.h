@@ -29,6 +29,8 @@ public:
     QList<quint16> requestPorts;
     // Runs when a request arrives, before the replies go out.
     std::function<void()> whenAsked;
+    // The first this many requests get no reply, as if lost.
+    int ignoredRequests = 0;
 
 private:
     void onRequest(const QNetworkDatagram& request);

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QHostAddress>
 #include <QObject>
+#include <QRandomGenerator>
 #include <QUdpSocket>
 
 // A game server on 127.0.0.1 that answers the info request with its info
@@ -25,9 +26,13 @@ public:
     bool listen(quint16 port = 0);
     quint16 port() const { return m_socket.localPort(); }
     const TestServerProfile& profile() const { return m_profile; }
+    // Leaves that share of info requests unanswered, picked at random from
+    // `seed`, as if they were lost on the way.
+    void setDropPercent(int percent, quint32 seed);
 
 Q_SIGNALS:
     void datagramReceived(const QHostAddress& from, quint16 fromPort, const QByteArray& bytes);
+    void replySent(const QHostAddress& to, quint16 toPort);
 
 private:
     void onReadyRead();
@@ -38,4 +43,6 @@ private:
     QUdpSocket m_socket;
     QHash<QString, QElapsedTimer> m_lastListAnswer;
     quint8 m_responseId = 0;
+    int m_dropPercent = 0;
+    QRandomGenerator m_random;
 };

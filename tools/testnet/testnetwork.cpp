@@ -26,6 +26,8 @@ TestNetwork::TestNetwork(const TestScenario& scenario, QObject* parent)
             });
     for (const TestServerProfile& profile : scenario.servers)
         m_servers.append(new TestGameServer(profile, this));
+    for (qsizetype i = 0; i < m_servers.size(); ++i)
+        m_servers[i]->setDropPercent(scenario.dropPercent, scenario.seed + quint32(i));
 }
 
 bool TestNetwork::start(QString* error)

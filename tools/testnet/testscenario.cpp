@@ -286,6 +286,8 @@ std::optional<TestScenario> TestScenario::fromArguments(const QStringList& argum
             ok = parseIntArgument(value, 0, std::numeric_limits<int>::max(), &seed);
         } else if (option == QLatin1String("--silent")) {
             ok = parseIntArgument(value, 0, 65535, &silent);
+        } else if (option == QLatin1String("--drop")) {
+            ok = parseIntArgument(value, 0, 100, &scenario.dropPercent);
         } else if (option == QLatin1String("--per-part")) {
             ok = parseIntArgument(value, 1, 255, &scenario.recordsPerPart);
         } else if (option == QLatin1String("--ack-timeout")) {
@@ -316,6 +318,7 @@ std::optional<TestScenario> TestScenario::fromArguments(const QStringList& argum
             return std::nullopt;
         }
     }
+    scenario.seed = quint32(seed);
     scenario.servers = fromFile + generate(generated, quint32(seed), minDelay, maxDelay, silent);
     return scenario;
 }
@@ -329,9 +332,11 @@ QString TestScenario::usage()
         "\n"
         "  --master-port N   master server port on 127.0.0.1 (default 0: any free port)\n"
         "  --servers N       generate N game servers with varied names, maps, mods\n"
-        "  --seed N          seed for generating (default 1)\n"
+        "  --seed N          seed for generating and dropping (default 1)\n"
         "  --delay MS|A-B    reply delay of generated servers in ms (default 0)\n"
         "  --silent N        how many generated servers never reply (default 0)\n"
+        "  --drop PERCENT    leave that share of info requests unanswered, at random\n"
+        "                    (seeded by --seed; default 0)\n"
         "  --scenario FILE   game servers from FILE, listed before generated ones\n"
         "  --per-part N      records per list part, 1..255 (default 60)\n"
         "  --ack-timeout MS  resend a list datagram after MS without its ack (500)\n"

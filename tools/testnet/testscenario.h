@@ -18,6 +18,9 @@ struct TestScenario
     quint16 masterPort = 0;
     int recordsPerPart = 60;
     int ackTimeoutMs = 500;
+    // Info requests each game server leaves unanswered, in percent.
+    int dropPercent = 0;
+    quint32 seed = 1;
     bool log = false;
     QList<TestServerProfile> servers;
 

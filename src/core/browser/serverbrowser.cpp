@@ -4,6 +4,7 @@
 #include "core/browser/masterlistclient.h"
 #include "core/browser/serverquerier.h"
 #include "core/platform/datapaths.h"
+#include "core/settings/preferences.h"
 #include "core/settings/settings.h"
 #include "core/wire/addresscache.h"
 
@@ -46,6 +47,15 @@ ServerBrowser::ServerBrowser(const Settings* settings, QObject* parent)
         }
         m_refreshAnswered = true;
         Q_EMIT entryRefreshed(entry);
+    });
+    connect(m_querier, &ServerQuerier::serverSilent, this, [this](const ServerEndpoint& server) {
+        // A single server asked again says so in the status line instead.
+        if (m_activity == Activity::RefreshingOne)
+            return;
+        ServerEntry entry;
+        entry.endpoint = server;
+        entry.answered = false;
+        Q_EMIT serverSilent(entry);
     });
     connect(m_querier, &ServerQuerier::socketError, this, [this](const QString& description) {
         Q_EMIT statusChanged(querierErrorPrefix + description);
@@ -120,7 +130,7 @@ void ServerBrowser::refresh()
         endWith(noCacheFileStatus);
         return;
     }
-    m_querier->start(withFavourites(servers.value_or(QList<ServerEndpoint>())), *localPort);
+    startQuerier(withFavourites(servers.value_or(QList<ServerEndpoint>())), *localPort);
 }
 
 bool ServerBrowser::refreshServer(const ServerEndpoint& server)
@@ -163,7 +173,15 @@ void ServerBrowser::query(const QList<ServerEndpoint>& servers)
 void ServerBrowser::runQuery(const QList<ServerEndpoint>& servers)
 {
     if (const std::optional<quint16> localPort = prepareQuery())
-        m_querier->start(withFavourites(servers), *localPort);
+        startQuerier(withFavourites(servers), *localPort);
+}
+
+void ServerBrowser::startQuerier(const QList<ServerEndpoint>& servers, quint16 localPort)
+{
+    if (m_preferences && m_preferences->flag(Preferences::ParallelRefresh))
+        m_querier->startParallel(servers, localPort, m_preferences->requestsPerSecond());
+    else
+        m_querier->start(servers, localPort);
 }
 
 std::optional<quint16> ServerBrowser::prepareQuery()

@@ -13,18 +13,23 @@
 
 class Favourites;
 class MasterListClient;
+class Preferences;
 class ServerQuerier;
 class Settings;
 
 // The server browser as a player drives it: Get List fetches the master's
 // list, keeps it in the address cache file and asks every listed server;
 // Refresh asks the servers of the file again. Settings are read at the
-// moment of use. Only one of the two runs at a time.
+// moment of use; the preferences (fast refresh and its rate) when a run of
+// queries starts. Only one of the two runs at a time.
 class ServerBrowser : public QObject
 {
     Q_OBJECT
 public:
     explicit ServerBrowser(const Settings* settings, QObject* parent = nullptr);
+
+    // Without preferences every run asks one server at a time.
+    void setPreferences(const Preferences* preferences) { m_preferences = preferences; }
 
     // Where Get List writes the servers and Refresh reads them. Empty: no
     // file is touched, and Refresh has nothing to read.
@@ -65,6 +70,8 @@ Q_SIGNALS:
     void entryReceived(const ServerEntry& entry);
     // The answer of a server asked by refreshServer().
     void entryRefreshed(const ServerEntry& entry);
+    // A server that did not answer in its time: answered is false.
+    void serverSilent(const ServerEntry& entry);
 
 private:
     enum class Activity
@@ -80,12 +87,14 @@ private:
     void runQuery(const QList<ServerEndpoint>& servers);
     QList<ServerEndpoint> withFavourites(QList<ServerEndpoint> servers) const;
     std::optional<quint16> prepareQuery();
+    void startQuerier(const QList<ServerEndpoint>& servers, quint16 localPort);
     std::optional<QList<ServerEndpoint>> readCacheFile() const;
     void endWith(const QString& status);
     void setActivity(Activity activity);
 
     const Settings* m_settings;
     const Favourites* m_favourites = nullptr;
+    const Preferences* m_preferences = nullptr;
     MasterListClient* m_masterList;
     ServerQuerier* m_querier;
     ServerFilter m_filter;

@@ -6,12 +6,15 @@
 #include <QMetaType>
 
 // One server as the browser knows it after asking: where it was asked, what
-// it answered and how long the answer took. The windows make the texts.
+// it answered and how long the answer took, or that it did not answer in
+// its time (then only the endpoint means anything). The windows make the
+// texts.
 struct ServerEntry
 {
     ServerEndpoint endpoint;
     InfoReply info;
     qint64 pingMs = 0;
+    bool answered = true;
 
     friend bool operator==(const ServerEntry&, const ServerEntry&) = default;
 };

@@ -2,8 +2,17 @@
 
 #include "core/wire/inforeply.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <chrono>
+
+namespace {
+
+using Clock = UdpChannel::Clock;
+using std::chrono::milliseconds;
+
+} // namespace
 
 ServerQuerier::ServerQuerier(QObject* parent) : QObject(parent)
 {
@@ -12,6 +21,9 @@ ServerQuerier::ServerQuerier(QObject* parent) : QObject(parent)
     // A coarse timer may end a wait up to 5% early.
     m_waitTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_waitTimer, &QTimer::timeout, this, &ServerQuerier::onWaitOver);
+    m_paceTimer.setSingleShot(true);
+    m_paceTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_paceTimer, &QTimer::timeout, this, &ServerQuerier::askMore);
     connect(&m_channel, &UdpChannel::datagramReceived, this, &ServerQuerier::onDatagram);
     connect(&m_channel, &UdpChannel::hostFound, this, &ServerQuerier::onHostFound);
     // The server whose name is unknown waits out its time like a silent one.
@@ -24,9 +36,34 @@ ServerQuerier::ServerQuerier(QObject* parent) : QObject(parent)
 void ServerQuerier::start(const QList<ServerEndpoint>& servers, quint16 localPort)
 {
     stop();
+    m_requestsPerSecond = 0;
+    begin(servers, localPort);
+}
+
+void ServerQuerier::startParallel(const QList<ServerEndpoint>& servers, quint16 localPort,
+                                  int requestsPerSecond)
+{
+    stop();
+    m_requestsPerSecond = std::max(1, requestsPerSecond);
+    QList<ServerEndpoint> once;
+    QSet<ServerEndpoint> listed;
+    for (const ServerEndpoint& server : servers) {
+        const qsizetype before = listed.size();
+        listed.insert(server);
+        if (listed.size() > before)
+            once.append(server);
+    }
+    begin(once, localPort);
+}
+
+void ServerQuerier::begin(const QList<ServerEndpoint>& servers, quint16 localPort)
+{
+    ++m_run;
     m_servers = servers;
     m_next = 0;
+    m_asked = 0;
     m_localPort = localPort;
+    m_startedAt = Clock::now();
     m_state = State::Querying;
     askMore();
 }
@@ -34,6 +71,7 @@ void ServerQuerier::start(const QList<ServerEndpoint>& servers, quint16 localPor
 void ServerQuerier::stop()
 {
     m_waitTimer.stop();
+    m_paceTimer.stop();
     m_channel.close();
     m_outstanding.clear();
     m_servers.clear();
@@ -42,8 +80,7 @@ void ServerQuerier::stop()
 
 void ServerQuerier::askMore()
 {
-    while (m_state == State::Querying && m_outstanding.size() < maxOutstanding &&
-           m_next < m_servers.size()) {
+    while (m_state == State::Querying && m_next < m_servers.size() && mayAskNext()) {
         const ServerEndpoint server = m_servers[m_next];
         if (server.port == 0) {
             ++m_next;
@@ -62,13 +99,42 @@ void ServerQuerier::askMore()
         Q_EMIT finished();
         return;
     }
+    armPaceTimer();
     armWaitTimer();
+}
+
+bool ServerQuerier::mayAskNext() const
+{
+    if (m_requestsPerSecond == 0)
+        return m_outstanding.size() < maxOutstanding;
+    return Clock::now() >= dueAt(m_asked);
+}
+
+Clock::time_point ServerQuerier::dueAt(qsizetype request) const
+{
+    return m_startedAt + std::chrono::nanoseconds(qint64(request) * 1'000'000'000 /
+                                                  std::max(1, m_requestsPerSecond));
+}
+
+void ServerQuerier::armPaceTimer()
+{
+    if (m_requestsPerSecond == 0 || m_next >= m_servers.size()) {
+        m_paceTimer.stop();
+        return;
+    }
+    const auto left = std::chrono::ceil<milliseconds>(dueAt(m_asked) - Clock::now());
+    m_paceTimer.start(int(std::max<qint64>(0, left.count())));
 }
 
 void ServerQuerier::ask(const ServerEndpoint& server)
 {
-    const auto waitEnds = UdpChannel::Clock::now() + std::chrono::milliseconds(m_replyTimeoutMs);
-    m_outstanding.insert(server, Request{{}, {}, waitEnds});
+    const Clock::time_point now = Clock::now();
+    Request request;
+    request.waitEnds = now + milliseconds(m_replyTimeoutMs);
+    request.retryAt =
+        m_requestsPerSecond == 0 ? Clock::time_point::max() : now + milliseconds(m_retryAfterMs);
+    ++m_asked;
+    m_outstanding.insert(server, request);
     Q_EMIT serverAsked(server);
     if (m_state != State::Querying || !m_outstanding.contains(server))
         return;
@@ -77,6 +143,7 @@ void ServerQuerier::ask(const ServerEndpoint& server)
         // server would only run into its time-out.
         m_state = State::PortFailed;
         m_waitTimer.stop();
+        m_paceTimer.stop();
         return;
     }
     if (const std::optional<QHostAddress> address = m_channel.resolve(server.host))
@@ -87,7 +154,9 @@ void ServerQuerier::send(const ServerEndpoint& server, const QHostAddress& addre
 {
     Request& request = m_outstanding[server];
     request.address = address;
-    request.sentAt = UdpChannel::Clock::now();
+    request.sentAt = Clock::now();
+    if (request.firstSentAt == Clock::time_point{})
+        request.firstSentAt = request.sentAt;
     m_channel.send(InfoProtocol::request(), address, server.port);
 }
 
@@ -119,14 +188,22 @@ void ServerQuerier::onDatagram(const UdpChannel::Datagram& datagram)
     for (auto it = m_outstanding.begin(); it != m_outstanding.end(); ++it) {
         if (!UdpChannel::isFrom(datagram, it->address, it.key().port))
             continue;
+        // A fast run takes a server's first reply only.
+        if (it->answered && m_requestsPerSecond > 0)
+            return;
         const std::optional<InfoReply> reply = InfoProtocol::parseReply(datagram.data);
         if (!reply)
             return;
+        it->answered = true;
+        it->retryAt = Clock::time_point::max();
         // Answered: the wait ends once what is already waiting has been read.
         it->waitEnds = std::min(it->waitEnds, datagram.arrival);
+        // A reply that arrived before the retry went out answers the first
+        // request.
+        const Clock::time_point askedAt =
+            datagram.arrival >= it->sentAt ? it->sentAt : it->firstSentAt;
         const qint64 pingMs =
-            std::chrono::duration_cast<std::chrono::milliseconds>(datagram.arrival - it->sentAt)
-                .count();
+            std::chrono::duration_cast<milliseconds>(datagram.arrival - askedAt).count();
         const ServerEntry entry{it.key(), *reply, pingMs};
         armWaitTimer();
         Q_EMIT entryReceived(entry);
@@ -141,10 +218,35 @@ void ServerQuerier::onWaitOver()
     m_channel.readWaiting();
     if (m_state != State::Querying)
         return;
-    const UdpChannel::Clock::time_point now = UdpChannel::Clock::now();
-    m_outstanding.removeIf(
-        [now](QHash<ServerEndpoint, Request>::iterator it) { return it->waitEnds <= now; });
+    const Clock::time_point now = Clock::now();
+    retryDue(now);
+    QList<ServerEndpoint> silent;
+    m_outstanding.removeIf([now, &silent](QHash<ServerEndpoint, Request>::iterator it) {
+        if (it->waitEnds > now)
+            return false;
+        if (!it->answered)
+            silent.append(it.key());
+        return true;
+    });
+    const quint64 run = m_run;
+    for (const ServerEndpoint& server : std::as_const(silent)) {
+        Q_EMIT serverSilent(server);
+        if (m_state != State::Querying || run != m_run)
+            return;
+    }
     askMore();
+}
+
+void ServerQuerier::retryDue(Clock::time_point now)
+{
+    for (auto it = m_outstanding.begin(); it != m_outstanding.end(); ++it) {
+        if (it->retryAt > now)
+            continue;
+        it->retryAt = Clock::time_point::max();
+        // A server still being looked up gets its first request when found.
+        if (!it->address.isNull())
+            send(it.key(), it->address);
+    }
 }
 
 void ServerQuerier::armWaitTimer()
@@ -153,10 +255,9 @@ void ServerQuerier::armWaitTimer()
         m_waitTimer.stop();
         return;
     }
-    UdpChannel::Clock::time_point first = UdpChannel::Clock::time_point::max();
+    Clock::time_point first = Clock::time_point::max();
     for (const Request& request : std::as_const(m_outstanding))
-        first = std::min(first, request.waitEnds);
-    const auto left =
-        std::chrono::ceil<std::chrono::milliseconds>(first - UdpChannel::Clock::now());
+        first = std::min({first, request.waitEnds, request.retryAt});
+    const auto left = std::chrono::ceil<milliseconds>(first - Clock::now());
     m_waitTimer.start(int(std::max<qint64>(0, left.count())));
 }

@@ -7,7 +7,11 @@
 #include <QUdpSocket>
 #include <QVariant>
 
+#include <cstring>
 #include <limits>
+
+#include <sys/socket.h>
+#include <time.h>
 
 UdpChannel::UdpChannel(QUdpSocket* socket, QObject* parent) : QObject(parent), m_socket(socket)
 {
@@ -34,6 +38,12 @@ bool UdpChannel::bind(quint16 localPort)
         return false;
     }
     m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, receiveBufferSize);
+#ifdef SO_TIMESTAMPNS
+    // A ping ends when the reply arrives, not when the thread gets round to
+    // reading it: with hundreds of replies a second that is milliseconds.
+    const int on = 1;
+    setsockopt(int(m_socket->socketDescriptor()), SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+#endif
     return true;
 }
 
@@ -90,13 +100,46 @@ void UdpChannel::deliver(int limit)
          handled < limit && generation == m_generation && m_socket->hasPendingDatagrams();
          ++handled) {
         Datagram datagram;
-        datagram.arrival = Clock::now();
+        datagram.arrival = arrivalOfNext();
         const QNetworkDatagram read = m_socket->receiveDatagram(maxDatagramSize);
         datagram.data = read.data();
         datagram.sender = read.senderAddress();
         datagram.senderPort = quint16(read.senderPort());
         Q_EMIT datagramReceived(datagram);
     }
+}
+
+UdpChannel::Clock::time_point UdpChannel::arrivalOfNext() const
+{
+    const Clock::time_point now = Clock::now();
+#ifdef SO_TIMESTAMPNS
+    // The stamp of the datagram at the head of the queue, looked at without
+    // taking it (the socket reads it next). The kernel stamps on the
+    // system clock, which may be set at any time: only the datagram's age
+    // is taken from it, and counted back from the steady clock.
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+    msghdr message{};
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    if (recvmsg(int(m_socket->socketDescriptor()), &message, MSG_PEEK | MSG_DONTWAIT) < 0)
+        return now;
+    timespec wallNow{};
+    clock_gettime(CLOCK_REALTIME, &wallNow);
+    for (cmsghdr* header = CMSG_FIRSTHDR(&message); header;
+         header = CMSG_NXTHDR(&message, header)) {
+        if (header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_TIMESTAMPNS)
+            continue;
+        timespec stamp{};
+        memcpy(&stamp, CMSG_DATA(header), sizeof stamp);
+        const auto age = std::chrono::seconds(wallNow.tv_sec - stamp.tv_sec) +
+                         std::chrono::nanoseconds(wallNow.tv_nsec - stamp.tv_nsec);
+        // Outside these bounds the system clock was set in between.
+        if (age < Clock::duration::zero() || age > std::chrono::minutes(1))
+            return now;
+        return now - std::chrono::duration_cast<Clock::duration>(age);
+    }
+#endif
+    return now;
 }
 
 void UdpChannel::close()

@@ -28,7 +28,9 @@ public:
         QByteArray data;
         QHostAddress sender;
         quint16 senderPort = 0;
-        // Taken as the datagram is read, before anyone looks at it.
+        // When the kernel received it (its receive time stamp), on the
+        // clock of Clock::now(); where the kernel gives no stamp, when it
+        // was read.
         Clock::time_point arrival;
     };
 
@@ -43,7 +45,8 @@ public:
 
     explicit UdpChannel(QUdpSocket* socket, QObject* parent = nullptr);
 
-    // Binds every IPv4 address at `localPort`. On failure returns false and
+    // Binds every IPv4 address at `localPort` and asks the kernel to stamp
+    // each datagram as it arrives. On failure returns false and
     // errorOccurred() follows.
     bool bind(quint16 localPort);
     bool isBound() const;
@@ -75,6 +78,7 @@ Q_SIGNALS:
 
 private:
     void deliver(int limit);
+    Clock::time_point arrivalOfNext() const;
     void raiseError(QAbstractSocket::SocketError error, const QString& description);
 
     QUdpSocket* m_socket;
