@@ -1,7 +1,8 @@
 // The info reply a game server sends: parsing never reads past the
-// datagram, and a reply that parses, written out again, parses to the same
-// fields.
+// datagram, a reply that parses, written out again, parses to the same
+// fields and trailing bytes, and only a patch's mark names a patch.
 #include "core/wire/inforeply.h"
+#include "core/wire/serverpatch.h"
 #include "fuzzcheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -17,9 +18,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(reply->name.size() < datagram.size() && reply->map.size() < datagram.size() &&
                reply->mod.size() < datagram.size());
 
-    const QByteArray again = InfoProtocol::encodeReply(*reply);
+    // Written out with the bytes it carried after the flags byte, it reads
+    // back the same, trailing bytes included.
+    const QByteArray trailing = InfoProtocol::trailingBytes(datagram);
+    FUZZ_CHECK(trailing.size() < datagram.size());
+    const QByteArray again = InfoProtocol::encodeReply(*reply, trailing);
     const std::optional<InfoReply> reparsed = InfoProtocol::parseReply(again);
     FUZZ_CHECK(reparsed && *reparsed == *reply);
+    FUZZ_CHECK(InfoProtocol::trailingBytes(again) == trailing);
+
+    // A patch is named only by its mark at the start of the trailing bytes.
+    if (const std::optional<ServerPatch> patch = ServerPatch::fromTrailing(trailing)) {
+        const QByteArray mark = patch->kind == ServerPatch::Kind::DashFaction
+                                    ? QByteArray::fromHex("c7fa58da")
+                                    : QByteArray::fromHex("deadbeef");
+        FUZZ_CHECK(trailing.startsWith(mark) && trailing.size() >= 6);
+    }
     InfoProtocol::versionText(reply->version);
     return 0;
 }

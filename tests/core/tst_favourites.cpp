@@ -37,7 +37,8 @@ private Q_SLOTS:
         QCOMPARE(favourites.add({"10.0.0.1", 7755}), QString());
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("# mine\r\nnot a server\n10.0.0.1:7755 # first\nSk\xc3\xb6vde.example:7756\n"
+        // A stray CR before a line end is no part of the line.
+        file.write("# mine\r\nnot a server\r\r\n10.0.0.1:7755 # first\nSk\xc3\xb6vde.example:7756\n"
                    "10.0.0.1:7755\n");
         file.close();
         favourites.load(path);

@@ -23,10 +23,10 @@ QList<Line> parse(const QByteArray& fileText)
 
 QByteArray format(const QList<Line>& lines)
 {
-    QByteArray text;
+    QString text;
     for (const Line& line : lines)
-        text += line.text.toUtf8() + '\n';
-    return text;
+        text += line.text + u'\n';
+    return encodeUtf8(text);
 }
 
 } // namespace FavouritesFile

@@ -26,7 +26,7 @@ struct Line
 // The address on one line, without its comment and blanks.
 std::optional<ServerEndpoint> parseLine(const QString& line);
 QList<Line> parse(const QByteArray& fileText);
-// The lines in order, each ended with LF.
+// The lines in order, each ended with LF, as UTF-8 (encodeUtf8()).
 QByteArray format(const QList<Line>& lines);
 
 } // namespace FavouritesFile

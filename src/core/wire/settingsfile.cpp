@@ -26,21 +26,17 @@ QStringList parse(const QByteArray& bytes)
 
 QByteArray serialize(const QStringList& values)
 {
-    QByteArray bytes;
-    // The reader skips a byte order mark at the start of the file (editors
-    // write one); a first value that begins with U+FEFF is written after one.
-    if (!values.isEmpty() && values.first().startsWith(QChar(0xFEFF)))
-        bytes += "\xEF\xBB\xBF";
+    QString text;
     for (const QString& value : values) {
         // The reader drops quotes that wrap a whole line; one more pair
         // keeps a value that is itself wrapped in quotes.
         if (isWrappedInQuotes(value))
-            bytes += '"' + value.toUtf8() + '"';
+            text += u'"' + value + u'"';
         else
-            bytes += value.toUtf8();
-        bytes += "\r\n";
+            text += value;
+        text += QStringLiteral("\r\n");
     }
-    return bytes;
+    return encodeUtf8(text);
 }
 
 } // namespace SettingsFile

@@ -13,9 +13,9 @@ namespace SettingsFile {
 // final line without its line end still counts.
 QStringList parse(const QByteArray& bytes);
 
-// The values in order, each followed by CR LF, as UTF-8. A value wrapped in
-// double quotes gets one more pair, and a first value that begins with a
-// byte order mark comes after one, so that parse() gives every value back.
+// The values in order, each followed by CR LF, as UTF-8 (encodeUtf8()). A
+// value wrapped in double quotes gets one more pair, so that parse() gives
+// every value back.
 QByteArray serialize(const QStringList& values);
 
 } // namespace SettingsFile

@@ -10,3 +10,10 @@ QString decodeUtf8OrLatin1(const QByteArray& bytes)
         return QString::fromLatin1(bytes);
     return text;
 }
+
+QByteArray encodeUtf8(const QString& text)
+{
+    if (text.startsWith(QChar(0xFEFF)))
+        return "\xEF\xBB\xBF" + text.toUtf8();
+    return text.toUtf8();
+}

@@ -9,7 +9,7 @@ Lines splitLines(const Text& text)
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     for (Text& line : lines) {
-        if (line.endsWith('\r'))
+        while (line.endsWith('\r'))
             line.chop(1);
     }
     return lines;

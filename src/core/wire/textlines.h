@@ -5,8 +5,9 @@
 #include <QString>
 #include <QStringList>
 
-// The one way this program cuts a text file into lines: LF ends a line and a
-// CR just before it is dropped; the last line counts without its line end,
+// The one way this program cuts a text file into lines: LF ends a line and
+// the CRs just before it are dropped (so no line read ends in a CR that a
+// rewrite could not keep); the last line counts without its line end,
 // and a final line end leaves no empty line behind it.
 namespace TextLines {
 
