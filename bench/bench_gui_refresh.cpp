@@ -22,6 +22,8 @@
 // first. Needs Xvfb, xdotool and dbus-daemon (at-spi2-core for the bridge).
 // VARNHOLT_BENCH_WRAPPER, e.g. "valgrind --tool=callgrind", runs the program
 // through another program; VARNHOLT_BENCH_PROGRAM runs another build of it.
+#include "core/wire/addresscache.h"
+#include "freeport.h"
 #include "testgameserver.h"
 #include "testnetwork.h"
 
@@ -97,13 +99,6 @@ void waitMs(int ms)
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
-}
-
-quint16 freeLocalPort()
-{
-    QUdpSocket probe;
-    probe.bind(QHostAddress::AnyIPv4, 0);
-    return probe.localPort();
 }
 
 long residentKiB(qint64 pid)
@@ -283,7 +278,7 @@ int main(int argc, char* argv[])
         if (!settings.open(QIODevice::WriteOnly))
             return fail("cannot write the settings");
         for (const QByteArray& value :
-             {QByteArray::number(freeLocalPort()), QByteArray::number(freeLocalPort()),
+             {QByteArray::number(freeUdpPort()), QByteArray::number(freeUdpPort()),
               // The options dialog's folder tree watches the game folder and
               // the folders above it, and files come and go in /tmp all the
               // time on a build machine: the game folder is "/".
@@ -321,7 +316,7 @@ int main(int argc, char* argv[])
         if (!cache.open(QIODevice::WriteOnly))
             return fail("cannot write the address cache file");
         for (quint16 port : network.serverPorts())
-            cache.write("127.0.0.1\r\n " + QByteArray::number(port) + " \r\n");
+            cache.write(AddressCache::formatServer(QStringLiteral("127.0.0.1"), port));
     }
     const auto click = [&](const QStringList& where) {
         return run(QStringLiteral("xdotool"), where, environment);

@@ -35,6 +35,8 @@
 #include "core/platform/datapaths.h"
 #include "core/settings/preferences.h"
 #include "core/settings/settings.h"
+#include "core/wire/addresscache.h"
+#include "freeport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -162,17 +164,10 @@ bool writeCache(const QList<quint16>& ports)
 {
     QByteArray text;
     for (quint16 port : ports)
-        text += "127.0.0.1\r\n " + QByteArray::number(port) + " \r\n";
+        text += AddressCache::formatServer(QStringLiteral("127.0.0.1"), port);
     DataPaths::ensureFolderFor(DataPaths::cacheFile());
     QFile file(DataPaths::cacheFile());
     return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
-
-quint16 freeLocalPort()
-{
-    QUdpSocket probe;
-    probe.bind(QHostAddress::AnyIPv4, 0);
-    return probe.localPort();
 }
 
 struct RefreshResult
@@ -245,7 +240,7 @@ struct Rig
             return false;
         }
         serverPorts = *ports;
-        settings.setValue(Settings::QueryLocalPort, QString::number(freeLocalPort()));
+        settings.setValue(Settings::QueryLocalPort, QString::number(freeUdpPort()));
         browser.setCacheFile(DataPaths::cacheFile());
         browser.setFilter({GameTypeFilter::All, VersionFilter::All});
         browser.setPreferences(&preferences);

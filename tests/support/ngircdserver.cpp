@@ -1,5 +1,7 @@
 #include "ngircdserver.h"
 
+#include "freeport.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -11,13 +13,6 @@ namespace {
 constexpr int startAttempts = 3;
 constexpr int startTimeoutMs = 10000;
 
-quint16 freeLoopbackPort()
-{
-    QTcpServer probe;
-    if (!probe.listen(QHostAddress::LocalHost, 0))
-        return 0;
-    return probe.serverPort();
-}
 } // namespace
 
 NgircdServer::NgircdServer(int pingTimeoutSeconds) : m_pingTimeout(pingTimeoutSeconds)
@@ -115,7 +110,7 @@ bool NgircdServer::enableTls(const QString& certificateHost)
             return false;
         }
     }
-    m_tlsPort = freeLoopbackPort();
+    m_tlsPort = freeTcpPort();
     return m_tlsPort != 0;
 }
 
@@ -127,7 +122,7 @@ bool NgircdServer::start()
     }
     // The free port can be taken between the probe and ngIRCd's bind.
     for (int attempt = 0; attempt < startAttempts; ++attempt) {
-        m_port = freeLoopbackPort();
+        m_port = freeTcpPort();
         if (m_port == 0 || !writeConfig())
             continue;
         m_process.start(QString::fromLatin1(executable),
