@@ -214,6 +214,8 @@ void OptionsDialog::setUpDirectoryTree(QTreeView* tree)
     m_directories = new QFileSystemModel(this);
     m_directories->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
     m_directories->setReadOnly(true);
+    // Watching starts when the dialog is shown (showEvent).
+    m_directories->setOption(QFileSystemModel::DontWatchForChanges, true);
 
     m_directoryTree = tree;
     m_directoryTree->setModel(m_directories);
@@ -224,6 +226,20 @@ void OptionsDialog::setUpDirectoryTree(QTreeView* tree)
     m_directoryTree->setExpandsOnDoubleClick(false);
     m_directoryTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(m_directoryTree, &QTreeView::doubleClicked, this, &OptionsDialog::onDirectoryActivated);
+}
+
+void OptionsDialog::showEvent(QShowEvent* event)
+{
+    m_directories->setOption(QFileSystemModel::DontWatchForChanges, false);
+    QWidget::showEvent(event);
+}
+
+void OptionsDialog::hideEvent(QHideEvent* event)
+{
+    // A hidden tree need not follow every change in the folders it shows:
+    // with a busy folder among them that costs the program much of its time.
+    m_directories->setOption(QFileSystemModel::DontWatchForChanges, true);
+    QWidget::hideEvent(event);
 }
 
 void OptionsDialog::setUpField(QLineEdit* field, Settings::Key key)

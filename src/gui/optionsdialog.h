@@ -43,6 +43,10 @@ public:
     // Selects, expands and shows `path` in the directory tree.
     void openDirectory(const QString& path);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     void setUpDirectoryTree(QTreeView* tree);
     void setUpField(QLineEdit* field, Settings::Key key);
