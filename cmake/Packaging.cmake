@@ -25,7 +25,7 @@ set(CPACK_PACKAGE_CONTACT "Varnholt developers <varnholt@localhost>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY ${PROJECT_DESCRIPTION})
 set(CPACK_PACKAGE_DESCRIPTION
-    "Varnholt asks the Red Faction master server for the running game servers, queries each one for its name, map, players, version, mod and ping, lists them with filters and sorting, starts the installed game with one click, and carries a small IRC chat for the community channel.")
+    "Varnholt asks the Red Faction master server for the running game servers, queries each one for its name, map, players, version, mod and ping, lists them with filters and sorting, starts the installed game with one click, and carries a small IRC chat for the community channel. varnholt-query prints the same server list as a table, JSON or CSV for scripts, web pages and chat bots.")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY varnholt)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

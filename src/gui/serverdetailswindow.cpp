@@ -149,8 +149,8 @@ void ServerDetailsWindow::onRoundEnded(bool infoAnswered, ServerDetailsQuery::Pl
 
 QString ServerDetailsWindow::gameTypeText(quint8 gameType)
 {
-    static const char* const names[] = {"DM", "CTF", "TDM"};
-    return gameType < 3 ? QString::fromLatin1(names[gameType]) : QString::number(gameType);
+    const QByteArray name = InfoProtocol::gameTypeName(gameType);
+    return name.isEmpty() ? QString::number(gameType) : QString::fromLatin1(name);
 }
 
 QString ServerDetailsWindow::flagsText(quint8 flags)
@@ -167,11 +167,7 @@ QString ServerDetailsWindow::flagsText(quint8 flags)
 
 QString ServerDetailsWindow::patchText(const std::optional<ServerPatch>& patch)
 {
-    if (!patch)
-        return {};
-    if (patch->kind == ServerPatch::Kind::PureFaction)
-        return QStringLiteral("Pure Faction");
-    return QStringLiteral("Dash Faction %1.%2").arg(patch->major).arg(patch->minor);
+    return patch ? patch->name() : QString();
 }
 
 QString ServerDetailsWindow::timeLeftText(quint32 seconds)

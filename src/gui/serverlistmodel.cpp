@@ -1,41 +1,14 @@
 #include "gui/serverlistmodel.h"
 
+#include "core/browser/servercolumns.h"
 #include "gui/listicons.h"
 #include "gui/palette.h"
-
-#include <array>
-
-namespace {
-
-constexpr std::array<const char*, ServerListModel::ColumnCount> headers{
-    {"Server", "IP Address", "Map", "Players", "Version", "Mod", "Ping"}};
-
-} // namespace
 
 ServerListModel::ServerListModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 QString ServerListModel::text(const ServerEntry& entry, int column)
 {
-    if (!entry.answered && column != Address)
-        return column == Server ? QStringLiteral("(no answer)") : QString();
-    const InfoReply& info = entry.info;
-    switch (column) {
-    case Server:
-        return QString::fromLatin1(info.name);
-    case Address:
-        return entry.endpoint.host;
-    case Map:
-        return QString::fromLatin1(info.map);
-    case Players:
-        return QString::number(info.players) + u'/' + QString::number(info.maxPlayers);
-    case Version:
-        return QString::fromLatin1(InfoProtocol::versionText(info.version));
-    case Mod:
-        return QString::fromLatin1(info.mod);
-    case Ping:
-        return QString::number(entry.pingMs);
-    }
-    return {};
+    return ServerColumns::text(entry, column);
 }
 
 int ServerListModel::rowCount(const QModelIndex& parent) const
@@ -65,7 +38,7 @@ QVariant ServerListModel::headerData(int section, Qt::Orientation orientation, i
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
         section >= ColumnCount)
         return {};
-    return QString::fromLatin1(headers[section]);
+    return ServerColumns::header(section);
 }
 
 void ServerListModel::append(const ServerEntry& entry)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/browser/servercolumns.h"
 #include "core/browser/serverentry.h"
 
 #include <QAbstractTableModel>
@@ -14,22 +15,20 @@ class ServerListModel : public QAbstractTableModel
 public:
     enum Column
     {
-        Server,
-        Address,
-        Map,
-        Players,
-        Version,
-        Mod,
-        Ping,
-        ColumnCount
+        Server = ServerColumns::Server,
+        Address = ServerColumns::Address,
+        Map = ServerColumns::Map,
+        Players = ServerColumns::Players,
+        Version = ServerColumns::Version,
+        Mod = ServerColumns::Mod,
+        Ping = ServerColumns::Ping,
+        ColumnCount = ServerColumns::ColumnCount
     };
 
     explicit ServerListModel(QObject* parent = nullptr);
 
-    // The text of `column` for `entry`: names as Latin-1, the host as it was
-    // listed, players as "current/maximum", "1.0" to "1.3" or nothing, the
-    // ping in milliseconds. A server that did not answer shows "(no answer)"
-    // and its host only (and is drawn grey).
+    // The column's text (see ServerColumns); a server that did not answer
+    // is drawn grey.
     static QString text(const ServerEntry& entry, int column);
 
     int rowCount(const QModelIndex& parent = {}) const override;

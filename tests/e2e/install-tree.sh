@@ -45,4 +45,8 @@ metainfo=("$prefix"/share/metainfo/*.metainfo.xml)
 [ -f "${metainfo[0]}" ] || fail "no share/metainfo/*.metainfo.xml"
 # --no-net: the addresses in it are not fetched.
 report=$(appstreamcli validate --no-net "${metainfo[0]}" 2>&1) || fail "appstreamcli: $report"
-echo "PASS: bin/$exec_name, share/applications/varnholt.desktop, ${metainfo[0]#"$prefix"/}, ${icons[*]#"$prefix"/}"
+# The query tool beside the program, runnable as installed.
+[ -x "$prefix/bin/varnholt-query" ] || fail "bin/varnholt-query not installed"
+query_version=$("$prefix/bin/varnholt-query" --version) || fail "bin/varnholt-query --version failed"
+[[ "$query_version" == "varnholt-query "* ]] || fail "bin/varnholt-query --version printed: $query_version"
+echo "PASS: bin/$exec_name, bin/varnholt-query, share/applications/varnholt.desktop, ${metainfo[0]#"$prefix"/}, ${icons[*]#"$prefix"/}"

@@ -2,6 +2,7 @@
 
 #include "core/browser/favourites.h"
 #include "core/browser/masterlistclient.h"
+#include "core/browser/serverlistfile.h"
 #include "core/browser/serverquerier.h"
 #include "core/platform/datapaths.h"
 #include "core/settings/preferences.h"
@@ -33,9 +34,7 @@ ServerBrowser::ServerBrowser(const Settings* settings, QObject* parent)
     connect(m_masterList, &MasterListClient::failed, this,
             [this](MasterListClient::Failure failure, const QString& description) {
                 m_cacheWriter.close();
-                endWith(failure == MasterListClient::Failure::Silence
-                            ? masterSilentStatus
-                            : masterErrorPrefix + description);
+                endWith(masterFailureStatus(failure, description));
             });
 
     connect(m_querier, &ServerQuerier::serverAsked, this,
@@ -58,7 +57,7 @@ ServerBrowser::ServerBrowser(const Settings* settings, QObject* parent)
         Q_EMIT serverSilent(entry);
     });
     connect(m_querier, &ServerQuerier::socketError, this, [this](const QString& description) {
-        Q_EMIT statusChanged(querierErrorPrefix + description);
+        Q_EMIT statusChanged(querierFailureStatus(description));
     });
     connect(m_querier, &ServerQuerier::finished, this, [this] {
         endWith(m_activity == Activity::RefreshingOne && !m_refreshAnswered
@@ -66,7 +65,19 @@ ServerBrowser::ServerBrowser(const Settings* settings, QObject* parent)
                     : readyStatus);
     });
     connect(m_querier, &ServerQuerier::failed, this,
-            [this](const QString& description) { endWith(querierErrorPrefix + description); });
+            [this](const QString& description) { endWith(querierFailureStatus(description)); });
+}
+
+QString ServerBrowser::masterFailureStatus(MasterListClient::Failure failure,
+                                           const QString& description)
+{
+    return failure == MasterListClient::Failure::Silence ? masterSilentStatus
+                                                         : masterErrorPrefix + description;
+}
+
+QString ServerBrowser::querierFailureStatus(const QString& description)
+{
+    return querierErrorPrefix + description;
 }
 
 void ServerBrowser::getList()
@@ -205,12 +216,7 @@ std::optional<QList<ServerEndpoint>> ServerBrowser::readCacheFile() const
     QFile file(m_cacheFile);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QList<ServerEndpoint> servers;
-    for (const CachedServer& cached : AddressCache::parse(file.readAll())) {
-        // A port line that is no port gives port 0, which is never asked.
-        servers.append({cached.address, cached.port.value_or(0)});
-    }
-    return servers;
+    return ServerListFile::fromAddressCache(file.readAll());
 }
 
 void ServerBrowser::stop()

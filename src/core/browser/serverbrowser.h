@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/browser/masterlistclient.h"
 #include "core/browser/serverendpoint.h"
 #include "core/browser/serverentry.h"
 #include "core/browser/serverfilter.h"
@@ -12,7 +13,6 @@
 #include <optional>
 
 class Favourites;
-class MasterListClient;
 class Preferences;
 class ServerQuerier;
 class Settings;
@@ -57,6 +57,12 @@ public:
     // Abandons whatever runs, without a status (shut-down).
     void stop();
     bool isBusy() const { return m_activity != Activity::Idle; }
+
+    // The status of a Get List whose master server failed, and of a query
+    // run whose socket failed: what the player reads, wherever it is shown.
+    static QString masterFailureStatus(MasterListClient::Failure failure,
+                                       const QString& description);
+    static QString querierFailureStatus(const QString& description);
 
     // The two exchanges, for their time-outs.
     MasterListClient* masterList() const { return m_masterList; }

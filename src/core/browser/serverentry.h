@@ -2,8 +2,11 @@
 
 #include "core/browser/serverendpoint.h"
 #include "core/wire/inforeply.h"
+#include "core/wire/serverpatch.h"
 
 #include <QMetaType>
+
+#include <optional>
 
 // One server as the browser knows it after asking: where it was asked, what
 // it answered and how long the answer took, or that it did not answer in
@@ -15,6 +18,8 @@ struct ServerEntry
     InfoReply info;
     qint64 pingMs = 0;
     bool answered = true;
+    // What the reply's trailing bytes name, if anything.
+    std::optional<ServerPatch> patch = std::nullopt;
 
     friend bool operator==(const ServerEntry&, const ServerEntry&) = default;
 };

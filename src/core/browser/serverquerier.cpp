@@ -204,7 +204,9 @@ void ServerQuerier::onDatagram(const UdpChannel::Datagram& datagram)
             datagram.arrival >= it->sentAt ? it->sentAt : it->firstSentAt;
         const qint64 pingMs =
             std::chrono::duration_cast<milliseconds>(datagram.arrival - askedAt).count();
-        const ServerEntry entry{it.key(), *reply, pingMs};
+        const ServerEntry entry{
+            it.key(), *reply, pingMs, true,
+            ServerPatch::fromTrailing(InfoProtocol::trailingBytes(datagram.data))};
         armWaitTimer();
         Q_EMIT entryReceived(entry);
         return;

@@ -113,6 +113,12 @@ QByteArray encodeReply(const InfoReply& reply, const QByteArray& trailing)
     return datagram + body;
 }
 
+QByteArray gameTypeName(quint8 gameType)
+{
+    static const char* const names[] = {"DM", "CTF", "TDM"};
+    return gameType < 3 ? QByteArray(names[gameType]) : QByteArray();
+}
+
 QByteArray versionText(quint8 versionByte)
 {
     for (const KnownVersion& known : knownVersions) {

@@ -53,6 +53,8 @@ QByteArray encodeReply(const InfoReply& reply, const QByteArray& trailing = {});
 // The version shown for a version byte: "1.0" (133), "1.1" (135), "1.2"
 // (137), "1.3" (145); empty for any other byte.
 QByteArray versionText(quint8 versionByte);
+// "DM" (0), "CTF" (1), "TDM" (2); empty for any other byte.
+QByteArray gameTypeName(quint8 gameType);
 // 0 to 3 for the four known version bytes, nothing for any other.
 std::optional<int> versionIndex(quint8 versionByte);
 

@@ -14,3 +14,10 @@ std::optional<ServerPatch> ServerPatch::fromTrailing(const QByteArray& trailing)
         return ServerPatch{Kind::PureFaction, quint16(first | (second << 8)), 0};
     return std::nullopt;
 }
+
+QString ServerPatch::name() const
+{
+    if (kind == Kind::PureFaction)
+        return QStringLiteral("Pure Faction");
+    return QStringLiteral("Dash Faction %1.%2").arg(major).arg(minor);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <QtGlobal>
 
 #include <optional>
@@ -24,6 +25,9 @@ struct ServerPatch
 
     // Nothing when the bytes name no patch or are cut short.
     static std::optional<ServerPatch> fromTrailing(const QByteArray& trailing);
+    // As players know it: "Dash Faction 1.8" or "Pure Faction" (its number
+    // tells players nothing).
+    QString name() const;
 
     friend bool operator==(const ServerPatch&, const ServerPatch&) = default;
 };

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "query/queryreport.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+
+// The three ways varnholt-query prints a report, as UTF-8. Texts from the
+// wire are read as Latin-1.
+namespace ReportFormats {
+
+// One server's fields as the JSON output has them (the CSV output's too):
+// address, port, name, map, mod, version, version_byte, game_type,
+// game_type_name, players, max_players, ping_ms, password, dedicated,
+// not_lan, patch, responded, and player_list when the report has player
+// lists. What a server did not tell is null.
+QJsonObject serverFields(const QueryReport::Server& server, bool withPlayers);
+
+// {"master", "queried", "answered", "elapsed_ms", "servers"}, indented.
+QByteArray json(const QueryReport& report);
+// A header row, then a row per server (RFC 4180: CR LF line ends, fields
+// with a comma, quote, CR or LF quoted, quotes doubled). Null is an empty
+// field; player_list holds the names, one a line.
+QByteArray csv(const QueryReport& report);
+// The browser's columns (the address with its port), most players first,
+// then by name; servers that did not answer last. With player lists, each
+// server's players on a line under it. Control characters are shown as "?",
+// so that a name cannot drive the terminal.
+QByteArray table(const QueryReport& report);
+
+} // namespace ReportFormats
