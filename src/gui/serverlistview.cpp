@@ -179,10 +179,6 @@ void ServerListView::contextMenuEvent(QContextMenuEvent* event)
         m_menu->deleteLater();
     m_menu = new QMenu(this);
     m_menu->setAttribute(Qt::WA_DeleteOnClose);
-    connect(m_menu, &QObject::destroyed, this, [this, menu = m_menu] {
-        if (m_menu == menu)
-            m_menu = nullptr;
-    });
     if (index.isValid()) {
         fillMenu(m_menu, m_model->entry(m_proxy->mapToSource(index).row()));
     } else {
@@ -192,6 +188,11 @@ void ServerListView::contextMenuEvent(QContextMenuEvent* event)
     // Not exec(): the menu runs in the program's own event loop.
     m_menu->popup(viewport()->mapToGlobal(at));
     event->accept();
+}
+
+QMenu* ServerListView::contextMenu() const
+{
+    return m_menu;
 }
 
 void ServerListView::fillMenu(QMenu* menu, const ServerEntry& entry)

@@ -5,6 +5,7 @@
 #include "core/browser/sortstate.h"
 
 #include <QList>
+#include <QPointer>
 #include <QTimer>
 #include <QTreeView>
 
@@ -53,7 +54,7 @@ public:
     void setFavourites(const QList<ServerEndpoint>& favourites);
 
     // The context menu last opened (right click or the menu key), or nullptr.
-    QMenu* contextMenu() const { return m_menu; }
+    QMenu* contextMenu() const;
 
 Q_SIGNALS:
     // The player clicked the row of `entry`, pressed Enter on it, or chose
@@ -76,7 +77,8 @@ private:
 
     ServerListModel* m_model;
     ServerListProxy* m_proxy;
-    QMenu* m_menu = nullptr;
+    // Cleared by Qt when the menu closes or the view takes it down with itself.
+    QPointer<QMenu> m_menu;
     QList<ServerEntry> m_waiting;
     QTimer m_addTimer;
 };
