@@ -57,7 +57,8 @@ run_target() {
         -artifact_prefix="build-fuzz/findings/$target/" >"$log" 2>&1 || status=$?
     local execs cov
     execs=$(sed -n 's/^stat::average_exec_per_sec:[[:space:]]*//p' "$log" | tail -n 1)
-    cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -n 1)
+    # A crash while the corpus loads leaves no coverage line.
+    cov=$(grep -oE 'cov: [0-9]+ ft: [0-9]+' "$log" | tail -n 1 || true)
     if [ "$status" -ne 0 ]; then
         echo "FAIL $target (exit $status), log: $log"
         grep -E 'ERROR|invariant broken|SUMMARY|Test unit written' "$log" | head -n 8
