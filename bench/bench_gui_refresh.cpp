@@ -24,6 +24,7 @@
 // through another program; VARNHOLT_BENCH_PROGRAM runs another build of it.
 #include "core/wire/addresscache.h"
 #include "freeport.h"
+#include "stopprocess.h"
 #include "testgameserver.h"
 #include "testnetwork.h"
 
@@ -67,15 +68,7 @@ public:
         return QString::fromLatin1(m_process.readLine()).trimmed();
     }
     QProcess& process() { return m_process; }
-    ~Helper()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(5000))
-                m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
+    ~Helper() { stopProcess(m_process); }
 
 private:
     QProcess m_process;

@@ -37,6 +37,7 @@
 #include "core/settings/settings.h"
 #include "core/wire/addresscache.h"
 #include "freeport.h"
+#include "stopprocess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -135,15 +136,7 @@ public:
         return std::exchange(m_requests, {});
     }
 
-    ~TestNet()
-    {
-        if (m_process.state() != QProcess::NotRunning) {
-            m_process.terminate();
-            if (!m_process.waitForFinished(5000))
-                m_process.kill();
-            m_process.waitForFinished(5000);
-        }
-    }
+    ~TestNet() { stopProcess(m_process); }
 
 private:
     // "RECV server:<port> <sender> 00000000"
