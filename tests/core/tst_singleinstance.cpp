@@ -4,9 +4,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#ifdef Q_OS_UNIX
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#endif
 
 class TestSingleInstance : public QObject
 {
@@ -25,7 +27,9 @@ void TestSingleInstance::laterStartHandsOver_data()
     using O = SingleInstance::Outcome;
     const QString link = "rf://127.0.0.1:7755?password=a&b";
     QTest::newRow("link") << false << link << O::HandedOver;
+#ifdef Q_OS_UNIX
     QTest::newRow("after a killed program") << true << link << O::HandedOver;
+#endif
     QTest::newRow("too long") << false << QString(SingleInstance::maxMessageSize + 1, 'x')
                               << O::Alone;
     QTest::newRow("nothing to hand over") << false << QString() << O::Alone;
@@ -39,6 +43,7 @@ void TestSingleInstance::laterStartHandsOver()
     using O = SingleInstance::Outcome;
     QTemporaryDir folder;
     const QString name = folder.filePath("varnholt.socket");
+#ifdef Q_OS_UNIX
     if (leftSocket) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{AF_UNIX, {}};
@@ -46,6 +51,7 @@ void TestSingleInstance::laterStartHandsOver()
         QCOMPARE(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
         ::close(fd);
     }
+#endif
 
     SingleInstance running(name), later(name);
     QSignalSpy received(&running, &SingleInstance::messageReceived);

@@ -10,8 +10,13 @@
 #include <cstring>
 #include <limits>
 
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#include <mswsock.h>
+#else
 #include <sys/socket.h>
 #include <time.h>
+#endif
 
 UdpChannel::UdpChannel(QUdpSocket* socket, QObject* parent) : QObject(parent), m_socket(socket)
 {
@@ -38,6 +43,18 @@ bool UdpChannel::bind(quint16 localPort)
         return false;
     }
     m_socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, receiveBufferSize);
+#ifdef Q_OS_WIN
+    // Windows turns an ICMP "port unreachable" for an earlier datagram into
+    // an error on the next receive: one dead server would put an error in
+    // the status line, a closed master port would end Get List.
+#ifndef SIO_UDP_CONNRESET
+#define SIO_UDP_CONNRESET _WSAIOW(IOC_VENDOR, 12)
+#endif
+    BOOL report = FALSE;
+    DWORD returned = 0;
+    WSAIoctl(SOCKET(m_socket->socketDescriptor()), SIO_UDP_CONNRESET, &report, sizeof report,
+             nullptr, 0, &returned, nullptr, nullptr);
+#endif
 #ifdef SO_TIMESTAMPNS
     // A ping ends when the reply arrives, not when the thread gets round to
     // reading it: with hundreds of replies a second that is milliseconds.
