@@ -9,7 +9,8 @@
 #   e2e.sh --bin-dir DIR [--screenshots DIR]
 #
 # --screenshots also writes main-window.png and options.png into DIR (the
-# pictures in the README; scripts/screenshots.sh runs this).
+# pictures in the README and the user guide; scripts/screenshots.sh runs
+# this).
 # Exits 77 (skipped) only when no X server can be started.
 set -euo pipefail
 
@@ -100,7 +101,7 @@ chat_shown() {
 wait_until 10 chat_shown 20 || fail "the chat log shows nothing"
 step "the chat log shows the conversation"
 
-# --- pictures for the README ---------------------------------------------------
+# --- pictures for the README and the user guide --------------------------------
 if [ -n "$shots" ]; then
     # Let kasia say three more lines first (one every two seconds); the
     # picture is fine without them too.
