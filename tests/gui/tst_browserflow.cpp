@@ -182,7 +182,8 @@ void TestBrowserFlow::rowClickStartsTheGame()
     prompts.answerOk = true;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
     QCOMPARE(starter.started,
-             QStringList{QDir(m_data->path()).filePath("rf.exe in ") + m_data->path()});
+             QStringList{QDir::toNativeSeparators(QDir(m_data->path()).filePath("rf.exe")) +
+                         " in " + m_data->path()});
     QCOMPARE(status(),
              QStringLiteral("127.0.0.1:7755 copied: paste it into the game's join-by-address box"));
 }

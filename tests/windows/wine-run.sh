@@ -10,9 +10,20 @@ shift 2
 export WINEPREFIX=${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/varnholt/wine}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+if [ ! -f "$WINEPREFIX/.varnholt-offscreen" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1
+  # Wine passes no QT_ variable from the environment, but it adds the
+  # registry's: the window tests run offscreen, with the sans-serif font
+  # the Linux tests measure (the offscreen platform reads one folder).
+  fonts=$WINEPREFIX/varnholt-fonts
+  mkdir -p "$fonts"
+  ln -sf /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf "$fonts/"
+  wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /t REG_SZ /d offscreen /f >/dev/null 2>&1
+  wine reg add 'HKCU\Environment' /v QT_QPA_FONTDIR /t REG_SZ /d "$(winepath -w "$fonts")" /f \
+    >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.varnholt-offscreen"
 fi
 export WINEPATH=$(winepath -w "$qt_bin" 2>/dev/null)
 report=$(mktemp)
