@@ -3,6 +3,7 @@
 // prints the servers as a table, JSON or CSV. Needs no display.
 #include "core/browser/favourites.h"
 #include "core/browser/serverlistfile.h"
+#include "core/platform/console.h"
 #include "core/platform/datapaths.h"
 #include "core/platform/version.h"
 #include "core/settings/settings.h"
@@ -13,8 +14,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTimer>
-
-#include <unistd.h>
 
 #include <cstdio>
 
@@ -51,6 +50,8 @@ int refuse(const QString& reason)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    // The output is bytes: CSV keeps its "\r\n", JSON its "\n", on every system.
+    Console::setBinary(stdout);
     QString error;
     const std::optional<QueryOptions> options = QueryOptions::parse(app.arguments().mid(1), &error);
     if (!options)
@@ -89,7 +90,7 @@ int main(int argc, char* argv[])
     }
 
     const QueryOptions::Format format = options->format.value_or(
-        isatty(STDOUT_FILENO) ? QueryOptions::Format::Table : QueryOptions::Format::Json);
+        Console::isTerminal(stdout) ? QueryOptions::Format::Table : QueryOptions::Format::Json);
     QueryRun run(*options);
     QObject::connect(&run, &QueryRun::warning, &app, printError);
     QObject::connect(&run, &QueryRun::failed, &app, [](const QString& message) {
@@ -109,7 +110,8 @@ int main(int argc, char* argv[])
 
     // Counts on a terminal, ten times a second at most.
     QTimer progress;
-    if (isatty(STDERR_FILENO)) {
+    if (Console::isTerminal(stderr)) {
+        Console::enableEscapes(stderr);
         progress.setInterval(100);
         QObject::connect(&progress, &QTimer::timeout, &app, [&run] {
             std::fprintf(stderr, "\r\033[K%d servers asked, %d answered", run.asked(),
