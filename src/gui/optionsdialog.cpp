@@ -145,11 +145,17 @@ constexpr LauncherItem launcherItems[] = {
     {Preferences::Launcher::AlpineFaction, "Alpine Faction launcher"},
 };
 
-// The tree shows one file system at a time, the one that holds `path`.
+// The tree shows one file system at a time, the one that holds `path`; on
+// Windows every drive, under the model's empty root.
 QString fileSystemRoot(const QString& path)
 {
+#ifdef Q_OS_WIN
+    Q_UNUSED(path);
+    return QString();
+#else
     const QStorageInfo storage(path);
     return storage.isValid() ? storage.rootPath() : QDir::rootPath();
+#endif
 }
 
 } // namespace

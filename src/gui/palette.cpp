@@ -1,11 +1,20 @@
 #include "gui/palette.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QFrame>
 #include <QPalette>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QWidget>
 
 namespace Palette {
+
+void chooseStyle()
+{
+    if (QApplication::style()->name().compare(u"windowsvista", Qt::CaseInsensitive) == 0)
+        QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+}
 
 void applyTo(QWidget* window)
 {

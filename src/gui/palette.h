@@ -17,6 +17,12 @@ inline constexpr QColor separatorLine{192, 192, 192};
 // Rows of servers that did not answer.
 inline constexpr QColor silentText{128, 128, 128};
 
+// Where the system's style draws parts of the windows in its own colours
+// whatever the palette says (Windows' "windowsvista" draws frame captions
+// dark and text boxes white), the program takes Qt's Fusion style, which
+// honours it. Call once the application exists.
+void chooseStyle();
+
 // Gives the window and every child it has or will get the colour scheme.
 // Buttons keep the style's own colours.
 void applyTo(QWidget* window);
