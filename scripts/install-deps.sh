@@ -1,18 +1,34 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building, running and testing need.
-# Skips apt entirely when everything is already there.
+# Installs the Debian 12 packages of the sets named, skipping apt entirely
+# when everything is already there:
+#   run    building and running the program: compiler, CMake, Ninja, Qt
+#   demo   the demo network's IRC server (scripts/run.sh --demo)
+#   test   the tests, benchmarks, fuzzing and packaging checks: all of the
+#          above and more (the default)
+#   scripts/install-deps.sh [run|demo|test]...
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build
-  qt6-base-dev qt6-base-dev-tools libgl-dev
-  ngircd openssl xvfb xdotool x11-utils imagemagick
+run=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev)
+demo=(ngircd)
+test=(
+  "${run[@]}" "${demo[@]}"
+  openssl xvfb xdotool x11-utils imagemagick
   dpkg-dev file
   appstream desktop-file-utils
   clang-14 libfuzzer-14-dev
   xclip
   dbus-daemon dbus-bin at-spi2-core # bench_gui_refresh: a session and its accessibility bus
 )
+
+packages=()
+for set in "${@:-test}"; do
+  case $set in
+  run) packages+=("${run[@]}") ;;
+  demo) packages+=("${demo[@]}") ;;
+  test) packages+=("${test[@]}") ;;
+  *) echo "usage: scripts/install-deps.sh [run|demo|test]..." >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
@@ -27,8 +43,8 @@ if [ "${#missing[@]}" -gt 0 ]; then
   $sudo_cmd apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# Debian starts ngircd as a system service on install; the tests run their own
-# instances on free ports, so the system one is not needed.
-if command -v systemctl >/dev/null 2>&1; then
+# Debian starts ngircd as a system service on install; the tests and the demo
+# run their own instances on free ports, so the system one is not needed.
+if [[ " ${packages[*]} " == *" ngircd "* ]] && command -v systemctl >/dev/null 2>&1; then
   systemctl stop ngircd >/dev/null 2>&1 || true
 fi

@@ -3,6 +3,7 @@
 #include "core/platform/singleinstance.h"
 #include "core/platform/version.h"
 #include "gui/commandline.h"
+#include "gui/displaycheck.h"
 #include "gui/mainwindow.h"
 #include "gui/messageboxprompts.h"
 
@@ -39,9 +40,14 @@ int main(int argc, char* argv[])
     if (!commandLine.join.isEmpty()) {
         link = commandLine.joinIsLink ? RfLink::parse(commandLine.join, &linkError)
                                       : RfLink::parseAddress(commandLine.join, &linkError);
-        if (!link)
+        if (!link) {
             std::fprintf(stderr, "varnholt: %s\n",
                          qPrintable(MessageBoxPrompts::badLinkText(linkError)));
+            // Without a display the application object would abort; the
+            // terminal has had the reason.
+            if (!DisplayCheck::available())
+                return CommandLine::usageError;
+        }
     }
 
     Allocator::preferMappedLargeBlocks();
@@ -57,14 +63,16 @@ int main(int argc, char* argv[])
         return CommandLine::usageError;
     }
 
-    // A Varnholt already running for this user takes the link, and this one
-    // ends; otherwise this one opens its window and takes later links.
+    // A Varnholt already running for this user takes the link, or brings its
+    // window to the front for a plain start, and this one ends without
+    // touching the files that program uses; otherwise this one opens its
+    // window and takes later starts' messages.
     std::unique_ptr<MainWindow> window;
     SingleInstance instance;
     QObject::connect(&instance, &SingleInstance::messageReceived, &app,
                      [&window](const QString& text) {
                          if (window)
-                             window->openLink(text);
+                             window->takeHandOver(text);
                      });
     QObject::connect(&instance, &SingleInstance::settled, &app,
                      [&](SingleInstance::Outcome outcome) {
@@ -79,6 +87,6 @@ int main(int argc, char* argv[])
                          if (link)
                              window->openLink(link->text());
                      });
-    instance.start(link ? link->text() : QString());
+    instance.start(link ? link->text() : MainWindow::raiseMessage());
     return app.exec();
 }

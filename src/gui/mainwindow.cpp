@@ -313,10 +313,26 @@ void MainWindow::setLaunchServices(LaunchPrompts* prompts, ProcessStarter* start
     connect(m_serverList, &ServerListView::entryClicked, m_launcher, &GameLauncher::launch);
 }
 
-void MainWindow::openLink(const QString& text)
+void MainWindow::takeHandOver(const QString& message)
+{
+    // Closing down: the window would come back without its program.
+    if (m_shutDown)
+        return;
+    if (message == raiseMessage())
+        bringToFront();
+    else
+        openLink(message);
+}
+
+void MainWindow::bringToFront()
 {
     setWindowState(windowState() & ~Qt::WindowMinimized);
     showOnTop(this);
+}
+
+void MainWindow::openLink(const QString& text)
+{
+    bringToFront();
     RfLink::Error error = RfLink::Error::None;
     if (const std::optional<RfLink> link = RfLink::parse(text, &error))
         m_linkJoiner->join(*link);

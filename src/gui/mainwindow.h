@@ -58,6 +58,11 @@ public:
     // then the start question. The text is checked like any untrusted text.
     void openLink(const QString& text);
     LinkJoiner* linkJoiner() const { return m_linkJoiner; }
+    // What a later start hands over: raiseMessage() from a plain start,
+    // which brings the window to the front, or else a link for openLink().
+    // No link reads as raiseMessage(): links begin with rf://.
+    static QString raiseMessage() { return QStringLiteral("raise"); }
+    void takeHandOver(const QString& message);
 
     // The shut-down sequence; Quit and the window's close control both run
     // it. Runs once; emits shutDownComplete() at its end.
@@ -81,6 +86,8 @@ private:
     UsersWindow* ensureUsersWindow();
     void onChatInputEntered();
     void startUp();
+    // Shown, not minimized, above the other windows and active.
+    void bringToFront();
     void setStatus(const QString& text);
     void onMemoryTick();
     void showOptions();

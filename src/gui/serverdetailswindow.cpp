@@ -6,9 +6,11 @@
 #include <QCloseEvent>
 #include <QFormLayout>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -55,6 +57,13 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerEntry& entry, QWidget* pare
     for (int column = 1; column < playerColumns.size(); ++column)
         m_players->setColumnHidden(column, true);
     layout->addWidget(m_players, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* join = new QPushButton(QStringLiteral("&Join"), this);
+    join->setObjectName(QStringLiteral("btnjoin"));
+    buttons->addWidget(join);
+    layout->addLayout(buttons);
+    connect(join, &QPushButton::clicked, this, [this] { Q_EMIT joinRequested(m_entry); });
     resize(460, 520);
     setFocusProxy(m_players);
     // Before the table's own Ctrl+C, which copies one cell.
@@ -88,6 +97,7 @@ QString ServerDetailsWindow::fieldText(const QString& objectName) const
 void ServerDetailsWindow::showInfo(const ServerEntry& entry,
                                    const std::optional<ServerPatch>& patchNamed)
 {
+    m_entry = entry;
     const InfoReply& info = entry.info;
     const QString name = QString::fromLatin1(info.name);
     setWindowTitle(

@@ -12,7 +12,8 @@ class QTreeWidget;
 // The details of one server: what it runs, from its info reply, and who is
 // on it, from its player list. Asks the server again every few seconds for
 // as long as it is open. Ctrl+C copies the selected players (all of them
-// when none is selected), one a line, the columns separated by tabs.
+// when none is selected), one a line, the columns separated by tabs. Join
+// asks to start the game on the server as its row's Join does.
 class ServerDetailsWindow : public QWidget
 {
     Q_OBJECT
@@ -35,6 +36,10 @@ public:
     QString fieldText(const QString& objectName) const;
     QTreeWidget* playersView() const { return m_players; }
 
+Q_SIGNALS:
+    // The server as its last reply told it (a password flag included).
+    void joinRequested(const ServerEntry& entry);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -49,6 +54,7 @@ private:
     void copyPlayers() const;
 
     ServerDetailsQuery* m_query;
+    ServerEntry m_entry;
     class QFormLayout* m_form = nullptr;
     QLabel* m_teams = nullptr;
     QLabel* m_note = nullptr;

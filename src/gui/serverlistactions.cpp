@@ -43,6 +43,8 @@ void ServerListActions::showDetails(const ServerEntry& entry)
         m_details.insert(entry.endpoint, window);
         connect(window, &QObject::destroyed, this,
                 [this, server = entry.endpoint] { m_details.remove(server); });
+        // The same way as the row's Join, to the same launch.
+        connect(window, &ServerDetailsWindow::joinRequested, m_view, &ServerListView::entryClicked);
     }
     window->show();
     window->raise();

@@ -58,7 +58,7 @@ public:
 
 Q_SIGNALS:
     // The player clicked the row of `entry`, pressed Enter on it, or chose
-    // Join in its menu.
+    // Join in its menu or in its details window.
     void entryClicked(const ServerEntry& entry);
     void detailsRequested(const ServerEntry& entry);
     void refreshRequested(const ServerEndpoint& server);

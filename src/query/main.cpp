@@ -114,8 +114,8 @@ int main(int argc, char* argv[])
         Console::enableEscapes(stderr);
         progress.setInterval(100);
         QObject::connect(&progress, &QTimer::timeout, &app, [&run] {
-            std::fprintf(stderr, "\r\033[K%d servers asked, %d answered", run.asked(),
-                         run.answered());
+            std::fprintf(stderr, "\r\033[K%s",
+                         qPrintable(ReportFormats::countsText(run.asked(), run.answered())));
             progressShown = true;
         });
         progress.start();

@@ -207,12 +207,16 @@ QByteArray table(const QueryReport& report)
             names << printable(QString::fromLatin1(player.name));
         text += QStringLiteral("    players: ") + names.join(QStringLiteral(", ")) + u'\n';
     }
-    text += QStringLiteral("%1 servers asked, %2 answered, %3 shown, in %4 ms\n")
-                .arg(report.queried)
-                .arg(report.answered)
-                .arg(servers.size())
-                .arg(report.elapsedMs);
+    text += countsText(report.queried, report.answered) +
+            QStringLiteral(", %1 shown, in %2 ms\n").arg(servers.size()).arg(report.elapsedMs);
     return text.toUtf8();
+}
+
+QString countsText(int asked, int answered)
+{
+    return (asked == 1 ? QStringLiteral("1 server asked")
+                       : QStringLiteral("%1 servers asked").arg(asked)) +
+           QStringLiteral(", %1 answered").arg(answered);
 }
 
 } // namespace ReportFormats

@@ -28,4 +28,8 @@ QByteArray csv(const QueryReport& report);
 // so that a name cannot drive the terminal.
 QByteArray table(const QueryReport& report);
 
+// "1 server asked, 0 answered", "2 servers asked, ...": the table's last
+// line and the progress line on a terminal begin with it.
+QString countsText(int asked, int answered);
+
 } // namespace ReportFormats

@@ -249,6 +249,13 @@ private Q_SLOTS:
         for (const char* name : {"Full CTF", "Open??? 13", "Locked, TDM", "New Build", "Café"})
             QVERIFY2(lines.takeAt(1).startsWith(name), name);
         QVERIFY(lines[1].startsWith("(no answer)  127.0.0.1:" + m_ports[5].toLatin1()));
+        QVERIFY(result.out.contains("\n6 servers asked, 5 answered, 6 shown, in "));
+    }
+
+    void tableOfOneServer()
+    {
+        const Result result = run({"--format", "table", "--server", "127.0.0.1:" + m_ports[0]});
+        QVERIFY2(result.out.contains("\n1 server asked, 1 answered, 1 shown, in "), result.out);
     }
 
     void serverSources_data()

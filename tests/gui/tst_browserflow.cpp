@@ -5,6 +5,8 @@
 #include "core/wire/addresscache.h"
 #include "freeport.h"
 #include "gui/mainwindow.h"
+#include "gui/serverdetailswindow.h"
+#include "gui/serverlistactions.h"
 #include "gui/serverlistview.h"
 #include "recordingstarter.h"
 #include "scriptedprompts.h"
@@ -33,6 +35,7 @@ private Q_SLOTS:
     void refreshWithoutFiltersAsksForThem();
     void getListThenTheCycleFillsTheList();
     void rowClickStartsTheGame();
+    void detailsJoinAsksForThePassword();
     void fastRefreshWithSilentServersShownLast();
 
 private:
@@ -186,6 +189,27 @@ void TestBrowserFlow::rowClickStartsTheGame()
                          " in " + m_data->path()});
     QCOMPARE(status(),
              QStringLiteral("127.0.0.1:7755 copied: paste it into the game's join-by-address box"));
+}
+
+void TestBrowserFlow::detailsJoinAsksForThePassword()
+{
+    ScriptedPrompts prompts;
+    prompts.password = QStringLiteral("secret");
+    RecordingStarter starter;
+    m_window->setLaunchServices(&prompts, &starter);
+    const QString launcher = QDir(m_data->path()).filePath("DashFactionLauncher.exe");
+    QVERIFY(QFile(launcher).open(QIODevice::WriteOnly));
+    m_window->settings()->setValue(Settings::GameDirectory, m_data->path());
+    ServerEntry entry;
+    entry.endpoint = {"127.0.0.1", 7755};
+    entry.info.flags = InfoReply::passwordFlag;
+    m_window->listActions()->showDetails(entry);
+    ServerDetailsWindow* details = m_window->listActions()->detailsWindow(entry.endpoint);
+    QTest::mouseClick(details->findChild<QPushButton*>("btnjoin"), Qt::LeftButton);
+    QCOMPARE(prompts.log, QStringList({"start", "password 127.0.0.1:7755"}));
+    QCOMPARE(starter.started,
+             QStringList{launcher + " -game -url rf://127.0.0.1:7755?password=secret in " +
+                         m_data->path()});
 }
 
 void TestBrowserFlow::fastRefreshWithSilentServersShownLast()

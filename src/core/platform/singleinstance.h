@@ -6,9 +6,9 @@
 #include <QString>
 #include <QTimer>
 
-// One program per user takes the links that start it: the first start
-// listens on a local socket named for the user; a later start with a link
-// hands it over there and ends. Only the user's own processes are served,
+// One program per user: the first start listens on a local socket named for
+// the user; a later start hands its message (a link, or a request to show the
+// window) over there and ends. Only the user's own processes are served,
 // and what arrives is one line of bounded length, to be read as untrusted
 // text.
 class SingleInstance : public QObject
