@@ -1,6 +1,7 @@
 // rf:// links and HOST:PORT from anywhere: what parses has a host the game
 // can take and a port from 1 to 65535, and the link written out again
-// parses to the same server and password.
+// parses to the same server and password (unless the password holds a '%':
+// the launchers take it as it stands, a link read here is decoded).
 #include "core/browser/rflink.h"
 #include "fuzzcheck.h"
 
@@ -15,11 +16,13 @@ void check(const std::optional<RfLink>& link, RfLink::Error error)
         return;
     FUZZ_CHECK(RfLink::isValidHost(link->server.host));
     FUZZ_CHECK(link->server.port >= 1);
+    RfLink::passwordProblem(link->password);
+    if (link->password.contains(u'%'))
+        return;
     RfLink::Error again = RfLink::Error::None;
     const std::optional<RfLink> reparsed = RfLink::parse(link->text(), &again);
     FUZZ_CHECK(reparsed && reparsed->server == link->server &&
                reparsed->password == link->password);
-    RfLink::passwordProblem(link->password);
 }
 
 } // namespace

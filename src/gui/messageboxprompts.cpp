@@ -90,6 +90,10 @@ QString MessageBoxPrompts::badLinkText(RfLink::Error error)
         return QStringLiteral("The server's port must be a number from 1 to 65535.");
     case RfLink::Error::BadRest:
         return QStringLiteral("Only ?password=... may follow the server's port.") + example;
+    case RfLink::Error::BadEncoding:
+        return QStringLiteral("A % in the link must start a %XX code of a character, as a "
+                              "blank is %20.") +
+               example;
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #include "core/browser/gamelauncher.h"
 #include "core/browser/systemprocessstarter.h"
 #include "core/settings/settings.h"
+#include "fakeregistry.h"
 #include "recordingstarter.h"
 #include "scriptedprompts.h"
 
@@ -53,9 +54,12 @@ private Q_SLOTS:
     void joinsWithOneSeparator();
     void findsProgram_data();
     void findsProgram();
+    void launchesLauncherFromRegistryInGameFolder();
     void launch_data();
     void launch();
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+    void systemStarterRunsAsInvokerInFolder();
+#else
     void systemStarterRunsWineFromPath();
     void systemStarterNeedsWine();
 #endif
@@ -89,7 +93,9 @@ void TestGameLauncher::joinsWithOneSeparator()
 
 void TestGameLauncher::findsProgram_data()
 {
-    QTest::addColumn<QString>("files"); // in the game directory, a blank between
+    // in the game directory, a blank between; "installed/": in a launcher's
+    // folder from the registry
+    QTest::addColumn<QString>("files");
     QTest::addColumn<Preferences::Launcher>("choice");
     QTest::addColumn<QString>("found"); // empty: none
 
@@ -110,6 +116,11 @@ void TestGameLauncher::findsProgram_data()
         << rf + ' ' + alpine << Preferences::Launcher::DashFaction << "";
     QTest::newRow("Alpine chosen, missing")
         << rf + ' ' + dash << Preferences::Launcher::AlpineFaction << "";
+    const QString installed = "installed/" + dash;
+    QTest::newRow("Dash installed") << rf + ' ' + installed << automatic << installed;
+    QTest::newRow("installed first") << dash + ' ' + installed << automatic << installed;
+    QTest::newRow("Alpine in game folder first") << installed + ' ' + alpine << automatic << alpine;
+    QTest::newRow("rf.exe from the game folder only") << "installed/rf.exe" << automatic << "";
 }
 
 void TestGameLauncher::findsProgram()
@@ -118,12 +129,36 @@ void TestGameLauncher::findsProgram()
     QFETCH(Preferences::Launcher, choice);
     QFETCH(QString, found);
     QTemporaryDir directory;
+    QVERIFY(QDir(directory.path()).mkdir("installed"));
     for (const QString& file : files.split(' '))
         createFile(directory.filePath(file));
 
-    const auto program = GameLauncher::findProgram(directory.path() + '/', choice);
+    const auto program = GameLauncher::findProgram(directory.path() + '/', choice,
+                                                   {directory.filePath("installed")});
     QCOMPARE(program ? program->path : "",
              found.isEmpty() ? "" : QDir::toNativeSeparators(directory.filePath(found)));
+}
+
+void TestGameLauncher::launchesLauncherFromRegistryInGameFolder()
+{
+    QTemporaryDir game, installed;
+    createFile(game.filePath("rf.exe"));
+    createFile(installed.filePath("DashFactionLauncher.exe"));
+    FakeRegistry registry;
+    registry.set(RegistryReader::Root::LocalMachine, R"(Software\Classes\rf\shell\open\command)",
+                 "", '"' + installed.filePath("DashFactionLauncher.exe") + "\" -url \"%1\"");
+    Settings settings;
+    settings.setValue(Settings::GameDirectory, QDir::toNativeSeparators(game.path()));
+    Preferences preferences;
+    ScriptedPrompts prompts;
+    RecordingStarter starter;
+    GameLauncher launcher(&settings, &preferences, &prompts, &starter);
+    launcher.setRegistryReader(registry.reader());
+
+    launcher.start({{"127.0.0.1", 7755}, false, {}, false});
+    const QString program = QDir::toNativeSeparators(installed.filePath("DashFactionLauncher.exe"));
+    QCOMPARE(starter.started.join(""),
+             program + " -game -url rf://127.0.0.1:7755 in " + game.path());
 }
 
 void TestGameLauncher::launch_data()
@@ -216,7 +251,27 @@ void TestGameLauncher::launch()
     QCOMPARE(starter.started.join(""), started.replace("DIR", game.path()) + in);
 }
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+void TestGameLauncher::systemStarterRunsAsInvokerInFolder()
+{
+    QTemporaryDir game;
+    const QString record = game.filePath("started.txt");
+    const QString cmd = QDir::toNativeSeparators(qEnvironmentVariable("ComSpec"));
+    SystemProcessStarter starter;
+    QString error;
+    QVERIFY2(starter.startDetached(cmd,
+                                   {"/c", "cd>started.part&set __COMPAT_LAYER>>started.part&"
+                                          "move started.part started.txt"},
+                                   game.path(), &error),
+             qPrintable(error));
+
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 10000);
+    QFile started(record);
+    QVERIFY(started.open(QIODevice::ReadOnly | QIODevice::Text));
+    QCOMPARE(QString::fromLocal8Bit(started.readAll()).split('\n', Qt::SkipEmptyParts),
+             (QStringList{QDir::toNativeSeparators(game.path()), "__COMPAT_LAYER=RunAsInvoker"}));
+}
+#else
 void TestGameLauncher::systemStarterRunsWineFromPath()
 {
     // A stand-in for wine that writes down what it was asked to run.

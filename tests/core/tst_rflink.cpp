@@ -28,8 +28,16 @@ void TestRfLink::parse_data()
     row("slash", true, "rf://10.0.0.1:1/", E::None, "rf://10.0.0.1:1");
     row("password", true, "rf://10.0.0.1:65535/?password=abc", E::None,
         "rf://10.0.0.1:65535?password=abc");
-    row("password with & and =, taken raw", true, "rf://h:7755?password=a&b=c%20", E::None,
-        "rf://h:7755?password=a&b=c%20");
+    row("password with & and =, taken raw", true, "rf://h:7755?password=a&b=c", E::None,
+        "rf://h:7755?password=a&b=c");
+    row("%-encoded password", true, "rf://h:7755/?password=a%20b%3f%25%C3%A9", E::None,
+        "rf://h:7755?password=a b?%\u00e9");
+    row("%-encoded host and query", true, "rf://%31%32%37.0.0.1:77%355%2F%3Fpassword%3Dx", E::None,
+        "rf://127.0.0.1:7755?password=x");
+    row("encoding the host may not hold", true, "rf://h%20x:7755", E::BadHost);
+    row("% without two hex digits", true, "rf://h:7755?password=50%off", E::BadEncoding);
+    row("% at the end", true, "rf://h:7755?password=a%2", E::BadEncoding);
+    row("bytes that are not UTF-8", true, "rf://h:7755?password=%FF", E::BadEncoding);
     row("empty password", true, "rf://h:7755?password=", E::None, "rf://h:7755");
     row("other scheme", true, "http://127.0.0.1:7755", E::UnknownScheme);
     row("no scheme", true, "127.0.0.1:7755", E::UnknownScheme);

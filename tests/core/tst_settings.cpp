@@ -1,4 +1,5 @@
 #include "core/settings/settings.h"
+#include "fakeregistry.h"
 #include "tempdatafolder.h"
 
 #include <QDir>
@@ -44,6 +45,8 @@ private Q_SLOTS:
     void loadReadsOldFiles_data();
     void loadReadsOldFiles();
     void loadWithoutFileChangesNothing();
+    void loadFillsMissingGameDirectoryFromRegistry_data();
+    void loadFillsMissingGameDirectoryFromRegistry();
     void saveCreatesMissingFolder();
     void saveFailureGivesReasonAndKeepsWhatWasThere_data();
     void saveFailureGivesReasonAndKeepsWhatWasThere();
@@ -175,6 +178,40 @@ void TestSettings::loadWithoutFileChangesNothing()
     settings.load(QDir(m_data.path()).filePath(QStringLiteral("missing.txt")));
     QCOMPARE(changes.count(), 0);
     QCOMPARE(settings.value(Settings::IrcChannel), QStringLiteral("#mine"));
+}
+
+void TestSettings::loadFillsMissingGameDirectoryFromRegistry_data()
+{
+    QTest::addColumn<QByteArray>("file"); // empty: none
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("no file") << QByteArray() << QStringLiteral("@INSTALLED@");
+    QTest::newRow("no game directory line")
+        << settingsFileText({}, 2) << QStringLiteral("@INSTALLED@");
+    QTest::newRow("empty line") << settingsFileText({{2, ""}}) << QStringLiteral("@INSTALLED@");
+    QTest::newRow("chosen directory kept") << settingsFileText({}) << QStringLiteral("@DIR@");
+}
+
+void TestSettings::loadFillsMissingGameDirectoryFromRegistry()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, expected);
+    const QString gameDir = QDir(m_data.path()).filePath(QStringLiteral("game"));
+    const QString installed = QDir(m_data.path()).filePath(QStringLiteral("installed"));
+    QVERIFY(QDir().mkpath(gameDir));
+    QVERIFY(QDir().mkpath(installed));
+    QFile::remove(m_data.settingsFile());
+    if (!file.isEmpty())
+        QVERIFY(writeBytes(m_data.settingsFile(), file.replace("@DIR@", gameDir.toUtf8())));
+    FakeRegistry registry;
+    registry.set(RegistryReader::Root::LocalMachine,
+                 QStringLiteral(R"(SOFTWARE\Volition\Red Faction)"), QStringLiteral("InstallPath"),
+                 installed, RegistryReader::View::Wow32);
+
+    Settings settings;
+    settings.load(m_data.settingsFile(), registry.reader());
+    QCOMPARE(settings.value(Settings::GameDirectory),
+             expected.replace(QStringLiteral("@INSTALLED@"), installed)
+                 .replace(QStringLiteral("@DIR@"), gameDir));
 }
 
 void TestSettings::saveCreatesMissingFolder()

@@ -3,10 +3,10 @@
 #include "core/browser/launchprompts.h"
 #include "core/browser/processstarter.h"
 #include "core/browser/serverentry.h"
+#include "core/platform/installlocations.h"
 #include "core/settings/settings.h"
 
 #include <QDir>
-#include <QFileInfo>
 
 namespace {
 
@@ -45,16 +45,22 @@ QString GameLauncher::gameExecutablePath(const QString& gameDirectory, const QSt
 }
 
 std::optional<GameLauncher::Program> GameLauncher::findProgram(const QString& gameDirectory,
-                                                               Preferences::Launcher choice)
+                                                               Preferences::Launcher choice,
+                                                               const QStringList& launcherFolders)
 {
-    const QStringList files =
-        QDir(QDir::fromNativeSeparators(gameDirectory)).entryList(QDir::Files | QDir::System);
+    const QStringList everywhere = launcherFolders + QStringList{gameDirectory};
     for (const Candidate& candidate : candidates) {
         if (choice != Preferences::Launcher::Automatic && choice != candidate.launcher)
             continue;
-        for (const QString& file : files) {
-            if (file.compare(QLatin1String(candidate.fileName), Qt::CaseInsensitive) == 0)
-                return Program{gameExecutablePath(gameDirectory, file), candidate.joinsByLink};
+        // rf.exe belongs in the game folder.
+        for (const QString& folder :
+             candidate.joinsByLink ? everywhere : QStringList{gameDirectory}) {
+            const QStringList files =
+                QDir(QDir::fromNativeSeparators(folder)).entryList(QDir::Files | QDir::System);
+            for (const QString& file : files) {
+                if (file.compare(QLatin1String(candidate.fileName), Qt::CaseInsensitive) == 0)
+                    return Program{gameExecutablePath(folder, file), candidate.joinsByLink};
+            }
         }
     }
     return std::nullopt;
@@ -65,6 +71,11 @@ QStringList GameLauncher::arguments(const Program& program, const RfLink& link)
     if (!program.joinsByLink)
         return {};
     return {QStringLiteral("-game"), QStringLiteral("-url"), link.text()};
+}
+
+void GameLauncher::setRegistryReader(const RegistryReader& registry)
+{
+    m_registry = registry;
 }
 
 void GameLauncher::launch(const ServerEntry& entry)
@@ -89,7 +100,8 @@ void GameLauncher::run(const LaunchRequest& request)
     Q_EMIT statusChanged(startingStatus);
 
     const QString directory = m_settings->value(Settings::GameDirectory);
-    const std::optional<Program> program = findProgram(directory, m_preferences->launcher());
+    const std::optional<Program> program = findProgram(
+        directory, m_preferences->launcher(), InstallLocations::launcherFolders(m_registry));
     if (!program) {
         // The status line keeps "Starting Red Faction..." as a hint to what failed.
         m_prompts->reportMissingDirectory();
@@ -120,9 +132,12 @@ void GameLauncher::run(const LaunchRequest& request)
         }
     }
 
+    // The game folder, also for a launcher installed elsewhere: the
+    // launchers start the game from there themselves.
     QString why;
-    const bool started = m_starter->startDetached(program->path, arguments(*program, link),
-                                                  QFileInfo(program->path).absolutePath(), &why);
+    const bool started = m_starter->startDetached(
+        program->path, arguments(*program, link),
+        QDir::cleanPath(QDir(QDir::fromNativeSeparators(directory)).absolutePath()), &why);
     if (!started) {
         m_prompts->reportStartFailure(why);
     } else if (!program->joinsByLink) {

@@ -2,6 +2,7 @@
 
 #include "core/browser/launchrequest.h"
 #include "core/browser/rflink.h"
+#include "core/platform/registryreader.h"
 #include "core/settings/preferences.h"
 
 #include <QObject>
@@ -43,14 +44,21 @@ public:
     // exactly one separator.
     static QString gameExecutablePath(const QString& gameDirectory,
                                       const QString& fileName = QStringLiteral("rf.exe"));
-    // What `choice` starts from `gameDirectory`: file names compare without
-    // regard to case (Wine prefixes and copied installs differ); Automatic
-    // takes the first present of the Alpine Faction launcher, the Dash
-    // Faction launcher and rf.exe. Nothing when the file is missing.
+    // What `choice` starts: file names compare without regard to case (Wine
+    // prefixes and copied installs differ); Automatic takes the first present
+    // of the Alpine Faction launcher, the Dash Faction launcher and rf.exe.
+    // A launcher is looked for in `launcherFolders` (where its installer put
+    // it), then in `gameDirectory`; rf.exe in `gameDirectory` only. Nothing
+    // when the file is missing.
     static std::optional<Program> findProgram(const QString& gameDirectory,
-                                              Preferences::Launcher choice);
+                                              Preferences::Launcher choice,
+                                              const QStringList& launcherFolders = {});
     // The arguments that make `program` join `link`'s server.
     static QStringList arguments(const Program& program, const RfLink& link);
+
+    // Where the launchers' installers are looked up; the system's registry
+    // unless set.
+    void setRegistryReader(const RegistryReader& registry);
 
 Q_SIGNALS:
     void statusChanged(const QString& text);
@@ -62,5 +70,6 @@ private:
     const Preferences* m_preferences;
     LaunchPrompts* m_prompts;
     ProcessStarter* m_starter;
+    RegistryReader m_registry = RegistryReader::system();
     bool m_asking = false;
 };

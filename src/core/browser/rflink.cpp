@@ -2,6 +2,8 @@
 
 #include "core/wire/portnumber.h"
 
+#include <QStringDecoder>
+
 namespace {
 
 const QString scheme = QStringLiteral("rf://");
@@ -10,6 +12,45 @@ const QString passwordQuery = QStringLiteral("?password=");
 bool isAsciiDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
+}
+
+int hexDigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    const char lower = char(c | 0x20);
+    if (lower >= 'a' && lower <= 'f')
+        return lower - 'a' + 10;
+    return -1;
+}
+
+// `text` with every %XX replaced by its byte, the bytes read as UTF-8.
+// Nothing when a '%' starts no such sequence or the bytes are not UTF-8:
+// such a link is refused rather than guessed at.
+std::optional<QString> percentDecoded(QStringView text)
+{
+    if (!text.contains(u'%'))
+        return text.toString();
+    const QByteArray encoded = text.toUtf8();
+    QByteArray bytes;
+    bytes.reserve(encoded.size());
+    for (qsizetype i = 0; i < encoded.size(); ++i) {
+        if (encoded[i] != '%') {
+            bytes += encoded[i];
+            continue;
+        }
+        const int high = i + 1 < encoded.size() ? hexDigitValue(encoded[i + 1]) : -1;
+        const int low = i + 2 < encoded.size() ? hexDigitValue(encoded[i + 2]) : -1;
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        bytes += char(high * 16 + low);
+        i += 2;
+    }
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = utf8(bytes);
+    if (utf8.hasError())
+        return std::nullopt;
+    return decoded;
 }
 
 // HOST:PORT at the start of `text`; `rest` gets what follows the port.
@@ -67,9 +108,14 @@ std::optional<RfLink> RfLink::parse(QStringView text, Error* error)
             *error = Error::UnknownScheme;
         return std::nullopt;
     }
+    const std::optional<QString> decoded = percentDecoded(text.sliced(scheme.size()));
+    if (!decoded) {
+        if (error)
+            *error = Error::BadEncoding;
+        return std::nullopt;
+    }
     QStringView rest;
-    const std::optional<ServerEndpoint> server =
-        readAddress(text.sliced(scheme.size()), &rest, &why);
+    const std::optional<ServerEndpoint> server = readAddress(*decoded, &rest, &why);
     if (!server) {
         if (error)
             *error = why;

@@ -8,10 +8,12 @@
 #include <optional>
 
 // A link that names a game server to join: rf://HOST:PORT, an optional "/",
-// and an optional "?password=" followed by the password as it stands (no
-// %-decoding). The community launchers take the same form, and links come
-// from anywhere (web pages, chat lines), so the reading is strict: a host of
-// ASCII letters, digits, "." and "-", a decimal port from 1 to 65535.
+// and an optional "?password=" followed by the password. The community
+// launchers take the same form with the password as it stands; browsers and
+// Windows hand links on %-encoded (a blank as %20), so a link read here is
+// decoded first. Links come from anywhere (web pages, chat lines), so the
+// reading is strict: a host of ASCII letters, digits, "." and "-", a decimal
+// port from 1 to 65535.
 struct RfLink
 {
     enum class Error
@@ -24,6 +26,7 @@ struct RfLink
         BadPort,        // not decimal digits
         PortOutOfRange, // 0, or above 65535
         BadRest,        // anything after the port but "/" and "?password=..."
+        BadEncoding,    // a '%' not followed by two hex digits, or bytes that are not UTF-8
     };
 
     // Why a password cannot reach the game intact through a launcher.
@@ -40,9 +43,10 @@ struct RfLink
     // Empty: none.
     QString password;
 
-    // The link as the launchers take it.
+    // The link as the launchers take it (nothing encoded).
     QString text() const;
 
+    // Decodes %XX sequences after "rf://", then reads the link.
     static std::optional<RfLink> parse(QStringView text, Error* error = nullptr);
     // "HOST:PORT" (as --join takes it), with the host and port rules of a link.
     static std::optional<RfLink> parseAddress(QStringView text, Error* error = nullptr);

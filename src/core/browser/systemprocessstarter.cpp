@@ -16,6 +16,12 @@ bool SystemProcessStarter::startDetached(const QString& program, const QStringLi
 #ifdef Q_OS_WIN
     process.setProgram(program);
     process.setArguments(arguments);
+    // Windows may want administrator rights for an old program (installer
+    // detection, compatibility settings); the launchers set the same when they
+    // start the game, so that it runs as the player without an elevation prompt.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("__COMPAT_LAYER"), QStringLiteral("RunAsInvoker"));
+    process.setProcessEnvironment(environment);
     // The game comes up minimized but with the focus, out of the browser's way.
     process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* args) {
         args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;

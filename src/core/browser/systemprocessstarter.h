@@ -2,8 +2,9 @@
 
 #include "core/browser/processstarter.h"
 
-// Starts Windows programs: on Windows directly, minimized with focus; on
-// other systems through the `wine` found on the PATH.
+// Starts Windows programs: on Windows directly, minimized with focus and
+// without an elevation prompt; on other systems through the `wine` found on
+// the PATH.
 class SystemProcessStarter : public ProcessStarter
 {
 public:

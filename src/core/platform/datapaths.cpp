@@ -4,6 +4,11 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#ifdef Q_OS_WIN
+#include <shlobj.h>
+#include <windows.h>
+#endif
+
 namespace {
 
 QString& overrideFolder()
@@ -12,14 +17,45 @@ QString& overrideFolder()
     return folder;
 }
 
-QString inUserFolder(QStandardPaths::StandardLocation location, const char* fileName)
+enum class Kind
 {
+    Config,
+    Cache,
+};
+
+#ifdef Q_OS_WIN
+QString knownFolder(REFKNOWNFOLDERID id)
+{
+    PWSTR path = nullptr;
+    QString folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path)))
+        folder = QDir::fromNativeSeparators(QString::fromWCharArray(path));
+    CoTaskMemFree(path);
+    return folder;
+}
+#endif
+
+QString inUserFolder(Kind kind, const char* fileName)
+{
+    const QString name = QString::fromLatin1(fileName);
     if (!overrideFolder().isEmpty())
-        return QDir(overrideFolder()).filePath(QString::fromLatin1(fileName));
+        return QDir(overrideFolder()).filePath(name);
+#ifdef Q_OS_WIN
+    // Settings and favourites roam with the player's profile; the cache stays
+    // on the machine. Qt's generic locations are both %LOCALAPPDATA%.
+    if (kind == Kind::Config)
+        return QDir(knownFolder(FOLDERID_RoamingAppData))
+            .filePath(QStringLiteral("Varnholt/") + name);
+    return QDir(knownFolder(FOLDERID_LocalAppData))
+        .filePath(QStringLiteral("Varnholt/cache/") + name);
+#else
     // GenericConfigLocation and GenericCacheLocation follow XDG_CONFIG_HOME and
     // XDG_CACHE_HOME on Linux, with ~/.config and ~/.cache as fall-backs.
-    const QString base = QStandardPaths::writableLocation(location);
-    return QDir(base).filePath(QStringLiteral("varnholt/") + QString::fromLatin1(fileName));
+    const QString base = QStandardPaths::writableLocation(
+        kind == Kind::Config ? QStandardPaths::GenericConfigLocation
+                             : QStandardPaths::GenericCacheLocation);
+    return QDir(base).filePath(QStringLiteral("varnholt/") + name);
+#endif
 }
 
 } // namespace
@@ -28,22 +64,22 @@ namespace DataPaths {
 
 QString settingsFile()
 {
-    return inUserFolder(QStandardPaths::GenericConfigLocation, settingsFileName);
+    return inUserFolder(Kind::Config, settingsFileName);
 }
 
 QString cacheFile()
 {
-    return inUserFolder(QStandardPaths::GenericCacheLocation, cacheFileName);
+    return inUserFolder(Kind::Cache, cacheFileName);
 }
 
 QString preferencesFile()
 {
-    return inUserFolder(QStandardPaths::GenericConfigLocation, preferencesFileName);
+    return inUserFolder(Kind::Config, preferencesFileName);
 }
 
 QString favouritesFile()
 {
-    return inUserFolder(QStandardPaths::GenericConfigLocation, favouritesFileName);
+    return inUserFolder(Kind::Config, favouritesFileName);
 }
 
 void setOverrideFolder(const QString& folder)

@@ -4,7 +4,9 @@
 
 // Where the program keeps its two files: the settings file in the user's
 // configuration folder and the address cache file in the user's cache folder
-// (XDG rules on Linux). Tests redirect both into a folder of their own.
+// (XDG rules on Linux; on Windows %APPDATA%\Varnholt and
+// %LOCALAPPDATA%\Varnholt\cache). Tests redirect both into a folder of their
+// own.
 namespace DataPaths {
 
 inline constexpr auto settingsFileName = "vnhsettings.txt";
@@ -12,9 +14,11 @@ inline constexpr auto cacheFileName = "vnhdata.txt";
 inline constexpr auto preferencesFileName = "varnholt.conf";
 inline constexpr auto favouritesFileName = "favourites.txt";
 
-// $XDG_CONFIG_HOME/varnholt/vnhsettings.txt (default ~/.config/varnholt/).
+// $XDG_CONFIG_HOME/varnholt/vnhsettings.txt (default ~/.config/varnholt/);
+// %APPDATA%/Varnholt/vnhsettings.txt on Windows.
 QString settingsFile();
-// $XDG_CACHE_HOME/varnholt/vnhdata.txt (default ~/.cache/varnholt/).
+// $XDG_CACHE_HOME/varnholt/vnhdata.txt (default ~/.cache/varnholt/);
+// %LOCALAPPDATA%/Varnholt/cache/vnhdata.txt on Windows.
 QString cacheFile();
 // Beside the settings file: varnholt.conf and favourites.txt.
 QString preferencesFile();

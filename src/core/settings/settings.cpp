@@ -1,6 +1,7 @@
 #include "core/settings/settings.h"
 
 #include "core/platform/datapaths.h"
+#include "core/platform/installlocations.h"
 #include "core/wire/portnumber.h"
 #include "core/wire/settingsfile.h"
 
@@ -106,16 +107,25 @@ void Settings::resetIrcDefaults()
     setValue(IrcChannel, initialText(IrcChannel));
 }
 
-void Settings::load(const QString& path)
+void Settings::load(const QString& path, const RegistryReader& registry)
 {
+    bool directoryRead = false;
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QStringList values = SettingsFile::parse(file.readAll());
-    for (int key = 0; key < keyCount && key < values.size(); ++key) {
-        if (key == GameDirectory && !QFileInfo(values[key]).isDir())
-            continue;
-        setValue(Key(key), values[key]);
+    if (file.open(QIODevice::ReadOnly)) {
+        const QStringList values = SettingsFile::parse(file.readAll());
+        for (int key = 0; key < keyCount && key < values.size(); ++key) {
+            if (key == GameDirectory && !QFileInfo(values[key]).isDir())
+                continue;
+            directoryRead = directoryRead || key == GameDirectory;
+            setValue(Key(key), values[key]);
+        }
+    }
+    // Only a folder the player has not chosen is filled in; it reaches the
+    // file when the player saves the options.
+    if (!directoryRead) {
+        const QString installed = InstallLocations::gameDirectory(registry);
+        if (!installed.isEmpty())
+            setValue(GameDirectory, installed);
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/platform/registryreader.h"
+
 #include <QObject>
 #include <QString>
 
@@ -60,8 +62,9 @@ public:
 
     // Reads the settings file; a missing file changes nothing. Lines that
     // are missing keep their values, and a game directory that no longer
-    // exists keeps the current one.
-    void load(const QString& path);
+    // exists keeps the current one, unless the registry names where the
+    // game is installed (Windows): then that folder.
+    void load(const QString& path, const RegistryReader& registry = RegistryReader::system());
     // Writes all twelve values, replacing the old file only once the new one
     // is complete. On failure returns why; on success an empty string.
     QString save(const QString& path) const;

@@ -1,0 +1,34 @@
+#include "core/platform/datapaths.h"
+
+#include <QDir>
+#include <QTest>
+
+class TestDataPaths : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void filesInUserFolders();
+};
+
+void TestDataPaths::filesInUserFolders()
+{
+#ifdef Q_OS_WIN
+    // Roaming for what the player keeps, Local for the cache.
+    const QString config =
+                      QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) + "/Varnholt/",
+                  cache = QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA")) +
+                          "/Varnholt/cache/";
+#else
+    qputenv("XDG_CONFIG_HOME", "/tmp/varnholt-xdg/config");
+    qputenv("XDG_CACHE_HOME", "/tmp/varnholt-xdg/cache");
+    const QString config = "/tmp/varnholt-xdg/config/varnholt/",
+                  cache = "/tmp/varnholt-xdg/cache/varnholt/";
+#endif
+    QCOMPARE(DataPaths::settingsFile(), config + "vnhsettings.txt");
+    QCOMPARE(DataPaths::preferencesFile(), config + "varnholt.conf");
+    QCOMPARE(DataPaths::favouritesFile(), config + "favourites.txt");
+    QCOMPARE(DataPaths::cacheFile(), cache + "vnhdata.txt");
+}
+
+QTEST_APPLESS_MAIN(TestDataPaths)
+#include "tst_datapaths.moc"
