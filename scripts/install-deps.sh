@@ -5,7 +5,8 @@
 #   demo   the demo network's IRC server (scripts/run.sh --demo)
 #   test   the tests, benchmarks, fuzzing and packaging checks: all of the
 #          above and more (the default)
-#   scripts/install-deps.sh [run|demo|test]...
+#   windows  the Windows cross build, its installer and its tests under Wine
+#   scripts/install-deps.sh [run|demo|test|windows]...
 set -euo pipefail
 
 run=(build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev)
@@ -20,13 +21,19 @@ test=(
   dbus-daemon dbus-bin at-spi2-core # bench_gui_refresh: a session and its accessibility bus
 )
 
+# Qt's host tools (moc, rcc, uic) come from qt6-base-dev-tools; the offscreen
+# window tests under Wine measure text in DejaVu Sans.
+windows=(cmake ninja-build qt6-base-dev-tools xz-utils g++-mingw-w64-x86-64-posix
+  wine wine64 nsis fonts-dejavu-core)
+
 packages=()
 for set in "${@:-test}"; do
   case $set in
   run) packages+=("${run[@]}") ;;
   demo) packages+=("${demo[@]}") ;;
   test) packages+=("${test[@]}") ;;
-  *) echo "usage: scripts/install-deps.sh [run|demo|test]..." >&2; exit 2 ;;
+  windows) packages+=("${windows[@]}") ;;
+  *) echo "usage: scripts/install-deps.sh [run|demo|test|windows]..." >&2; exit 2 ;;
   esac
 done
 

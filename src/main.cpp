@@ -1,20 +1,66 @@
 #include "core/browser/rflink.h"
 #include "core/platform/allocator.h"
+#include "core/platform/console.h"
+#include "core/platform/linkregistration.h"
 #include "core/platform/singleinstance.h"
 #include "core/platform/version.h"
 #include "gui/commandline.h"
 #include "gui/displaycheck.h"
 #include "gui/mainwindow.h"
 #include "gui/messageboxprompts.h"
+#include "gui/palette.h"
 
 #include <QApplication>
+#include <QMessageBox>
+#include <QSslSocket>
 
 #include <cstdio>
 #include <memory>
 #include <optional>
 
+namespace {
+
+// A command-line answer: on the console the program was started from, or
+// (a window program on Windows started from Explorer) in a message box.
+int answer(int argc, char* argv[], bool onConsole, const QString& text, int status)
+{
+    if (onConsole) {
+        std::fputs(qPrintable(text), status == 0 ? stdout : stderr);
+        return status;
+    }
+    QApplication app(argc, argv);
+    QMessageBox box(status == 0 ? QMessageBox::Information : QMessageBox::Warning,
+                    QString::fromLatin1(Version::programName), text.trimmed());
+    box.exec();
+    return status;
+}
+
+// Writes or removes this program's rf:// key.
+int changeLinkRegistration(bool registering, QString* text)
+{
+    LinkRegistration registration(QCoreApplication::applicationFilePath());
+    QString error;
+    if (!LinkRegistration::isSupported()) {
+        *text = QStringLiteral("varnholt: rf:// links are registered on Windows only\n");
+        return 1;
+    }
+    if (!(registering ? registration.registerLinks(&error)
+                      : registration.unregisterLinks(&error))) {
+        *text = QStringLiteral("varnholt: %1\n").arg(error);
+        return 1;
+    }
+    *text = registering ? QStringLiteral("rf:// links now open with Varnholt.\n")
+                        : QStringLiteral("rf:// links no longer open with Varnholt.\n");
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    // A window program on Windows has no console: its answers go to the one
+    // it was started from, if any.
+    const bool onConsole = Console::attachToParent();
     // Read before the application object exists: --help and --version need
     // no display.
     QStringList arguments;
@@ -24,11 +70,22 @@ int main(int argc, char* argv[])
     switch (commandLine.action) {
     case CommandLine::Action::ShowHelp:
     case CommandLine::Action::ShowVersion:
-        std::fputs(qPrintable(commandLine.text), stdout);
-        return 0;
+        return answer(argc, argv, onConsole, commandLine.text, 0);
     case CommandLine::Action::Refuse:
-        std::fprintf(stderr, "varnholt: %s (try varnholt --help)\n", qPrintable(commandLine.text));
-        return CommandLine::usageError;
+        return answer(argc, argv, onConsole,
+                      QStringLiteral("varnholt: %1 (try varnholt --help)\n").arg(commandLine.text),
+                      CommandLine::usageError);
+    case CommandLine::Action::RegisterLinks:
+    case CommandLine::Action::UnregisterLinks: {
+        // applicationFilePath() needs the application object, not a display.
+        QCoreApplication core(argc, argv);
+        QString text;
+        const int status = changeLinkRegistration(
+            commandLine.action == CommandLine::Action::RegisterLinks, &text);
+        // The installer runs these without a console: it needs no message.
+        std::fputs(qPrintable(text), status == 0 ? stdout : stderr);
+        return status;
+    }
     case CommandLine::Action::Run:
         break;
     }
@@ -52,6 +109,12 @@ int main(int argc, char* argv[])
 
     Allocator::preferMappedLargeBlocks();
     QApplication app(argc, argv);
+#ifdef Q_OS_WIN
+    // The chat's TLS through the backend shipped beside the program, never an
+    // OpenSSL that happens to be on the player's PATH.
+    QSslSocket::setActiveBackend(QStringLiteral("schannel"));
+#endif
+    Palette::chooseStyle();
     QApplication::setApplicationName(QString::fromLatin1(Version::programName));
     QApplication::setApplicationVersion(QString::fromLatin1(Version::number));
     QApplication::setDesktopFileName(QStringLiteral("varnholt"));

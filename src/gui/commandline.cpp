@@ -19,9 +19,17 @@ CommandLine CommandLine::parse(const QStringList& arguments)
                                   QStringLiteral("Asks the server at HOST:PORT and offers to "
                                                  "join it."),
                                   QStringLiteral("HOST:PORT"));
+    const QCommandLineOption registerLinks(
+        QStringLiteral("register-links"),
+        QStringLiteral("Windows: makes rf:// links open with this Varnholt, then exits."));
+    const QCommandLineOption unregisterLinks(
+        QStringLiteral("unregister-links"),
+        QStringLiteral("Windows: rf:// links no longer open with Varnholt, then exits."));
     parser.addOption(help);
     parser.addOption(version);
     parser.addOption(join);
+    parser.addOption(registerLinks);
+    parser.addOption(unregisterLinks);
     parser.addPositionalArgument(
         QStringLiteral("link"),
         QStringLiteral("An rf://HOST:PORT link (with ?password=... for a password server): "
@@ -47,6 +55,10 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     if (parser.isSet(version)) {
         line.action = Action::ShowVersion;
         line.text = program + u' ' + QString::fromLatin1(Version::number) + u'\n';
+        return line;
+    }
+    if (parser.isSet(registerLinks) || parser.isSet(unregisterLinks)) {
+        line.action = parser.isSet(registerLinks) ? Action::RegisterLinks : Action::UnregisterLinks;
         return line;
     }
     const QStringList positional = parser.positionalArguments();

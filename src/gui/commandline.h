@@ -15,6 +15,9 @@ struct CommandLine
         ShowHelp,
         ShowVersion,
         Refuse,
+        // Windows: open rf:// links with this program, or stop doing so.
+        RegisterLinks,
+        UnregisterLinks,
     };
 
     Action action = Action::Run;

@@ -1,6 +1,7 @@
 #include "gui/optionsdialog.h"
 
 #include "core/platform/datapaths.h"
+#include "core/platform/linkregistration.h"
 #include "gui/centredmessagebox.h"
 #include "gui/controls.h"
 #include "gui/palette.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QSignalBlocker>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -115,6 +117,11 @@ constexpr Controls::Control controls[] = {
      labelHeight},
     {"chkircreconnect", "fraircmore", make<QCheckBox>, "Reconnect when the link drops", 120, 720,
      3015, labelHeight},
+    // Windows only: the key lives in the registry, not in varnholt.conf.
+    {"chklinks", "framore", make<QCheckBox>, "Open rf:// links with Varnholt", 120, 4170, 3255,
+     labelHeight},
+    {"lbllinks", "framore", make<QLabel>, "(takes them from the game's launchers)", 360, 4410,
+     3015, labelHeight},
 };
 
 // The yes/no preferences and their check boxes.
@@ -205,6 +212,9 @@ OptionsDialog::OptionsDialog(Settings* settings, Preferences* preferences, QWidg
     connect(Controls::get<QPushButton>(built, "btncoptclose"), &QPushButton::clicked, this,
             &QWidget::hide);
 
+    setUpLinkBox(Controls::get<QCheckBox>(built, "chklinks"),
+                 Controls::get<QLabel>(built, "lbllinks"));
+
     openDirectory(m_settings->value(Settings::GameDirectory));
     connect(m_settings, &Settings::changed, this, &OptionsDialog::onSettingChanged);
 
@@ -232,6 +242,26 @@ void OptionsDialog::setUpDirectoryTree(QTreeView* tree)
     m_directoryTree->setExpandsOnDoubleClick(false);
     m_directoryTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     connect(m_directoryTree, &QTreeView::doubleClicked, this, &OptionsDialog::onDirectoryActivated);
+}
+
+void OptionsDialog::setUpLinkBox(QCheckBox* box, QLabel* note)
+{
+    if (!LinkRegistration::isSupported()) {
+        box->hide();
+        note->hide();
+        return;
+    }
+    LinkRegistration registration(QCoreApplication::applicationFilePath());
+    box->setChecked(registration.isRegistered());
+    connect(box, &QCheckBox::toggled, this, [this, box](bool on) {
+        LinkRegistration registration(QCoreApplication::applicationFilePath());
+        QString error;
+        if (on ? registration.registerLinks(&error) : registration.unregisterLinks(&error))
+            return;
+        const QSignalBlocker quiet(box);
+        box->setChecked(!on);
+        m_showMessage(QMessageBox::Warning, error);
+    });
 }
 
 void OptionsDialog::showEvent(QShowEvent* event)

@@ -12,6 +12,7 @@
 class QCheckBox;
 class QComboBox;
 class QFileSystemModel;
+class QLabel;
 class QLineEdit;
 class QTreeView;
 
@@ -50,6 +51,8 @@ protected:
 private:
     void setUpDirectoryTree(QTreeView* tree);
     void setUpField(QLineEdit* field, Settings::Key key);
+    // Windows: rf:// links opened by this program (hidden elsewhere).
+    void setUpLinkBox(QCheckBox* box, QLabel* note);
     void onDirectoryActivated(const QModelIndex& index);
     void onSettingChanged(Settings::Key key, const QString& value);
     void onPreferenceChanged(Preferences::Key key);

@@ -175,7 +175,7 @@ void TestOptionsDialog::controlSitsAtItsRectangle()
 void TestOptionsDialog::labelsFitTheirRectangles()
 {
     const auto labels = m_dialog->findChildren<QLabel*>();
-    QCOMPARE(labels.size(), 12);
+    QCOMPARE(labels.size(), 13);
     for (const QLabel* label : labels) {
         const int needed = label->fontMetrics().horizontalAdvance(label->text());
         QVERIFY2(needed <= label->width(), qPrintable(label->objectName()));

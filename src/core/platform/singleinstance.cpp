@@ -6,10 +6,66 @@
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <sddl.h>
+
+#include <memory>
+#include <vector>
+#endif
 
 namespace {
 
 const QByteArray acknowledgement = QByteArrayLiteral("ok\n");
+// How soon a later start asks again for a pipe the first start has not
+// opened yet (both started at once).
+constexpr int retryMs = 100;
+
+#ifdef Q_OS_WIN
+// The token user of `process`, as bytes of a SID; empty when unknown.
+std::vector<char> userOf(HANDLE process)
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &token))
+        return {};
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<char> buffer(size);
+    const bool ok = size && GetTokenInformation(token, TokenUser, buffer.data(), size, &size);
+    CloseHandle(token);
+    if (!ok)
+        return {};
+    const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+    return std::vector<char>(static_cast<char*>(sid), static_cast<char*>(sid) + GetLengthSid(sid));
+}
+
+QString sidText()
+{
+    std::vector<char> sid = userOf(GetCurrentProcess());
+    LPWSTR text = nullptr;
+    if (sid.empty() || !ConvertSidToStringSidW(sid.data(), &text))
+        return QStringLiteral("unknown-") + qEnvironmentVariable("USERNAME");
+    const QString result = QString::fromWCharArray(text);
+    LocalFree(text);
+    return result;
+}
+
+// The other end of a pipe runs as the user this process runs as.
+bool peerIsThisUser(HANDLE pipe, bool weAreServer)
+{
+    ULONG pid = 0;
+    if (!(weAreServer ? GetNamedPipeClientProcessId(pipe, &pid)
+                      : GetNamedPipeServerProcessId(pipe, &pid)))
+        return false;
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process)
+        return false;
+    const std::vector<char> peer = userOf(process);
+    CloseHandle(process);
+    const std::vector<char> self = userOf(GetCurrentProcess());
+    return !peer.empty() && peer == self;
+}
+#endif
 
 } // namespace
 
@@ -43,9 +99,17 @@ QString SingleInstance::userSocketName()
         return runtime + QStringLiteral("/varnholt.socket");
     return QStringLiteral("varnholt-%1").arg(geteuid());
 #else
-    return QStringLiteral("varnholt-") + qEnvironmentVariable("USERNAME");
+    return QStringLiteral("varnholt-") + sidText();
 #endif
 }
+
+#ifdef Q_OS_WIN
+SingleInstance::~SingleInstance()
+{
+    if (m_mutex)
+        CloseHandle(HANDLE(m_mutex));
+}
+#endif
 
 void SingleInstance::start(const QString& message)
 {
@@ -54,20 +118,43 @@ void SingleInstance::start(const QString& message)
     m_timer.start();
     // Deferred so that settled() never comes before start() returns (a local
     // socket may report its failure at once).
-    QTimer::singleShot(0, this, [this] {
-        if (m_state == State::Connecting)
-            m_socket.connectToServer(m_name);
-    });
+#ifdef Q_OS_WIN
+    // The pipe's name holds a backslash-free SID, fit for a mutex name.
+    const QString mutexName = QStringLiteral("Local\\") + QString(m_name).replace(u'\\', u'-');
+    m_mutex = CreateMutexW(nullptr, FALSE, reinterpret_cast<LPCWSTR>(mutexName.utf16()));
+    m_first = m_mutex && GetLastError() != ERROR_ALREADY_EXISTS;
+#endif
+    QTimer::singleShot(0, this, &SingleInstance::connectOrListen);
+}
+
+void SingleInstance::connectOrListen()
+{
+    if (m_state != State::Connecting)
+        return;
+#ifdef Q_OS_WIN
+    if (m_first) {
+        listen();
+        return;
+    }
+#endif
+    m_socket.connectToServer(m_name);
 }
 
 void SingleInstance::onConnected()
 {
     if (m_state != State::Connecting)
         return;
-    if (!isSameUser(&m_socket) || m_message.isEmpty()) {
+    if (!isSameUser(&m_socket, false) || m_message.isEmpty()) {
         settle(Outcome::Alone);
         return;
     }
+#ifdef Q_OS_WIN
+    // The running program may bring its window to the front: Windows lets
+    // only the program the player just started hand that right on.
+    ULONG pid = 0;
+    if (GetNamedPipeServerProcessId(HANDLE(m_socket.socketDescriptor()), &pid))
+        AllowSetForegroundWindow(pid);
+#endif
     m_state = State::Sending;
     m_socket.write(m_message + '\n');
 }
@@ -85,6 +172,15 @@ void SingleInstance::onReply()
 void SingleInstance::onSocketError(QLocalSocket::LocalSocketError error)
 {
     if (m_state == State::Connecting) {
+#ifdef Q_OS_WIN
+        // The first program holds the name but has not opened its pipe yet,
+        // or is busy serving another start: ask again until the time-out.
+        if (error == QLocalSocket::ServerNotFoundError || error == QLocalSocket::SocketAccessError ||
+            error == QLocalSocket::UnknownSocketError) {
+            QTimer::singleShot(retryMs, this, &SingleInstance::connectOrListen);
+            return;
+        }
+#endif
         // A socket file with no one behind it is what a program that ended
         // without closing leaves.
         if (error == QLocalSocket::ConnectionRefusedError)
@@ -128,7 +224,7 @@ void SingleInstance::onNewConnection()
 {
     while (QLocalSocket* peer = m_server.nextPendingConnection()) {
         connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-        if (!isSameUser(peer)) {
+        if (!isSameUser(peer, true)) {
             peer->abort();
             peer->deleteLater();
             continue;
@@ -154,18 +250,22 @@ void SingleInstance::readFrom(QLocalSocket* peer)
     Q_EMIT messageReceived(QString::fromUtf8(line));
 }
 
-bool SingleInstance::isSameUser(const QLocalSocket* socket)
+bool SingleInstance::isSameUser(const QLocalSocket* socket, bool accepted)
 {
 #ifdef Q_OS_LINUX
+    Q_UNUSED(accepted);
     ucred credentials{};
     socklen_t size = sizeof credentials;
     if (getsockopt(int(socket->socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials, &size) !=
         0)
         return false;
     return credentials.uid == geteuid();
+#elif defined(Q_OS_WIN)
+    return peerIsThisUser(HANDLE(socket->socketDescriptor()), accepted);
 #else
     // Elsewhere the socket's access rights keep other users out.
     Q_UNUSED(socket);
+    Q_UNUSED(accepted);
     return true;
 #endif
 }

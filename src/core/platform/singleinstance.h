@@ -35,7 +35,8 @@ public:
     explicit SingleInstance(const QString& name = userSocketName(), QObject* parent = nullptr);
 
     // In the user's runtime folder where there is one, else a name with the
-    // user's id (which Qt puts into the temporary folder).
+    // user's id (which Qt puts into the temporary folder). On Windows a pipe
+    // named after the user's security id.
     static QString userSocketName();
 
     // Hands `message` (none: empty) to the program that listens, or listens
@@ -57,6 +58,7 @@ private:
         Done,
     };
 
+    void connectOrListen();
     void onConnected();
     void onReply();
     void onSocketError(QLocalSocket::LocalSocketError error);
@@ -65,10 +67,22 @@ private:
     void settle(Outcome outcome);
     void onNewConnection();
     void readFrom(QLocalSocket* peer);
-    // The process at the other end runs as this user.
-    static bool isSameUser(const QLocalSocket* socket);
+    // The process at the other end (of a connection this program
+    // `accepted`, or made) runs as this user.
+    static bool isSameUser(const QLocalSocket* socket, bool accepted);
 
     QString m_name;
+#ifdef Q_OS_WIN
+    // Named after the pipe: whoever creates it is the first program, so two
+    // starts at once cannot both listen. Held until this object goes.
+    void* m_mutex = nullptr;
+    bool m_first = false;
+
+public:
+    ~SingleInstance() override;
+
+private:
+#endif
     QLocalSocket m_socket;
     QLocalServer m_server;
     QTimer m_timer;
