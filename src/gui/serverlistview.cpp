@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -130,15 +131,32 @@ void ServerListView::clear()
 
 void ServerListView::keyPressEvent(QKeyEvent* event)
 {
-    // Enter on the selected row does what a click on it does. A double-click
-    // needs nothing of its own: its first click has asked already.
+    // Enter on the current row, selected or not, does what a click on it
+    // does. A double-click needs nothing of its own: its first click has
+    // asked already.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    const QModelIndex row = currentIndex();
-    if (enter && row.isValid() && selectionModel()->isSelected(row)) {
-        Q_EMIT clicked(row);
+    if (enter && currentIndex().isValid()) {
+        selectCurrentRow();
+        Q_EMIT clicked(currentIndex());
         return;
     }
     QTreeView::keyPressEvent(event);
+}
+
+void ServerListView::focusInEvent(QFocusEvent* event)
+{
+    // Reached by the keyboard, the list makes its first row current, but
+    // only as the focus; selected, it shows as the row Enter acts on.
+    QTreeView::focusInEvent(event);
+    if (event->reason() != Qt::MouseFocusReason)
+        selectCurrentRow();
+}
+
+void ServerListView::selectCurrentRow()
+{
+    if (currentIndex().isValid())
+        selectionModel()->select(currentIndex(),
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void ServerListView::updateEntry(const ServerEntry& entry)

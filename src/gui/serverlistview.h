@@ -70,8 +70,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
+    void selectCurrentRow();
     void setSortState(const SortState& state);
     void fillMenu(QMenu* menu, const ServerEntry& entry);
 

@@ -40,6 +40,7 @@ private Q_SLOTS:
     void unsortedListKeepsArrivalOrder();
     void clearingKeepsTheSortState();
     void rowClickIsReported();
+    void keyboardAsksForTheCurrentRow();
     void contextMenus_data();
     void contextMenus();
     void passwordAndFavouriteAreMarked();
@@ -221,6 +222,22 @@ void TestServerListView::rowClickIsReported()
     QCOMPARE(clicks.size(), 1);
     // Sorted by ping, the second row is the first to arrive.
     QCOMPARE(clicks[0][0].value<ServerEntry>().info.name, QByteArray("a"));
+}
+
+void TestServerListView::keyboardAsksForTheCurrentRow()
+{
+    m_view->addEntry(row("a", 1, 2, 9));
+    m_view->addEntry(row("b", 1, 2, 1));
+    QSignalSpy asked(m_view, &ServerListView::entryClicked);
+    QApplication::setActiveWindow(m_view);
+    m_view->clearFocus(); // Focused while empty; now reached by Tab.
+    m_view->setFocus(Qt::TabFocusReason);
+    QVERIFY(m_view->selectionModel()->isSelected(m_view->currentIndex()));
+    m_view->selectionModel()->clearSelection(); // Home then leaves the first row unselected
+    QTest::keyClick(m_view, Qt::Key_Home);
+    QTest::keyClick(m_view, Qt::Key_Return);
+    QCOMPARE(asked.size(), 1);
+    QCOMPARE(asked[0][0].value<ServerEntry>().info.name, QByteArray("a"));
 }
 
 void TestServerListView::contextMenus_data()

@@ -121,9 +121,7 @@ void ServerDetailsQuery::onDatagram(const UdpChannel::Datagram& datagram)
         if (!reply)
             return;
         m_infoAnswered = true;
-        const qint64 pingMs =
-            std::chrono::duration_cast<milliseconds>(datagram.arrival - m_sentAt).count();
-        Q_EMIT infoReceived(ServerEntry{m_server, *reply, pingMs},
+        Q_EMIT infoReceived(ServerEntry{m_server, *reply, UdpChannel::pingMs(m_sentAt, datagram)},
                             ServerPatch::fromTrailing(InfoProtocol::trailingBytes(datagram.data)));
     }
     if (m_state == State::Waiting && m_infoAnswered && m_playersListed)

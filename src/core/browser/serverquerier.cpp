@@ -202,10 +202,8 @@ void ServerQuerier::onDatagram(const UdpChannel::Datagram& datagram)
         // request.
         const Clock::time_point askedAt =
             datagram.arrival >= it->sentAt ? it->sentAt : it->firstSentAt;
-        const qint64 pingMs =
-            std::chrono::duration_cast<milliseconds>(datagram.arrival - askedAt).count();
         const ServerEntry entry{
-            it.key(), *reply, pingMs, true,
+            it.key(), *reply, UdpChannel::pingMs(askedAt, datagram), true,
             ServerPatch::fromTrailing(InfoProtocol::trailingBytes(datagram.data))};
         armWaitTimer();
         Q_EMIT entryReceived(entry);

@@ -7,6 +7,7 @@
 #include <QUdpSocket>
 #include <QVariant>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -128,7 +129,6 @@ void UdpChannel::deliver(int limit)
 
 UdpChannel::Clock::time_point UdpChannel::arrivalOfNext() const
 {
-    const Clock::time_point now = Clock::now();
 #ifdef SO_TIMESTAMPNS
     // The stamp of the datagram at the head of the queue, looked at without
     // taking it (the socket reads it next). The kernel stamps on the
@@ -139,9 +139,12 @@ UdpChannel::Clock::time_point UdpChannel::arrivalOfNext() const
     message.msg_control = control;
     message.msg_controllen = sizeof control;
     if (recvmsg(int(m_socket->socketDescriptor()), &message, MSG_PEEK | MSG_DONTWAIT) < 0)
-        return now;
+        return Clock::now();
+    // Both clocks read back to back, the system clock first: the time
+    // between the reads makes the arrival later, never earlier.
     timespec wallNow{};
     clock_gettime(CLOCK_REALTIME, &wallNow);
+    const Clock::time_point now = Clock::now();
     for (cmsghdr* header = CMSG_FIRSTHDR(&message); header;
          header = CMSG_NXTHDR(&message, header)) {
         if (header->cmsg_level != SOL_SOCKET || header->cmsg_type != SCM_TIMESTAMPNS)
@@ -155,8 +158,10 @@ UdpChannel::Clock::time_point UdpChannel::arrivalOfNext() const
             return now;
         return now - std::chrono::duration_cast<Clock::duration>(age);
     }
-#endif
     return now;
+#else
+    return Clock::now();
+#endif
 }
 
 void UdpChannel::close()
@@ -172,6 +177,13 @@ bool UdpChannel::isFrom(const Datagram& datagram, const QHostAddress& address, q
 {
     return !address.isNull() && datagram.senderPort == port &&
            datagram.sender.isEqual(address, QHostAddress::ConvertV4MappedToIPv4);
+}
+
+qint64 UdpChannel::pingMs(Clock::time_point sentAt, const Datagram& reply)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::max(reply.arrival - sentAt, Clock::duration::zero()))
+        .count();
 }
 
 void UdpChannel::raiseError(QAbstractSocket::SocketError error, const QString& description)

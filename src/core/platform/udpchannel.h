@@ -70,6 +70,11 @@ public:
     // v4-mapped IPv6 form) and port. Never true for a null address.
     static bool isFrom(const Datagram& datagram, const QHostAddress& address, quint16 port);
 
+    // Whole milliseconds from a request sent at `sentAt` to the reply that
+    // answers it. Never negative: an arrival converted from the kernel's
+    // stamp may come out a hair before the send.
+    static qint64 pingMs(Clock::time_point sentAt, const Datagram& reply);
+
 Q_SIGNALS:
     void datagramReceived(const UdpChannel::Datagram& datagram);
     void hostFound(const QString& host, const QHostAddress& address);
