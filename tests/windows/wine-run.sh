@@ -10,8 +10,11 @@ shift 2
 export WINEPREFIX=${WINEPREFIX:-${XDG_CACHE_HOME:-$HOME/.cache}/varnholt/wine}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+mkdir -p "$WINEPREFIX"
+# Tests run side by side: the first one makes the prefix, the others wait.
+exec 9>"$WINEPREFIX.lock"
+flock 9
 if [ ! -f "$WINEPREFIX/.varnholt-offscreen" ]; then
-  mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1
   # Wine passes no QT_ variable from the environment, but it adds the
   # registry's: the window tests run offscreen, with the sans-serif font
@@ -25,6 +28,8 @@ if [ ! -f "$WINEPREFIX/.varnholt-offscreen" ]; then
   wineserver -w
   touch "$WINEPREFIX/.varnholt-offscreen"
 fi
+flock -u 9
+exec 9>&-
 export WINEPATH=$(winepath -w "$qt_bin" 2>/dev/null)
 report=$(mktemp)
 wine "$exe" "$@" -o "$report,txt"
