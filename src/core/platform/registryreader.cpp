@@ -45,7 +45,8 @@ QString readValue(RegistryReader::Root root, const QString& key, const QString& 
     if (!open.handle())
         return {};
     const std::wstring valueName = name.toStdWString();
-    const DWORD types = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ;
+    // REG_EXPAND_SZ values are expanded and pass as REG_SZ.
+    const DWORD types = RRF_RT_REG_SZ;
     // The value may grow between the two calls: ask again until it fits.
     for (int attempt = 0; attempt < 3; ++attempt) {
         DWORD bytes = 0;
