@@ -14,14 +14,44 @@
 #include <QFile>
 #include <QTimer>
 
-#include <unistd.h>
-
 #include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace {
 
 constexpr int exitFailed = 1;
 constexpr int exitUsage = 2;
+
+#ifdef Q_OS_WIN
+// A console, not a file, pipe or NUL (which _isatty also calls a character
+// device). The progress line's escapes need the console's VT mode.
+bool isTerminal(DWORD stream)
+{
+    const HANDLE handle = GetStdHandle(stream);
+    DWORD mode = 0;
+    if (!GetConsoleMode(handle, &mode))
+        return false;
+    if (stream == STD_ERROR_HANDLE)
+        SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    return true;
+}
+const DWORD standardOutput = STD_OUTPUT_HANDLE;
+const DWORD standardError = STD_ERROR_HANDLE;
+#else
+bool isTerminal(int stream)
+{
+    return isatty(stream);
+}
+const int standardOutput = STDOUT_FILENO;
+const int standardError = STDERR_FILENO;
+#endif
 
 // The progress line on a terminal's stderr, cleared before anything else
 // is written there.
@@ -50,6 +80,10 @@ int refuse(const QString& reason)
 
 int main(int argc, char* argv[])
 {
+#ifdef Q_OS_WIN
+    // Each format has its own line ends (CSV \r\n, JSON \n): none is added.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     QCoreApplication app(argc, argv);
     QString error;
     const std::optional<QueryOptions> options = QueryOptions::parse(app.arguments().mid(1), &error);
@@ -89,7 +123,7 @@ int main(int argc, char* argv[])
     }
 
     const QueryOptions::Format format = options->format.value_or(
-        isatty(STDOUT_FILENO) ? QueryOptions::Format::Table : QueryOptions::Format::Json);
+        isTerminal(standardOutput) ? QueryOptions::Format::Table : QueryOptions::Format::Json);
     QueryRun run(*options);
     QObject::connect(&run, &QueryRun::warning, &app, printError);
     QObject::connect(&run, &QueryRun::failed, &app, [](const QString& message) {
@@ -109,7 +143,7 @@ int main(int argc, char* argv[])
 
     // Counts on a terminal, ten times a second at most.
     QTimer progress;
-    if (isatty(STDERR_FILENO)) {
+    if (isTerminal(standardError)) {
         progress.setInterval(100);
         QObject::connect(&progress, &QTimer::timeout, &app, [&run] {
             std::fprintf(stderr, "\r\033[K%d servers asked, %d answered", run.asked(),
