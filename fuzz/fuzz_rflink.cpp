@@ -30,9 +30,13 @@ void check(const std::optional<RfLink>& link, RfLink::Error error)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const QString text = QString::fromUtf8(fuzzInput(data, size));
+    // Each result first: the order in which a call's arguments are worked
+    // out is the compiler's.
     RfLink::Error error = RfLink::Error::None;
-    check(RfLink::parse(text, &error), error);
+    const std::optional<RfLink> link = RfLink::parse(text, &error);
+    check(link, error);
     error = RfLink::Error::None;
-    check(RfLink::parseAddress(text, &error), error);
+    const std::optional<RfLink> address = RfLink::parseAddress(text, &error);
+    check(address, error);
     return 0;
 }

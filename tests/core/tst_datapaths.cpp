@@ -1,6 +1,5 @@
 #include "core/platform/datapaths.h"
 
-#include <QDir>
 #include <QTest>
 
 class TestDataPaths : public QObject
@@ -14,10 +13,10 @@ void TestDataPaths::filesInUserFolders()
 {
 #ifdef Q_OS_WIN
     // Roaming for what the player keeps, Local for the cache.
-    const QString config =
-                      QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA")) + "/Varnholt/",
-                  cache = QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA")) +
-                          "/Varnholt/cache/";
+    qputenv("APPDATA", R"(C:\Users\p\AppData\Roaming)");
+    qputenv("LOCALAPPDATA", R"(C:\Users\p\AppData\Local)");
+    const QString config = "C:/Users/p/AppData/Roaming/Varnholt/",
+                  cache = "C:/Users/p/AppData/Local/Varnholt/cache/";
 #else
     qputenv("XDG_CONFIG_HOME", "/tmp/varnholt-xdg/config");
     qputenv("XDG_CACHE_HOME", "/tmp/varnholt-xdg/cache");

@@ -248,7 +248,8 @@ void TestGameLauncher::launch()
     QCOMPARE(prompts.log.join("; "), log);
     QCOMPARE(shown.join("; "), statuses);
     const QString in = started.isEmpty() ? "" : " in " + game.path();
-    QCOMPARE(starter.started.join(""), started.replace("DIR", game.path()) + in);
+    QCOMPARE(starter.started.join(""),
+             started.replace("DIR/", QDir::toNativeSeparators(game.path() + '/')) + in);
 }
 
 #ifdef Q_OS_WIN

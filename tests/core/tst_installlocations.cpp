@@ -1,7 +1,6 @@
 #include "core/platform/installlocations.h"
 #include "fakeregistry.h"
 
-#include <QDir>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,42 +47,42 @@ void TestInstallLocations::launcherInCommand()
 
 void TestInstallLocations::gameDirectoryOrder_data()
 {
-    QTest::addColumn<QStringList>("present"); // "-NAME": recorded, but the folder is gone
+    QTest::addColumn<QString>("present"); // "-": recorded, but the folder is gone
     QTest::addColumn<QString>("found");
-    QTest::newRow("none") << QStringList{} << "";
-    QTest::newRow("GOG last") << QStringList{"gog"} << "gog";
-    QTest::newRow("Steam before GOG") << QStringList{"gog", "steam"} << "steam";
-    QTest::newRow("game before Steam") << QStringList{"steam", "game"} << "game";
-    QTest::newRow("Dash before game") << QStringList{"game", "dash"} << "dash";
-    QTest::newRow("Alpine first") << QStringList{"gog", "game", "dash", "alpine"} << "alpine";
-    QTest::newRow("gone folder passed over") << QStringList{"-alpine", "gog"} << "gog";
+    QTest::newRow("none") << ""
+                          << "";
+    QTest::newRow("Steam before GOG") << "gog steam"
+                                      << "steam";
+    QTest::newRow("game before Steam") << "steam game"
+                                       << "game";
+    QTest::newRow("Dash before game") << "game dash"
+                                      << "dash";
+    QTest::newRow("Alpine first, gone folder passed over") << "-alpine dash alpine2"
+                                                           << "dash";
 }
 
 void TestInstallLocations::gameDirectoryOrder()
 {
-    QFETCH(QStringList, present);
+    QFETCH(QString, present);
     QFETCH(QString, found);
     QTemporaryDir root;
-    const QString user = R"(Software\Volition\Red Faction\)";
-    const QMap<QString, QStringList> entries{
-        {"alpine", {user + "Alpine Faction", "Executable Path"}},
-        {"dash", {user + "Dash Faction", "Executable Path"}},
-        {"game", {R"(SOFTWARE\Volition\Red Faction)", "InstallPath"}},
+    const QMap<QString, QString> keys{
+        {"alpine", R"(Software\Volition\Red Faction\Alpine Faction|Executable Path)"},
+        {"dash", R"(Software\Volition\Red Faction\Dash Faction|Executable Path)"},
+        {"game", R"(SOFTWARE\Volition\Red Faction|InstallPath)"},
         {"steam",
-         {R"(SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Steam App 20530)",
-          "InstallLocation"}},
-        {"gog", {R"(SOFTWARE\Nordic Games\Red Faction)", "INSTALL_DIR"}}};
+         R"(SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Steam App 20530|InstallLocation)"},
+        {"gog", R"(SOFTWARE\Nordic Games\Red Faction|INSTALL_DIR)"}};
     FakeRegistry registry;
-    for (QString name : present) {
-        const bool gone = name.startsWith('-');
-        name.remove('-');
-        QVERIFY(gone || QDir(root.path()).mkdir(name));
-        const bool perUser = name == "alpine" || name == "dash";
-        const QString value = root.filePath(name) + (perUser ? "/rf.exe" : "");
+    for (const QString& name : present.split(' ', Qt::SkipEmptyParts)) {
+        const QString folder = QString(name).remove('-'), key = keys[folder];
+        const bool perUser = key.startsWith("Software");
+        QVERIFY(name.startsWith('-') || QDir(root.path()).mkdir(folder));
         // The machine's entries count in the 32-bit view only.
-        registry.set(perUser ? Root::CurrentUser : Root::LocalMachine, entries[name][0],
-                     entries[name][1], value, perUser ? View::Native : View::Wow32);
-        registry.set(Root::LocalMachine, entries[name][0], entries[name][1], "/", View::Native);
+        registry.set(perUser ? Root::CurrentUser : Root::LocalMachine, key.section('|', 0, 0),
+                     key.section('|', 1), root.filePath(folder) + (perUser ? "/rf.exe" : ""),
+                     perUser ? View::Native : View::Wow32);
+        registry.set(Root::LocalMachine, key.section('|', 0, 0), key.section('|', 1), "/");
     }
     QCOMPARE(InstallLocations::gameDirectory(registry.reader()),
              found.isEmpty() ? "" : root.filePath(found));
@@ -95,14 +94,14 @@ void TestInstallLocations::launcherFolders()
     for (const char* name : {"alpine", "dash", "mine", "varnholt", "other"})
         QVERIFY(QDir(root.path()).mkdir(name));
     const QString handler = R"(Software\Classes\rf\shell\open\command)";
-    const QString uninstall = R"(Software\Microsoft\Windows\CurrentVersion\Uninstall\)";
     FakeRegistry registry;
     // Our own per-user handler hides the machine's, which is read instead.
     registry.set(Root::CurrentUser, handler, "", root.filePath("varnholt/varnholt.exe %1"));
     registry.set(Root::LocalMachine, handler, "", root.filePath("alpine/x.exe -url %1"));
     const auto entry = [&](Root at, View view, const QString& name, const QString& folder) {
-        registry.set(at, uninstall + name, "DisplayName", name, view);
-        registry.set(at, uninstall + name, "InstallLocation", root.filePath(folder), view);
+        const QString key = R"(Software\Microsoft\Windows\CurrentVersion\Uninstall\)" + name;
+        registry.set(at, key, "DisplayName", name, view);
+        registry.set(at, key, "InstallLocation", root.filePath(folder), view);
     };
     entry(Root::LocalMachine, View::Wow32, "Dash Faction 1.8", "dash");
     entry(Root::LocalMachine, View::Wow32, "alpine faction", "alpine"); // listed already
@@ -120,7 +119,6 @@ void TestInstallLocations::systemReaderReadsRegistry()
     const QString key = R"(Software\Varnholt tests)";
     QSettings user("HKEY_CURRENT_USER\\" + key, QSettings::NativeFormat);
     user.setValue("Sub/Default", "default value");
-    user.sync();
     const RegistryReader registry = RegistryReader::system();
     QCOMPARE(registry.value(Root::CurrentUser, key + R"(\Sub)", "", View::Native), "default value");
     QCOMPARE(registry.subkeys(Root::CurrentUser, key, View::Native), QStringList{"Sub"});

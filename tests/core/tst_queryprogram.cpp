@@ -96,6 +96,7 @@ private:
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(name);
         environment.insert("XDG_CONFIG_HOME", m_home.path());
+        environment.insert("APPDATA", m_home.path()); // on Windows
         process.setProcessEnvironment(environment);
         process.start(VARNHOLT_BIN_DIR "/varnholt-query", arguments);
         if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)

@@ -183,35 +183,28 @@ void TestSettings::loadWithoutFileChangesNothing()
 void TestSettings::loadFillsMissingGameDirectoryFromRegistry_data()
 {
     QTest::addColumn<QByteArray>("file"); // empty: none
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("no file") << QByteArray() << QStringLiteral("@INSTALLED@");
-    QTest::newRow("no game directory line")
-        << settingsFileText({}, 2) << QStringLiteral("@INSTALLED@");
-    QTest::newRow("empty line") << settingsFileText({{2, ""}}) << QStringLiteral("@INSTALLED@");
-    QTest::newRow("chosen directory kept") << settingsFileText({}) << QStringLiteral("@DIR@");
+    QTest::addColumn<bool>("kept");       // the file's folder stays
+    QTest::newRow("no file") << QByteArray() << false;
+    QTest::newRow("folder gone") << settingsFileText({{2, "/no/such/dir"}}) << false;
+    QTest::newRow("the player's folder") << settingsFileText({}) << true;
 }
 
 void TestSettings::loadFillsMissingGameDirectoryFromRegistry()
 {
     QFETCH(QByteArray, file);
-    QFETCH(QString, expected);
-    const QString gameDir = QDir(m_data.path()).filePath(QStringLiteral("game"));
+    QFETCH(bool, kept);
     const QString installed = QDir(m_data.path()).filePath(QStringLiteral("installed"));
-    QVERIFY(QDir().mkpath(gameDir));
     QVERIFY(QDir().mkpath(installed));
     QFile::remove(m_data.settingsFile());
-    if (!file.isEmpty())
-        QVERIFY(writeBytes(m_data.settingsFile(), file.replace("@DIR@", gameDir.toUtf8())));
+    QVERIFY(file.isEmpty() ||
+            writeBytes(m_data.settingsFile(), file.replace("@DIR@", m_data.path().toUtf8())));
     FakeRegistry registry;
     registry.set(RegistryReader::Root::LocalMachine,
                  QStringLiteral(R"(SOFTWARE\Volition\Red Faction)"), QStringLiteral("InstallPath"),
                  installed, RegistryReader::View::Wow32);
-
     Settings settings;
     settings.load(m_data.settingsFile(), registry.reader());
-    QCOMPARE(settings.value(Settings::GameDirectory),
-             expected.replace(QStringLiteral("@INSTALLED@"), installed)
-                 .replace(QStringLiteral("@DIR@"), gameDir));
+    QCOMPARE(settings.value(Settings::GameDirectory), kept ? m_data.path() : installed);
 }
 
 void TestSettings::saveCreatesMissingFolder()

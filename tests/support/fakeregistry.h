@@ -4,40 +4,33 @@
 
 #include <QMap>
 
-// A registry held in a table; a key's subkeys are those that hold values.
-class FakeRegistry
+// A registry held in a table; a key's subkeys are the keys below it that
+// hold values.
+struct FakeRegistry
 {
-public:
     using Root = RegistryReader::Root;
     using View = RegistryReader::View;
+    QMap<QString, QString> values; // "ROOT VIEW KEY|NAME"
 
     void set(Root root, const QString& key, const QString& name, const QString& value,
              View view = View::Native)
     {
-        m_values[place(root, view, key) + '|' + name] = value;
+        values[QString("%1 %2 %3|%4").arg(int(root)).arg(int(view)).arg(key, name)] = value;
     }
-
     RegistryReader reader() const
     {
-        return {[values = m_values](Root root, const QString& key, const QString& name, View view) {
-                    return values.value(place(root, view, key) + '|' + name);
-                },
-                [values = m_values](Root root, const QString& key, View view) {
-                    QStringList names;
-                    const QString prefix = place(root, view, key) + '\\';
-                    for (const QString& at : values.keys())
-                        if (at.startsWith(prefix) &&
-                            !names.contains(at.mid(prefix.size()).section('|', 0, 0)))
-                            names << at.mid(prefix.size()).section('|', 0, 0);
-                    return names;
-                }};
+        return {
+            [v = values](Root root, const QString& key, const QString& name, View view) {
+                return v.value(QString("%1 %2 %3|%4").arg(int(root)).arg(int(view)).arg(key, name));
+            },
+            [v = values](Root root, const QString& key, View view) {
+                const QString below = QString("%1 %2 %3\\").arg(int(root)).arg(int(view)).arg(key);
+                QStringList names;
+                for (const QString& at : v.keys())
+                    if (at.startsWith(below))
+                        names << at.mid(below.size()).section('|', 0, 0);
+                names.removeDuplicates();
+                return names;
+            }};
     }
-
-private:
-    static QString place(Root root, View view, const QString& key)
-    {
-        return QString::number(int(root)) + QString::number(int(view)) + ':' + key;
-    }
-
-    QMap<QString, QString> m_values;
 };

@@ -24,14 +24,16 @@ enum class Kind
 };
 
 #ifdef Q_OS_WIN
-QString knownFolder(REFKNOWNFOLDERID id)
+// %APPDATA% or %LOCALAPPDATA% as the environment has it (as XDG_* on Linux,
+// so that tests can point it elsewhere), else the folder Windows knows.
+QString userBase(const char* variable, REFKNOWNFOLDERID id)
 {
+    QString folder = qEnvironmentVariable(variable);
     PWSTR path = nullptr;
-    QString folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path)))
-        folder = QDir::fromNativeSeparators(QString::fromWCharArray(path));
+    if (folder.isEmpty() && SUCCEEDED(SHGetKnownFolderPath(id, KF_FLAG_DEFAULT, nullptr, &path)))
+        folder = QString::fromWCharArray(path);
     CoTaskMemFree(path);
-    return folder;
+    return QDir::fromNativeSeparators(folder);
 }
 #endif
 
@@ -44,9 +46,9 @@ QString inUserFolder(Kind kind, const char* fileName)
     // Settings and favourites roam with the player's profile; the cache stays
     // on the machine. Qt's generic locations are both %LOCALAPPDATA%.
     if (kind == Kind::Config)
-        return QDir(knownFolder(FOLDERID_RoamingAppData))
+        return QDir(userBase("APPDATA", FOLDERID_RoamingAppData))
             .filePath(QStringLiteral("Varnholt/") + name);
-    return QDir(knownFolder(FOLDERID_LocalAppData))
+    return QDir(userBase("LOCALAPPDATA", FOLDERID_LocalAppData))
         .filePath(QStringLiteral("Varnholt/cache/") + name);
 #else
     // GenericConfigLocation and GenericCacheLocation follow XDG_CONFIG_HOME and

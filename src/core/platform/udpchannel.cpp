@@ -119,8 +119,15 @@ void UdpChannel::deliver(int limit)
          ++handled) {
         Datagram datagram;
         datagram.arrival = arrivalOfNext();
+#ifdef Q_OS_WIN
+        // Winsock fails a read into a buffer shorter than the datagram, and Qt
+        // then hands out nothing of it: read it whole and cut it here.
+        const QNetworkDatagram read = m_socket->receiveDatagram();
+        datagram.data = read.data().left(maxDatagramSize);
+#else
         const QNetworkDatagram read = m_socket->receiveDatagram(maxDatagramSize);
         datagram.data = read.data();
+#endif
         datagram.sender = read.senderAddress();
         datagram.senderPort = quint16(read.senderPort());
         Q_EMIT datagramReceived(datagram);
