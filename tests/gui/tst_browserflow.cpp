@@ -197,7 +197,8 @@ void TestBrowserFlow::detailsJoinAsksForThePassword()
     prompts.password = QStringLiteral("secret");
     RecordingStarter starter;
     m_window->setLaunchServices(&prompts, &starter);
-    const QString launcher = QDir(m_data->path()).filePath("DashFactionLauncher.exe");
+    const QString launcher =
+        QDir::toNativeSeparators(QDir(m_data->path()).filePath("DashFactionLauncher.exe"));
     QVERIFY(QFile(launcher).open(QIODevice::WriteOnly));
     m_window->settings()->setValue(Settings::GameDirectory, m_data->path());
     ServerEntry entry;
