@@ -41,14 +41,7 @@ expect_start() {
 
 read -r first_port second_port _ <<<"$DEMO_SERVER_PORTS"
 capture "$work/empty.png"
-click 2280 720 2640 240 855 255 # opttall, "ALL" in "Game Type Filter"
-click 6000 720 3000 240 615 255 # optvall, "ALL" in "Version Filter"
-click 120 720 1080 240 855 255  # btngetlist, "Get List"
-row_shown() {
-    capture "$work/list.png" &&
-        [ "$(changed_rows "$work/empty.png" "$work/list.png" "${list_area[@]}")" -ge 8 ]
-}
-wait_until 15 row_shown || fail "no server's row appeared"
+e2e_get_list_all
 # The list is unsorted: its first row (12 pixels under the headers) is the first server's.
 xdotool mousemove --window "$window" 100 142 click 1
 expect_start "rf://127.0.0.1:$first_port"

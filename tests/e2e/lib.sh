@@ -9,6 +9,7 @@
 #                                    (exits 77 when no X server can start)
 # e2e_program [PROGRAM ARGUMENTS...] starts the program again after e2e_quit
 # e2e_quit [DX]                      clicks Quit (DX pixels right) and checks a clean end
+# e2e_get_list_all [SECONDS]          ALL, ALL, Get List; waits for rows against empty.png
 source "$root/scripts/demo-network.sh"
 
 readonly skipped=77
@@ -154,6 +155,17 @@ changed_rows() {
 # their borders, the list's column headers and a vertical scroll bar.
 readonly list_area=(20 150 590 170)
 readonly chat_area=(20 372 590 175)
+
+e2e_get_list_all() {
+    click 2280 720 2640 240 855 255 # opttall, "ALL" in "Game Type Filter"
+    click 6000 720 3000 240 615 255 # optvall, "ALL" in "Version Filter"
+    click 120 720 1080 240 855 255  # btngetlist, "Get List"
+    row_shown() {
+        capture "$work/list.png" &&
+            [ "$(changed_rows "$work/empty.png" "$work/list.png" "${list_area[@]}")" -ge 8 ]
+    }
+    wait_until "${1:-15}" row_shown || fail "no server's row appeared after Get List"
+}
 
 e2e_quit() {
     click $((6960 + ${1:-0} * 15)) 0 1920 240 735 255 # btnexit, "Quit"
