@@ -4,11 +4,11 @@
 #include "gui/mainwindow.h"
 #include "gui/optionsdialog.h"
 #include "gui/twips.h"
+#include "layoutcheck.h"
 #include "tempdatafolder.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -37,8 +37,8 @@ class TestMainWindow : public QObject
 private Q_SLOTS:
     void init();
     void cleanup();
-    void controlsAtTheirPlaces_data();
-    void controlsAtTheirPlaces();
+    void layoutHoldsAtEverySize_data();
+    void layoutHoldsAtEverySize();
     void windowAndListLayout();
     void startUpDeletesStaleCacheAndLoadsSettings();
     void memoryLineAfterFirstTick();
@@ -61,79 +61,59 @@ void TestMainWindow::cleanup()
     m_data.reset();
 }
 
-void TestMainWindow::controlsAtTheirPlaces_data()
+void TestMainWindow::layoutHoldsAtEverySize_data()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("frameCaption"); // empty: on the window itself or an untitled frame
-    QTest::addColumn<QRect>("frameTwips");     // null: placed on the window
-    QTest::addColumn<QRect>("twips");
-    QTest::addColumn<QString>("caption");
-
-    auto row = [](const char* name, const char* frame, QRect frameRect, QRect rect,
-                  const char* caption) {
-        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(frame) << frameRect
-                            << rect << QString::fromLatin1(caption);
-    };
-    const QRect status(120, 0, 3135, 615), memory(3360, 0, 3495, 615), commands(6960, 0, 2775, 615),
-        refresh(120, 720, 2055, 615), gameType(2280, 720, 3615, 615), version(6000, 720, 3735, 615),
-        servers(120, 1440, 9615, 3735), chatLog(120, 5280, 9615, 3135),
-        chatInput(120, 8400, 9615, 615);
-
-    row("txtstat", "System Status", status, {120, 240, 2895, 285}, "");
-    row("memstat", "Memory Status", memory, {120, 240, 3255, 285}, "");
-    row("btnoptions", "", commands, {120, 240, 735, 255}, "Options");
-    row("btnabout", "", commands, {960, 240, 735, 255}, "About");
-    row("btnexit", "", commands, {1920, 240, 735, 255}, "Quit");
-    row("btnrefresh", "Browser Refresh Control", refresh, {120, 240, 855, 255}, "Refresh");
-    row("btngetlist", "Browser Refresh Control", refresh, {1080, 240, 855, 255}, "Get List");
-    row("optdm", "Game Type Filter", gameType, {120, 240, 800, 255}, "DM");
-    row("opttdm", "Game Type Filter", gameType, {960, 240, 800, 255}, "TDM");
-    row("optctf", "Game Type Filter", gameType, {1800, 240, 800, 255}, "CTF");
-    row("opttall", "Game Type Filter", gameType, {2640, 240, 855, 255}, "ALL");
-    row("opt0", "Version Filter", version, {120, 240, 615, 255}, "1.0");
-    row("opt1", "Version Filter", version, {840, 240, 615, 255}, "1.1");
-    row("opt2", "Version Filter", version, {1560, 240, 615, 255}, "1.2");
-    row("opt3", "Version Filter", version, {2280, 240, 615, 255}, "1.3");
-    row("optvall", "Version Filter", version, {3000, 240, 615, 255}, "ALL");
-    row("serverlist", "Server List", servers, {120, 360, 9375, 3135}, "");
-    row("irctxt", "Chat Log", chatLog, {120, 240, 9375, 2775}, "");
-    row("irccom", "Chat Input", chatInput, {120, 240, 9375, 285}, "");
-    row("btnirccnt", "", QRect(), {120, 9120, 975, 255}, "Connect ");
-    row("btnircdiscnnt", "", QRect(), {1200, 9120, 975, 255}, "Disconnect");
-    row("btnusers", "", QRect(), {8760, 9120, 975, 255}, "Users");
+    QTest::addColumn<QSize>("grownBy");
+    QTest::newRow("opening size") << QSize();
+    QTest::newRow("wider") << QSize(500, 0);
+    QTest::newRow("taller") << QSize(0, 400);
+    QTest::newRow("larger") << QSize(700, 500);
 }
 
-void TestMainWindow::controlsAtTheirPlaces()
+void TestMainWindow::layoutHoldsAtEverySize()
 {
-    QFETCH(QString, name);
-    QFETCH(QString, frameCaption);
-    QFETCH(QRect, frameTwips);
-    QFETCH(QRect, twips);
-    QFETCH(QString, caption);
-
+    QFETCH(QSize, grownBy);
     MainWindow window;
-    auto* control = window.findChild<QWidget*>(name);
-    QVERIFY2(control, qPrintable(name));
-    QCOMPARE(control->geometry(), twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-
-    QWidget* container = control->parentWidget();
-    if (frameTwips.isNull()) {
-        QCOMPARE(container, &window);
-    } else {
-        auto* frame = qobject_cast<QGroupBox*>(container);
-        QVERIFY(frame);
-        QCOMPARE(frame->parentWidget(), &window);
-        QCOMPARE(frame->title(), frameCaption);
-        QCOMPARE(frame->geometry(), twipsRect(frameTwips.x(), frameTwips.y(), frameTwips.width(),
-                                              frameTwips.height()));
-    }
-
-    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
-        QCOMPARE(button->text().remove(u'&'), caption);
-        QVERIFY(!button->isChecked()); // no option is selected at start
-    }
-    if (auto* box = qobject_cast<QLineEdit*>(control))
-        QCOMPARE(box->isReadOnly(), name != QLatin1String("irccom"));
+    window.show(); // a hidden window is arranged only when shown
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.resize(window.size() + grownBy);
+    VERIFY_NO_FAULTS(LayoutCheck::faults(&window));
+    VERIFY_NO_FAULTS(
+        LayoutCheck::missing(&window, {{"frastatus", nullptr, "System Status"},
+                                       {"txtstat", "frastatus"},
+                                       {"framemory", nullptr, "Memory Status"},
+                                       {"memstat", "framemory"},
+                                       {"fracommands", nullptr, ""},
+                                       {"btnoptions", "fracommands", "Options"},
+                                       {"btnabout", "fracommands", "About"},
+                                       {"btnexit", "fracommands", "Quit"},
+                                       {"frarefresh", nullptr, "Browser Refresh Control"},
+                                       {"btnrefresh", "frarefresh", "Refresh"},
+                                       {"btngetlist", "frarefresh", "Get List"},
+                                       {"fragametype", nullptr, "Game Type Filter"},
+                                       {"optdm", "fragametype", "DM"},
+                                       {"opttdm", "fragametype", "TDM"},
+                                       {"optctf", "fragametype", "CTF"},
+                                       {"opttall", "fragametype", "ALL"},
+                                       {"fraversion", nullptr, "Version Filter"},
+                                       {"opt0", "fraversion", "1.0"},
+                                       {"opt1", "fraversion", "1.1"},
+                                       {"opt2", "fraversion", "1.2"},
+                                       {"opt3", "fraversion", "1.3"},
+                                       {"optvall", "fraversion", "ALL"},
+                                       {"fraservers", nullptr, "Server List"},
+                                       {"serverlist", "fraservers"},
+                                       {"frachatlog", nullptr, "Chat Log"},
+                                       {"irctxt", "frachatlog"},
+                                       {"frachatinput", nullptr, "Chat Input"},
+                                       {"irccom", "frachatinput"},
+                                       {"btnirccnt", nullptr, "Connect "},
+                                       {"btnircdiscnnt", nullptr, "Disconnect"},
+                                       {"btnusers", nullptr, "Users"}}));
+    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>())
+        QVERIFY2(!button->isChecked(), qPrintable(button->objectName())); // none chosen at start
+    for (const QLineEdit* line : window.findChildren<QLineEdit*>())
+        QCOMPARE(line->isReadOnly(), line->objectName() != QLatin1String("irccom"));
 }
 
 void TestMainWindow::windowAndListLayout()

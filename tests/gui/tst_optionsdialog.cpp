@@ -1,14 +1,12 @@
 #include "core/platform/datapaths.h"
 #include "core/settings/settings.h"
 #include "gui/optionsdialog.h"
-#include "gui/twips.h"
+#include "layoutcheck.h"
 #include "tempdatafolder.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QFileSystemModel>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTreeView>
@@ -53,9 +51,7 @@ private Q_SLOTS:
     void cleanup();
 
     void windowHasItsCaptionAndSize();
-    void controlSitsAtItsRectangle_data();
-    void controlSitsAtItsRectangle();
-    void labelsFitTheirRectangles();
+    void layoutHolds();
     void fieldsShowTheSettings();
     void typingChangesTheSettingAtOnce_data();
     void typingChangesTheSettingAtOnce();
@@ -110,81 +106,56 @@ void TestOptionsDialog::windowHasItsCaptionAndSize()
     QCOMPARE(m_dialog->size(), QSize(777, 322)); // 11655 x 4830 twips
 }
 
-void TestOptionsDialog::controlSitsAtItsRectangle_data()
+void TestOptionsDialog::layoutHolds()
 {
-    QTest::addColumn<QString>("parentName");
-    QTest::addColumn<QRect>("twips");
-    QTest::addColumn<QString>("caption");
-
-    const auto row = [](const char* name, const char* parent, QRect twips, const char* caption) {
-        QTest::newRow(name) << QString::fromLatin1(parent) << twips << QString::fromLatin1(caption);
-    };
-    row("txtrfmport", "frmoptions", {120, 0, 7815, 4695}, "Red Faction Options");
-    row("framaster", "txtrfmport", {120, 240, 4935, 615}, "Red Faction Master Server");
-    row("lbltxtrfmserv", "framaster", {120, 240, 255, 255}, "IP:");
-    row("txtrfmserv", "framaster", {360, 240, 2895, 285}, "");
-    row("lbltxtrfmprt", "framaster", {3360, 240, 375, 255}, "Port:");
-    row("txtrfmprt", "framaster", {3840, 240, 975, 285}, "");
-    row("fradir", "txtrfmport", {120, 960, 4935, 1215}, "Red Faction Directory");
-    row("rfdir", "fradir", {120, 240, 4695, 765}, "");
-    row("fraports", "txtrfmport", {5160, 240, 2535, 1215}, "Browser Local Ports");
-    row("lblrflprt1", "fraports", {120, 360, 495, 255}, "Port 1:");
-    row("rflprt1", "fraports", {720, 360, 1335, 285}, "");
-    row("lblrflprt2", "fraports", {120, 720, 495, 255}, "Port 2:");
-    row("rflprt2", "fraports", {720, 720, 1335, 285}, "");
-    row("btnrfdefault", "txtrfmport", {6720, 1920, 855, 375}, "Defaults");
-    row("linesep", "txtrfmport", {120, 2400, 7560, 15}, "");
-    row("frairc", "txtrfmport", {120, 2520, 7575, 1575}, "IRC Options");
-    row("lblircserv", "frairc", {120, 240, 840, 255}, "Server:");
-    row("ircserv", "frairc", {960, 240, 2295, 285}, "");
-    row("lblircprt", "frairc", {3360, 240, 480, 255}, "Port:");
-    row("ircprt", "frairc", {3840, 240, 1095, 285}, "");
-    row("lblirclprt", "frairc", {5040, 240, 840, 255}, "Local Port:");
-    row("irclprt", "frairc", {5880, 240, 1095, 285}, "");
-    row("lblircname", "frairc", {120, 600, 840, 255}, "Username:");
-    row("ircname", "frairc", {960, 600, 2295, 285}, "");
-    row("lblircmail", "frairc", {3360, 600, 480, 255}, "Email:");
-    row("ircmail", "frairc", {3840, 600, 3135, 285}, "");
-    row("lblircnick", "frairc", {120, 960, 840, 255}, "Nickname:");
-    row("ircnick", "frairc", {960, 960, 2295, 285}, "");
-    row("lblircroom", "frairc", {3360, 960, 480, 255}, "Room:");
-    row("ircroom", "frairc", {3840, 960, 2655, 285}, "");
-    row("btnircdefault", "txtrfmport", {6720, 3600, 855, 375}, "Defaults");
-    row("btnsave", "txtrfmport", {5880, 4200, 855, 375}, "Save");
-    row("btncoptclose", "txtrfmport", {6840, 4200, 855, 375}, "Close");
-}
-
-void TestOptionsDialog::controlSitsAtItsRectangle()
-{
-    QFETCH(QString, parentName);
-    QFETCH(QRect, twips);
-    QFETCH(QString, caption);
-
-    const auto* widget = child<QWidget>(QString::fromLatin1(QTest::currentDataTag()));
-    QVERIFY(widget);
-    QCOMPARE(widget->parentWidget()->objectName(), parentName);
-    QCOMPARE(widget->geometry(), twipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
-    if (const auto* frame = qobject_cast<const QGroupBox*>(widget))
-        QCOMPARE(frame->title(), caption);
-    else if (const auto* label = qobject_cast<const QLabel*>(widget))
-        QCOMPARE(label->text(), caption);
-    else if (const auto* button = qobject_cast<const QPushButton*>(widget))
-        QCOMPARE(button->text().remove(u'&'), caption);
-}
-
-void TestOptionsDialog::labelsFitTheirRectangles()
-{
-    const auto labels = m_dialog->findChildren<QLabel*>();
-    QCOMPARE(labels.size(), 13);
-    for (const QLabel* label : labels) {
-        const int needed = label->fontMetrics().horizontalAdvance(label->text());
-        QVERIFY2(needed <= label->width(), qPrintable(label->objectName()));
-    }
-    // A check box's caption runs on from its box.
-    for (const QCheckBox* box : m_dialog->findChildren<QCheckBox*>()) {
-        const int needed = box->sizeHint().width();
-        QVERIFY2(needed <= box->width(), qPrintable(box->objectName()));
-    }
+    VERIFY_NO_FAULTS(LayoutCheck::faults(m_dialog.get()));
+    VERIFY_NO_FAULTS(LayoutCheck::missing(m_dialog.get(),
+                                          {{"txtrfmport", nullptr, "Red Faction Options"},
+                                           {"framaster", "txtrfmport", "Red Faction Master Server"},
+                                           {"lbltxtrfmserv", "framaster", "IP:"},
+                                           {"txtrfmserv", "framaster"},
+                                           {"lbltxtrfmprt", "framaster", "Port:"},
+                                           {"txtrfmprt", "framaster"},
+                                           {"fradir", "txtrfmport", "Red Faction Directory"},
+                                           {"rfdir", "fradir"},
+                                           {"fraports", "txtrfmport", "Browser Local Ports"},
+                                           {"lblrflprt1", "fraports", "Port 1:"},
+                                           {"rflprt1", "fraports"},
+                                           {"lblrflprt2", "fraports", "Port 2:"},
+                                           {"rflprt2", "fraports"},
+                                           {"btnrfdefault", "txtrfmport", "Defaults"},
+                                           {"linesep", "txtrfmport"},
+                                           {"frairc", "txtrfmport", "IRC Options"},
+                                           {"lblircserv", "frairc", "Server:"},
+                                           {"ircserv", "frairc"},
+                                           {"lblircprt", "frairc", "Port:"},
+                                           {"ircprt", "frairc"},
+                                           {"lblirclprt", "frairc", "Local Port:"},
+                                           {"irclprt", "frairc"},
+                                           {"lblircname", "frairc", "Username:"},
+                                           {"ircname", "frairc"},
+                                           {"lblircmail", "frairc", "Email:"},
+                                           {"ircmail", "frairc"},
+                                           {"lblircnick", "frairc", "Nickname:"},
+                                           {"ircnick", "frairc"},
+                                           {"lblircroom", "frairc", "Room:"},
+                                           {"ircroom", "frairc"},
+                                           {"btnircdefault", "txtrfmport", "Defaults"},
+                                           {"btnsave", "txtrfmport", "Save"},
+                                           {"btncoptclose", "txtrfmport", "Close"},
+                                           {"framore", nullptr, "More Options"},
+                                           {"lbllauncher", "framore"},
+                                           {"cbolauncher", "framore"},
+                                           {"chkparallel", "framore"},
+                                           {"chkshowsilent", "framore"},
+                                           {"chkhideempty", "framore"},
+                                           {"chkhidefull", "framore"},
+                                           {"chkhidepassword", "framore"},
+                                           {"fraircmore", "framore", "IRC Connection"},
+                                           {"chkirctls", "fraircmore"},
+                                           {"chkircreconnect", "fraircmore"},
+                                           {"chklinks", "framore"},
+                                           {"lbllinks", "framore"}}));
 }
 
 void TestOptionsDialog::fieldsShowTheSettings()
