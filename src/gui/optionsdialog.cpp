@@ -4,6 +4,7 @@
 #include "core/platform/linkregistration.h"
 #include "gui/centredmessagebox.h"
 #include "gui/controls.h"
+#include "gui/foldericonprovider.h"
 #include "gui/palette.h"
 #include "gui/secondarywindow.h"
 #include "gui/twips.h"
@@ -225,9 +226,15 @@ OptionsDialog::OptionsDialog(Settings* settings, Preferences* preferences, QWidg
     };
 }
 
+OptionsDialog::~OptionsDialog()
+{
+    delete m_directories;
+}
+
 void OptionsDialog::setUpDirectoryTree(QTreeView* tree)
 {
     m_directories = new QFileSystemModel(this);
+    m_directories->setIconProvider(&m_folderIcons);
     m_directories->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
     m_directories->setReadOnly(true);
     // Watching starts when the dialog is shown (showEvent).

@@ -2,6 +2,7 @@
 
 #include "core/settings/preferences.h"
 #include "core/settings/settings.h"
+#include "gui/foldericonprovider.h"
 
 #include <QMessageBox>
 #include <QWidget>
@@ -25,6 +26,7 @@ class OptionsDialog : public QWidget
     Q_OBJECT
 public:
     OptionsDialog(Settings* settings, Preferences* preferences, QWidget* parent = nullptr);
+    ~OptionsDialog() override;
 
     // How Save tells the player its outcome. The default shows a modal box;
     // tests put something in its place that records the text.
@@ -66,4 +68,7 @@ private:
     QTreeView* m_directoryTree = nullptr;
     QFileSystemModel* m_directories = nullptr;
     MessageHandler m_showMessage;
+    // The model's thread asks it until the model goes: the destructor
+    // deletes the model first.
+    FolderIconProvider m_folderIcons;
 };

@@ -12,11 +12,10 @@ bin=$(cd "$2" && pwd) shots=""
 source "$root/tests/e2e/lib.sh"
 
 game_dir=$work/RedFaction record=$work/wine.txt
-mkdir -p "$work/fakebin" && mkdir -m 700 "$work/runtime"
+mkdir -p "$work/fakebin"
 printf '#!/bin/sh\nprintf "%%s\\n" "$PWD" "$@" >"%s.part" && mv "%s.part" "%s"\n' \
     "$record" "$record" "$record" >"$work/fakebin/wine" && chmod +x "$work/fakebin/wine"
-# The hand-over socket of these runs alone.
-export PATH="$work/fakebin:$PATH" XDG_RUNTIME_DIR=$work/runtime
+export PATH="$work/fakebin:$PATH"
 e2e_before_program() { : >"$game_dir/DashFactionLauncher.exe"; }
 for refused in "rf://bad|The server's port is missing. A server link looks like rf://203.0.113.5:7755." \
     "--join=127.0.0.1:99999|The server's port must be a number from 1 to 65535."; do

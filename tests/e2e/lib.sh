@@ -17,6 +17,10 @@ readonly skipped=77
 readonly window_width=656 window_height=634
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/varnholt-e2e.XXXXXX")
+# The hand-over socket of this run alone: a Varnholt running elsewhere for
+# the same user would otherwise take a start over.
+mkdir -m 700 "$work/runtime"
+export XDG_RUNTIME_DIR=$work/runtime
 xvfb_pid=""
 program_pid=""
 started=$SECONDS

@@ -50,6 +50,11 @@ for file in varnholt.exe varnholt-query.exe platforms/qwindows.dll styles/qwindo
     [ -f "$app/$file" ] || fail "the zip has no Varnholt/$file"
 done
 step "unpacked $(basename "$zip")"
+version=$(wine "$app/varnholt.exe" --version 2>/dev/null | tr -d '\r')
+[[ "$version" == "varnholt "[0-9]* ]] || fail "varnholt.exe --version answered \"$version\""
+wine "$app/varnholt.exe" --help 2>/dev/null | grep -q -- '--register-links' ||
+    fail "varnholt.exe --help did not reach its standard output"
+step "the window program answered --version and --help on its standard output"
 
 # --- varnholt-query.exe beside the Linux tool -----------------------------------
 "$bin/varnholt-testnet" --servers 12 --seed 7 --delay 1-20 >"$work/query-net.log" 2>&1 &
