@@ -179,7 +179,6 @@ MainWindow::MainWindow(Application* application, QWidget* parent)
     connectLauncher();
     connectChat();
     connectKeyboard();
-    connectFilterChoice();
     Palette::applyTo(this);
     Palette::applyLayoutFont(this);
     startUp();
@@ -252,16 +251,24 @@ void MainWindow::connectBrowser()
         if (key == Preferences::ShowSilent)
             m_serverList->setShowSilent(m_app->preferences()->flag(Preferences::ShowSilent));
     });
-    connect(m_gameTypeButtons, &QButtonGroup::idClicked, this, [this](int id) {
-        ServerFilter filter = m_app->browser()->filter();
+    connect(m_gameTypeButtons, &QButtonGroup::idClicked, this, &MainWindow::onFilterClicked);
+    connect(m_versionButtons, &QButtonGroup::idClicked, this, &MainWindow::onFilterClicked);
+}
+
+void MainWindow::onFilterClicked()
+{
+    // A group none of whose buttons was ever chosen leaves its part as it is.
+    ServerFilter filter = m_app->browser()->filter();
+    if (const int id = m_gameTypeButtons->checkedId(); id >= 0)
         filter.gameType = GameTypeFilter(id);
-        setFilter(filter);
-    });
-    connect(m_versionButtons, &QButtonGroup::idClicked, this, [this](int id) {
-        ServerFilter filter = m_app->browser()->filter();
+    if (const int id = m_versionButtons->checkedId(); id >= 0)
         filter.version = VersionFilter(id);
-        setFilter(filter);
-    });
+    setFilter(filter);
+    // The choice is kept at once, as the player left it, without waiting
+    // for Save.
+    const QString failure = m_app->keepFilterChoice(m_app->browser()->filter());
+    if (!failure.isEmpty())
+        setStatus(QStringLiteral("Error: The filter choice could not be kept: %1").arg(failure));
 }
 
 void MainWindow::setFilter(ServerFilter filter)
@@ -435,20 +442,6 @@ void MainWindow::connectKeyboard()
     // Tab passes over the read-only lines; a click still selects their text.
     m_statusLine->setFocusPolicy(Qt::ClickFocus);
     m_memoryLine->setFocusPolicy(Qt::ClickFocus);
-}
-
-void MainWindow::connectFilterChoice()
-{
-    // After the filter is set (connected earlier): the choice is kept at
-    // once, as the player left it, without waiting for Save.
-    const auto keep = [this] {
-        const QString failure = m_app->keepFilterChoice(m_app->browser()->filter());
-        if (!failure.isEmpty())
-            setStatus(
-                QStringLiteral("Error: The filter choice could not be kept: %1").arg(failure));
-    };
-    connect(m_gameTypeButtons, &QButtonGroup::idClicked, this, keep);
-    connect(m_versionButtons, &QButtonGroup::idClicked, this, keep);
 }
 
 void MainWindow::restoreFilterChoice()

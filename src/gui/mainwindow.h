@@ -82,8 +82,9 @@ private:
     void showAbout();
     // F5 and Ctrl+R refresh; Tab passes over the read-only lines.
     void connectKeyboard();
-    // The filter choices live on in varnholt.conf from one start to the next.
-    void connectFilterChoice();
+    // A game type or version button: the filter follows both groups' choice,
+    // which lives on in varnholt.conf from one start to the next.
+    void onFilterClicked();
     void restoreFilterChoice();
     // The window's size and place, kept at shut-down and restored at start.
     void restoreWindowPlace();
