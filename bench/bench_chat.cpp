@@ -2,6 +2,7 @@
 // the chat's receive handler, the chat log's formatter and widget, and prints lines per
 // second, the cost of the last 1,000 lines against the first 1,000, and the
 // peak memory. Run: QT_QPA_PLATFORM=offscreen bench_chat [lines]
+#include "core/app/application.h"
 #include "core/chat/chatsession.h"
 #include "core/platform/allocator.h"
 #include "core/settings/preferences.h"
@@ -150,8 +151,8 @@ int main(int argc, char** argv)
     settings.setValue(Settings::IrcNickname, QStringLiteral("vnh"));
     settings.setValue(Settings::IrcChannel, QStringLiteral("#VNH_Lounge"));
     Preferences preferences;
-    ChatSession session(&settings, &preferences);
-    session.connectClicked();
+    ChatSession session([&] { return Application::chatSettings(settings, preferences); });
+    session.connectToServer();
     QElapsedTimer wait;
     wait.start();
     while (!session.isConnected() && wait.elapsed() < 5000)

@@ -2,6 +2,7 @@
 // loopback connection: whatever arrives, every line the session sends back
 // is one line (CR LF at its end, no CR, LF or NUL inside), and no line it
 // reports holds a line break.
+#include "core/app/application.h"
 #include "core/chat/chatsession.h"
 #include "core/settings/preferences.h"
 #include "core/settings/settings.h"
@@ -47,13 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     settings.setValue(Settings::IrcChannel, QStringLiteral("#VNH_Lounge"));
     Preferences preferences;
     preferences.setFlag(Preferences::IrcReconnect, false);
-    ChatSession session(&settings, &preferences);
+    ChatSession session([&] { return Application::chatSettings(settings, preferences); });
     QObject::connect(&session, &ChatSession::received, [](const QList<ReceivedItem>& items) {
         for (const ReceivedItem& item : items)
             FUZZ_CHECK(!item.line.text.contains(u'\r') && !item.line.text.contains(u'\n'));
     });
 
-    session.connectClicked();
+    session.connectToServer();
     FUZZ_CHECK(runEventsUntil([] { return server->hasPendingConnections(); }));
     QTcpSocket* peer = server->nextPendingConnection();
     QByteArray sent;

@@ -1,3 +1,4 @@
+#include "core/app/application.h"
 #include "core/browser/rflink.h"
 #include "core/platform/allocator.h"
 #include "core/platform/console.h"
@@ -80,8 +81,8 @@ int main(int argc, char* argv[])
         // applicationFilePath() needs the application object, not a display.
         QCoreApplication core(argc, argv);
         QString text;
-        const int status = changeLinkRegistration(
-            commandLine.action == CommandLine::Action::RegisterLinks, &text);
+        const int status =
+            changeLinkRegistration(commandLine.action == CommandLine::Action::RegisterLinks, &text);
         // The installer runs these without a console: it needs no message.
         std::fputs(qPrintable(text), status == 0 ? stdout : stderr);
         return status;
@@ -129,27 +130,29 @@ int main(int argc, char* argv[])
     // A Varnholt already running for this user takes the link, or brings its
     // window to the front for a plain start, and this one ends without
     // touching the files that program uses; otherwise this one opens its
-    // window and takes later starts' messages.
+    // window and takes later starts' messages. The application is made before
+    // the window and goes after it; it touches no file before start-up.
+    Application application;
     std::unique_ptr<MainWindow> window;
-    SingleInstance instance;
-    QObject::connect(&instance, &SingleInstance::messageReceived, &app,
+    SingleInstance* instance = application.singleInstance();
+    QObject::connect(instance, &SingleInstance::messageReceived, &app,
                      [&window](const QString& text) {
                          if (window)
                              window->takeHandOver(text);
                      });
-    QObject::connect(&instance, &SingleInstance::settled, &app,
+    QObject::connect(instance, &SingleInstance::settled, &app,
                      [&](SingleInstance::Outcome outcome) {
                          if (outcome == SingleInstance::Outcome::HandedOver) {
                              QApplication::quit();
                              return;
                          }
-                         window = std::make_unique<MainWindow>();
+                         window = std::make_unique<MainWindow>(&application);
                          QObject::connect(window.get(), &MainWindow::shutDownComplete, &app,
                                           &QApplication::quit, Qt::QueuedConnection);
                          window->show();
                          if (link)
                              window->openLink(link->text());
                      });
-    instance.start(link ? link->text() : MainWindow::raiseMessage());
+    instance->start(link ? link->text() : MainWindow::raiseMessage());
     return app.exec();
 }

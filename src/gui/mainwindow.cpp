@@ -1,13 +1,12 @@
 #include "gui/mainwindow.h"
 
-#include "core/browser/favourites.h"
+#include "core/app/application.h"
 #include "core/browser/gamelauncher.h"
 #include "core/browser/launchprompts.h"
 #include "core/browser/linkjoiner.h"
 #include "core/browser/rflink.h"
 #include "core/browser/serverbrowser.h"
 #include "core/browser/serverentry.h"
-#include "core/browser/systemprocessstarter.h"
 #include "core/chat/chatsession.h"
 #include "core/platform/datapaths.h"
 #include "core/platform/memorystatus.h"
@@ -29,7 +28,6 @@
 
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -168,21 +166,19 @@ void showOnTop(QWidget* window, const QWidget* over = nullptr)
 
 } // namespace
 
-MainWindow::MainWindow(QWidget* parent) : QWidget(parent)
+MainWindow::MainWindow(Application* application, QWidget* parent)
+    : QWidget(parent), m_app(application)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Varnholt - %1 (2003)").arg(QString::fromLatin1(authorCredit)));
     setWindowIcon(QIcon(QStringLiteral(":/varnholt.png")));
     setOpeningClientAreaTwips(this, 9840, 9510);
 
-    m_settings = new Settings(this);
-    m_preferences = new Preferences(this);
     buildControls();
     connectBrowser();
     connectLauncher();
     connectChat();
     connectKeyboard();
-    connectFilterChoice();
     Palette::applyTo(this);
     Palette::applyLayoutFont(this);
     startUp();
@@ -223,7 +219,7 @@ void MainWindow::buildControls()
     m_memoryTimer->setObjectName(QStringLiteral("memtimer"));
     m_memoryTimer->setInterval(memoryTickMs);
 
-    m_optionsDialog = new OptionsDialog(m_settings, m_preferences);
+    m_optionsDialog = new OptionsDialog(m_app->settings(), m_app->preferences());
 
     connect(m_quitButton, &QPushButton::clicked, this, &MainWindow::shutDown);
     connect(m_optionsButton, &QPushButton::clicked, this, &MainWindow::showOptions);
@@ -233,52 +229,55 @@ void MainWindow::buildControls()
 
 void MainWindow::connectBrowser()
 {
-    m_browser = new ServerBrowser(m_settings, this);
-    m_browser->setCacheFile(DataPaths::cacheFile());
-    m_browser->setPreferences(m_preferences);
-
-    connect(m_getListButton, &QPushButton::clicked, m_browser, &ServerBrowser::getList);
-    connect(m_refreshButton, &QPushButton::clicked, m_browser, &ServerBrowser::refresh);
-    connect(m_browser, &ServerBrowser::busyChanged, this, &MainWindow::updateBrowserButtons);
-    connect(m_browser, &ServerBrowser::statusChanged, this, &MainWindow::setStatus);
-    connect(m_browser, &ServerBrowser::listCleared, m_serverList, &ServerListView::clear);
-    m_favourites = new Favourites(this);
-    m_browser->setFavourites(m_favourites);
-    m_listActions = new ServerListActions(m_serverList, m_browser, m_favourites, this);
-    connect(m_browser, &ServerBrowser::entryReceived, m_serverList,
-            &ServerListView::addEntrySoon);
-    connect(m_browser, &ServerBrowser::serverSilent, m_serverList, &ServerListView::addEntrySoon);
+    ServerBrowser* browser = m_app->browser();
+    connect(m_getListButton, &QPushButton::clicked, browser, &ServerBrowser::getList);
+    connect(m_refreshButton, &QPushButton::clicked, browser, &ServerBrowser::refresh);
+    connect(browser, &ServerBrowser::busyChanged, this, &MainWindow::updateBrowserButtons);
+    connect(m_app, &Application::statusChanged, this, &MainWindow::setStatus);
+    connect(browser, &ServerBrowser::listCleared, m_serverList, &ServerListView::clear);
+    m_listActions = new ServerListActions(m_serverList, browser, m_app->favourites(), this);
+    connect(browser, &ServerBrowser::entryReceived, m_serverList, &ServerListView::addEntrySoon);
+    connect(browser, &ServerBrowser::serverSilent, m_serverList, &ServerListView::addEntrySoon);
     // The list is whole when the run is over.
-    connect(m_browser, &ServerBrowser::busyChanged, m_serverList, [this](bool busy) {
+    connect(browser, &ServerBrowser::busyChanged, m_serverList, [this](bool busy) {
         if (!busy)
             m_serverList->addWaitingEntries();
     });
 
-    connect(m_preferences, &Preferences::changed, this, [this](Preferences::Key key) {
+    connect(m_app->preferences(), &Preferences::changed, this, [this](Preferences::Key key) {
         if (key == Preferences::HideEmpty || key == Preferences::HideFull ||
             key == Preferences::HidePassword)
-            setFilter(m_browser->filter());
+            setFilter(m_app->browser()->filter());
         if (key == Preferences::ShowSilent)
-            m_serverList->setShowSilent(m_preferences->flag(Preferences::ShowSilent));
+            m_serverList->setShowSilent(m_app->preferences()->flag(Preferences::ShowSilent));
     });
-    connect(m_gameTypeButtons, &QButtonGroup::idClicked, this, [this](int id) {
-        ServerFilter filter = m_browser->filter();
+    connect(m_gameTypeButtons, &QButtonGroup::idClicked, this, &MainWindow::onFilterClicked);
+    connect(m_versionButtons, &QButtonGroup::idClicked, this, &MainWindow::onFilterClicked);
+}
+
+void MainWindow::onFilterClicked()
+{
+    // A group none of whose buttons was ever chosen leaves its part as it is.
+    ServerFilter filter = m_app->browser()->filter();
+    if (const int id = m_gameTypeButtons->checkedId(); id >= 0)
         filter.gameType = GameTypeFilter(id);
-        setFilter(filter);
-    });
-    connect(m_versionButtons, &QButtonGroup::idClicked, this, [this](int id) {
-        ServerFilter filter = m_browser->filter();
+    if (const int id = m_versionButtons->checkedId(); id >= 0)
         filter.version = VersionFilter(id);
-        setFilter(filter);
-    });
+    setFilter(filter);
+    // The choice is kept at once, as the player left it, without waiting
+    // for Save.
+    const QString failure = m_app->keepFilterChoice(m_app->browser()->filter());
+    if (!failure.isEmpty())
+        setStatus(QStringLiteral("Error: The filter choice could not be kept: %1").arg(failure));
 }
 
 void MainWindow::setFilter(ServerFilter filter)
 {
-    filter.hideEmpty = m_preferences->flag(Preferences::HideEmpty);
-    filter.hideFull = m_preferences->flag(Preferences::HideFull);
-    filter.hidePassword = m_preferences->flag(Preferences::HidePassword);
-    m_browser->setFilter(filter);
+    const Preferences* preferences = m_app->preferences();
+    filter.hideEmpty = preferences->flag(Preferences::HideEmpty);
+    filter.hideFull = preferences->flag(Preferences::HideFull);
+    filter.hidePassword = preferences->flag(Preferences::HidePassword);
+    m_app->browser()->setFilter(filter);
     m_serverList->setFilter(filter);
 }
 
@@ -286,7 +285,7 @@ void MainWindow::updateBrowserButtons()
 {
     // The address cache file has one user at a time: no Get List while a
     // cycle reads it, no Refresh while a retrieval writes it.
-    const bool idle = !m_browser->isBusy();
+    const bool idle = !m_app->browser()->isBusy();
     m_getListButton->setEnabled(idle);
     m_refreshButton->setEnabled(idle);
 }
@@ -294,23 +293,17 @@ void MainWindow::updateBrowserButtons()
 void MainWindow::connectLauncher()
 {
     m_prompts = std::make_unique<MessageBoxPrompts>(this);
-    m_processStarter = std::make_unique<SystemProcessStarter>();
-    setLaunchServices(m_prompts.get(), m_processStarter.get());
-
-    m_linkJoiner = new LinkJoiner(this);
-    connect(m_linkJoiner, &LinkJoiner::statusChanged, this, &MainWindow::setStatus);
-    connect(m_linkJoiner, &LinkJoiner::entryReceived, m_serverList, &ServerListView::updateEntry);
-    connect(m_linkJoiner, &LinkJoiner::launchRequested, this,
-            [this](const LaunchRequest& request) { m_launcher->start(request); });
+    setLaunchServices(m_prompts.get(), nullptr);
+    connect(m_app->linkJoiner(), &LinkJoiner::entryReceived, m_serverList,
+            &ServerListView::updateEntry);
 }
 
 void MainWindow::setLaunchServices(LaunchPrompts* prompts, ProcessStarter* starter)
 {
-    delete m_launcher;
-    m_launcher = new GameLauncher(m_settings, m_preferences, prompts, starter, this);
+    m_app->setLaunchServices(prompts, starter);
     m_launchPrompts = prompts;
-    connect(m_launcher, &GameLauncher::statusChanged, this, &MainWindow::setStatus);
-    connect(m_serverList, &ServerListView::entryClicked, m_launcher, &GameLauncher::launch);
+    // Dropped with the launcher it replaced.
+    connect(m_serverList, &ServerListView::entryClicked, m_app->launcher(), &GameLauncher::launch);
 }
 
 void MainWindow::takeHandOver(const QString& message)
@@ -335,27 +328,27 @@ void MainWindow::openLink(const QString& text)
     bringToFront();
     RfLink::Error error = RfLink::Error::None;
     if (const std::optional<RfLink> link = RfLink::parse(text, &error))
-        m_linkJoiner->join(*link);
+        m_app->linkJoiner()->join(*link);
     else
         m_launchPrompts->reportBadLink(error);
 }
 
 void MainWindow::connectChat()
 {
-    m_chat = new ChatSession(m_settings, m_preferences, this);
+    ChatSession* chat = m_app->chat();
     m_chatFormatter = new ChatFormatter(this);
-    m_chatFormatter->follow(m_chat);
-    connect(m_connectButton, &QPushButton::clicked, m_chat, &ChatSession::connectClicked);
-    connect(m_disconnectButton, &QPushButton::clicked, m_chat, &ChatSession::disconnectClicked);
-    connect(m_usersButton, &QPushButton::clicked, m_chat, &ChatSession::usersClicked);
+    m_chatFormatter->follow(chat);
+    connect(m_connectButton, &QPushButton::clicked, chat, &ChatSession::connectToServer);
+    connect(m_disconnectButton, &QPushButton::clicked, chat, &ChatSession::disconnectFromServer);
+    connect(m_usersButton, &QPushButton::clicked, chat, &ChatSession::showUsers);
     connect(m_chatInput, &QLineEdit::returnPressed, this, &MainWindow::onChatInputEntered);
     connect(m_chatFormatter, &ChatFormatter::logReplaced, m_chatLog, &ChatLogView::replaceText);
     connect(m_chatFormatter, &ChatFormatter::logAppended, m_chatLog, &ChatLogView::appendText);
-    connect(m_chat, &ChatSession::statusChanged, this, &MainWindow::setStatus);
-    connect(m_chat, &ChatSession::connectEnabledChanged, m_connectButton, &QPushButton::setEnabled);
-    connect(m_chat, &ChatSession::usersListChanged, this,
+    connect(chat, &ChatSession::statusChanged, this, &MainWindow::setStatus);
+    connect(chat, &ChatSession::connectEnabledChanged, m_connectButton, &QPushButton::setEnabled);
+    connect(chat, &ChatSession::usersListChanged, this,
             [this](const QStringList& names) { ensureUsersWindow()->setUsers(names); });
-    connect(m_chat, &ChatSession::showUsersWindow, this,
+    connect(chat, &ChatSession::showUsersWindow, this,
             [this] { showOnTop(ensureUsersWindow(), this); });
 }
 
@@ -363,28 +356,25 @@ UsersWindow* MainWindow::ensureUsersWindow()
 {
     if (!m_usersWindow) {
         m_usersWindow = new UsersWindow;
-        connect(m_usersWindow, &UsersWindow::refreshClicked, m_chat,
-                &ChatSession::refreshUsersClicked);
+        connect(m_usersWindow, &UsersWindow::refreshClicked, m_app->chat(),
+                &ChatSession::requestUsers);
     }
     return m_usersWindow;
 }
 
 void MainWindow::onChatInputEntered()
 {
-    if (m_chat->submitInput(m_chatInput->text()))
+    if (m_app->chat()->submitInput(m_chatInput->text()))
         m_chatInput->clear();
 }
 
 void MainWindow::startUp()
 {
     setStatus(QStringLiteral("Initializing... (Please Wait)"));
-    QFile::remove(DataPaths::cacheFile());
     m_memoryTimer->start();
-    m_settings->load(DataPaths::settingsFile());
-    m_preferences->load(DataPaths::preferencesFile());
+    m_app->load();
     restoreFilterChoice();
     restoreWindowPlace();
-    m_favourites->load(DataPaths::favouritesFile());
     setStatus(QStringLiteral("Ready"));
 }
 
@@ -395,13 +385,8 @@ void MainWindow::shutDown()
     m_shutDown = true;
     setStatus(QStringLiteral("Closing down..."));
     m_memoryTimer->stop();
-    // Ends a retrieval or a cycle: closes the address cache file and the
-    // browser's sockets.
-    m_browser->stop();
-    m_linkJoiner->stop();
-    m_chat->close();
+    m_app->stop();
     m_listActions->closeAll();
-    QFile::remove(DataPaths::cacheFile());
     // The secondary windows end with the program.
     m_optionsDialog->hide();
     if (m_aboutDialog)
@@ -459,28 +444,10 @@ void MainWindow::connectKeyboard()
     m_memoryLine->setFocusPolicy(Qt::ClickFocus);
 }
 
-void MainWindow::connectFilterChoice()
-{
-    // After the filter is set (connected earlier): the choice is kept at
-    // once, as the player left it, without waiting for Save.
-    const auto keep = [this] {
-        m_preferences->setServerFilter(m_browser->filter());
-        const QString file = DataPaths::preferencesFile();
-        QString failure = m_preferences->saveValue(file, Preferences::GameTypeChoice);
-        if (failure.isEmpty())
-            failure = m_preferences->saveValue(file, Preferences::VersionChoice);
-        if (!failure.isEmpty())
-            setStatus(
-                QStringLiteral("Error: The filter choice could not be kept: %1").arg(failure));
-    };
-    connect(m_gameTypeButtons, &QButtonGroup::idClicked, this, keep);
-    connect(m_versionButtons, &QButtonGroup::idClicked, this, keep);
-}
-
 void MainWindow::restoreFilterChoice()
 {
-    const ServerFilter kept = m_preferences->serverFilter();
-    ServerFilter filter = m_browser->filter();
+    const ServerFilter kept = m_app->preferences()->serverFilter();
+    ServerFilter filter = m_app->browser()->filter();
     filter.gameType = kept.gameType;
     filter.version = kept.version;
     if (filter.gameType)
@@ -492,7 +459,7 @@ void MainWindow::restoreFilterChoice()
 
 void MainWindow::restoreWindowPlace()
 {
-    const QByteArray kept = m_preferences->windowGeometry();
+    const QByteArray kept = m_app->preferences()->windowGeometry();
     if (kept.isEmpty() || !restoreGeometry(kept) || fitsScreens(geometry()))
         return;
     setWindowState(Qt::WindowNoState);
@@ -507,6 +474,6 @@ void MainWindow::keepWindowPlace()
     // Only a window the player has seen has a place worth keeping.
     if (!isVisible())
         return;
-    m_preferences->setWindowGeometry(saveGeometry());
-    m_preferences->saveValue(DataPaths::preferencesFile(), Preferences::WindowGeometry);
+    m_app->preferences()->setWindowGeometry(saveGeometry());
+    m_app->preferences()->saveValue(DataPaths::preferencesFile(), Preferences::WindowGeometry);
 }

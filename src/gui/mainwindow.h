@@ -8,45 +8,34 @@
 #include <memory>
 
 class AboutDialog;
+class Application;
 class ChatFormatter;
 class ChatLogView;
-class ChatSession;
-class Favourites;
-class GameLauncher;
 class LaunchPrompts;
-class LinkJoiner;
 class OptionsDialog;
-class Preferences;
 class ProcessStarter;
 class QButtonGroup;
 class QCloseEvent;
 class QLineEdit;
 class QPushButton;
 class QTimer;
-class ServerBrowser;
 class ServerListActions;
 class ServerListView;
-class Settings;
 class UsersWindow;
 
 // The main window: every control of the browser and the chat, the memory
 // timer and the status line. It owns the controls and forwards each control
-// event; the work is done by the server browser and the chat session.
+// event; the work is done by the application it is given, which outlives it.
 class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    explicit MainWindow(Application* application, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    Settings* settings() const { return m_settings; }
-    Preferences* preferences() const { return m_preferences; }
     OptionsDialog* optionsDialog() const { return m_optionsDialog; }
     AboutDialog* aboutDialog() const { return m_aboutDialog; }
     UsersWindow* usersWindow() const { return m_usersWindow; }
-    ServerBrowser* browser() const { return m_browser; }
-    ChatSession* chatSession() const { return m_chat; }
-    Favourites* favourites() const { return m_favourites; }
     ServerListActions* listActions() const { return m_listActions; }
 
     // Replaces the message boxes and the process start of the game launch
@@ -57,7 +46,6 @@ public:
     // handed over by a later start): raises the window, asks that server and
     // then the start question. The text is checked like any untrusted text.
     void openLink(const QString& text);
-    LinkJoiner* linkJoiner() const { return m_linkJoiner; }
     // What a later start hands over: raiseMessage() from a plain start,
     // which brings the window to the front, or else a link for openLink().
     // No link reads as raiseMessage(): links begin with rf://.
@@ -94,15 +82,15 @@ private:
     void showAbout();
     // F5 and Ctrl+R refresh; Tab passes over the read-only lines.
     void connectKeyboard();
-    // The filter choices live on in varnholt.conf from one start to the next.
-    void connectFilterChoice();
+    // A game type or version button: the filter follows both groups' choice,
+    // which lives on in varnholt.conf from one start to the next.
+    void onFilterClicked();
     void restoreFilterChoice();
     // The window's size and place, kept at shut-down and restored at start.
     void restoreWindowPlace();
     void keepWindowPlace();
 
-    Settings* m_settings = nullptr;
-    Preferences* m_preferences = nullptr;
+    Application* m_app;
     OptionsDialog* m_optionsDialog = nullptr;
     AboutDialog* m_aboutDialog = nullptr; // created on first use
     UsersWindow* m_usersWindow = nullptr; // created on first use, then kept
@@ -125,15 +113,9 @@ private:
     QTimer* m_memoryTimer = nullptr;
     Controls::Built m_controls; // placed anew as the window's size changes
 
-    ServerBrowser* m_browser = nullptr;
-    Favourites* m_favourites = nullptr;
     ServerListActions* m_listActions = nullptr;
-    GameLauncher* m_launcher = nullptr;
     LaunchPrompts* m_launchPrompts = nullptr;
-    LinkJoiner* m_linkJoiner = nullptr;
     std::unique_ptr<LaunchPrompts> m_prompts;
-    std::unique_ptr<ProcessStarter> m_processStarter;
-    ChatSession* m_chat = nullptr;
     ChatFormatter* m_chatFormatter = nullptr;
 
     bool m_shutDown = false;

@@ -1,3 +1,4 @@
+#include "core/app/application.h"
 #include "core/chat/chatsession.h"
 #include "core/settings/preferences.h"
 #include "core/settings/settings.h"
@@ -98,7 +99,8 @@ void TestChatSession::init()
     m_settings.setValue(Settings::IrcUserName, QStringLiteral("Default"));
     m_settings.setValue(Settings::IrcChannel, QStringLiteral("#VNH_Lounge"));
     m_preferences.setFlag(Preferences::IrcReconnect, true);
-    m_session = std::make_unique<ChatSession>(&m_settings, &m_preferences);
+    m_session = std::make_unique<ChatSession>(
+        [this] { return Application::chatSettings(m_settings, m_preferences); });
     m_session->setTimings(quick);
     m_serverSide = nullptr;
     m_sent.clear();
@@ -123,7 +125,7 @@ void TestChatSession::acceptConnection()
 
 void TestChatSession::connectSession()
 {
-    m_session->connectClicked();
+    m_session->connectToServer();
     acceptConnection();
     QTRY_VERIFY_WITH_TIMEOUT(m_sent.count("\r\n") == 2, 5000);
     m_serverSide->write(":s 001 vnh :Welcome\r\n");
@@ -158,7 +160,7 @@ void TestChatSession::registrationWaitsForTheWelcome()
     QSignalSpy opened(m_session.get(), &ChatSession::connectionOpened);
     QSignalSpy enabled(m_session.get(), &ChatSession::connectEnabledChanged);
     QSignalSpy states(m_session.get(), &ChatSession::stateChanged);
-    m_session->connectClicked();
+    m_session->connectToServer();
     QCOMPARE(m_session->connectEnabled(), false);
     QCOMPARE(enabled.size(), 1);
     QCOMPARE(connecting.size(), 1);
@@ -195,7 +197,7 @@ void TestChatSession::registrationOverIpv6Loopback()
         QSKIP("no IPv6 loopback here");
     m_settings.setValue(Settings::IrcHost, QStringLiteral("::1"));
     m_settings.setValue(Settings::IrcPort, QString::number(server.serverPort()));
-    m_session->connectClicked();
+    m_session->connectToServer();
     QVERIFY(server.waitForNewConnection(5000));
     QTcpSocket* serverSide = server.nextPendingConnection();
     QByteArray received;
@@ -264,6 +266,9 @@ void TestChatSession::receivedStreams_data()
         << Chunks{longLine.toLatin1() + "\r\n"} << QStringList{longLine} << none << QByteArray();
     QTest::newRow("ping mid-stream") << Chunks{"PI", "NG :a\r\nPING b\r\n"} << none << none
                                      << QByteArray("PONG :a\r\nPONG b\r\n");
+    QTest::newRow("ping with a prefix, word not a command")
+        << Chunks{":s PING :p\r\n:s PINGS x\r\n"} << QStringList{":s PINGS x"} << none
+        << QByteArray("PONG :p\r\n");
     QTest::newRow("ping not at the start of a line is shown")
         << Chunks{":s NOTICE vnh :PING me\r\n"} << QStringList{":s NOTICE vnh :PING me"} << none
         << QByteArray();
@@ -380,7 +385,7 @@ void TestChatSession::submitWhileNotConnected()
 {
     QFETCH(bool, connecting);
     if (connecting)
-        m_session->connectClicked(); // the server has not accepted yet
+        m_session->connectToServer(); // the server has not accepted yet
     QSignalSpy echoed(m_session.get(), &ChatSession::messageSent);
     QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
     QCOMPARE(m_session->submitInput(QStringLiteral("hello")), false);
@@ -406,7 +411,7 @@ void TestChatSession::settingsAreReadAtUse()
     m_settings.setValue(Settings::IrcNickname, QStringLiteral("other"));
     QSignalSpy echoed(m_session.get(), &ChatSession::messageSent);
     m_session->submitInput(QStringLiteral("x"));
-    m_session->usersClicked();
+    m_session->showUsers();
     m_settings.setValue(Settings::IrcChannel, QStringLiteral("#VNH_Lounge"));
     QCOMPARE(sentUpToSync(), "PRIVMSG #elsewhere :x\r\nNAMES #elsewhere\r\n");
     // The echo gives the nickname the server knows; a new one is for the
@@ -421,14 +426,14 @@ void TestChatSession::usersAndRefresh()
 {
     QSignalSpy show(m_session.get(), &ChatSession::showUsersWindow);
     QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
-    m_session->usersClicked();
-    m_session->refreshUsersClicked();
+    m_session->showUsers();
+    m_session->requestUsers();
     QCOMPARE(show.size(), 0);
     QCOMPARE(status.size(), 1);
     QCOMPARE(status.at(0).at(0).toString(), "Not Connected to IRC");
 
     connectSession();
-    m_session->usersClicked();
+    m_session->showUsers();
     QCOMPARE(show.size(), 1);
     QCOMPARE(sentUpToSync(), "NAMES #VNH_Lounge\r\n");
     QCOMPARE(status.size(), 1);
@@ -439,14 +444,14 @@ void TestChatSession::disconnectRecovers()
     QSignalSpy disconnected(m_session.get(), &ChatSession::disconnectedByUser);
     QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
     // With nothing open it is still reported and leaves Connect enabled.
-    m_session->disconnectClicked();
+    m_session->disconnectFromServer();
     QCOMPARE(disconnected.size(), 1);
     QVERIFY(m_session->connectEnabled());
 
     connectSession();
     m_session->receive(":bob!u@h PRIVMSG #VNH_Lounge :unfinished");
     QSignalSpy enabled(m_session.get(), &ChatSession::connectEnabledChanged);
-    m_session->disconnectClicked();
+    m_session->disconnectFromServer();
     QCOMPARE(disconnected.size(), 2);
     QCOMPARE(m_session->state(), State::Disconnected);
     QCOMPARE(enabled.size(), 1);
@@ -469,16 +474,16 @@ void TestChatSession::refusedConnection()
     QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
     QSignalSpy connecting(m_session.get(), &ChatSession::connecting);
     QSignalSpy opened(m_session.get(), &ChatSession::connectionOpened);
-    m_session->connectClicked();
+    m_session->connectToServer();
     QTRY_COMPARE_WITH_TIMEOUT(status.size(), 1, 5000);
     QCOMPARE(status.at(0).at(0).toString(), "Error: IRC connection failure");
     QCOMPARE(connecting.size(), 1);
     QCOMPARE(opened.size(), 0);
     QCOMPARE(m_session->state(), State::Failed);
     QVERIFY(!m_session->connectEnabled());
-    m_session->connectClicked(); // the button is disabled: nothing happens
+    m_session->connectToServer(); // the button is disabled: nothing happens
     QCOMPARE(connecting.size(), 1);
-    m_session->disconnectClicked();
+    m_session->disconnectFromServer();
     QVERIFY(m_session->connectEnabled());
 }
 
@@ -486,11 +491,12 @@ void TestChatSession::failureOnItsWayIsDroppedByDisconnect()
 {
     m_server->close();
     QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
-    m_session->connectClicked();
+    m_session->connectToServer();
     const QPointer<QTcpSocket> socket = m_session->findChild<QTcpSocket*>();
     QVERIFY(socket);
     // The user disconnects while the refusal is being reported.
-    connect(socket, &QTcpSocket::errorOccurred, m_session.get(), &ChatSession::disconnectClicked);
+    connect(socket, &QTcpSocket::errorOccurred, m_session.get(),
+            &ChatSession::disconnectFromServer);
     QTRY_VERIFY_WITH_TIMEOUT(socket.isNull(), 5000);
     QCOMPARE(status.size(), 0);
     QCOMPARE(m_session->state(), State::Disconnected);
@@ -511,7 +517,7 @@ void TestChatSession::serverClosesConnection()
     QCOMPARE(m_session->state(), State::Failed);
     QVERIFY(!m_session->connectEnabled());
     QCOMPARE(m_session->submitInput(QStringLiteral("anyone?")), false);
-    m_session->disconnectClicked();
+    m_session->disconnectFromServer();
     QVERIFY(m_session->connectEnabled());
 }
 
@@ -530,7 +536,7 @@ void TestChatSession::invalidPortIsRefused()
     m_settings.setValue(Settings::IrcPort, port);
     QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
     QSignalSpy connecting(m_session.get(), &ChatSession::connecting);
-    m_session->connectClicked();
+    m_session->connectToServer();
     QCOMPARE(status.size(), 1);
     QCOMPARE(status.at(0).at(0).toString(), Settings::invalidPortMessage(Settings::IrcPort));
     QVERIFY(status.at(0).at(0).toString().startsWith("Error: "));
@@ -542,7 +548,7 @@ void TestChatSession::invalidPortIsRefused()
 void TestChatSession::nicknameInUse()
 {
     m_settings.setValue(Settings::IrcNickname, QStringLiteral("vnhtester"));
-    m_session->connectClicked();
+    m_session->connectToServer();
     acceptConnection();
     // Every nickname taken: each is cut to the server's NICKLEN before its
     // suffix; after the last we leave cleanly, and no reconnect follows.
@@ -589,9 +595,9 @@ void TestChatSession::reconnectBacksOff()
     QCOMPARE(scheduled.at(3), (QVariantList{4, 300, QVariant::fromValue(Loss::Refused)}));
     QCOMPARE(scheduled.at(1).at(1), 200);
     // Connect starts the next attempt at once, Disconnect ends them.
-    m_session->connectClicked();
+    m_session->connectToServer();
     QCOMPARE(m_session->state(), State::Connecting);
-    m_session->disconnectClicked();
+    m_session->disconnectFromServer();
     QTest::qWait(400);
     QCOMPARE(scheduled.size(), 4);
 }

@@ -1,3 +1,4 @@
+#include "core/app/application.h"
 #include "core/browser/serverbrowser.h"
 #include "core/browser/serverquerier.h"
 #include "core/settings/preferences.h"
@@ -54,15 +55,17 @@ private:
     }
 
     std::unique_ptr<TempDataFolder> m_data;
+    std::unique_ptr<Application> m_app;
     std::unique_ptr<MainWindow> m_window;
 };
 
 void TestBrowserFlow::init()
 {
     m_data = std::make_unique<TempDataFolder>();
-    m_window = std::make_unique<MainWindow>();
+    m_app = std::make_unique<Application>();
+    m_window = std::make_unique<MainWindow>(m_app.get());
     m_window->show();
-    Settings* settings = m_window->settings();
+    Settings* settings = m_app->settings();
     settings->setValue(Settings::MasterHost, QStringLiteral("127.0.0.1"));
     settings->setValue(Settings::MasterLocalPort, QString::number(freeUdpPort()));
     settings->setValue(Settings::QueryLocalPort, QString::number(freeUdpPort()));
@@ -71,12 +74,13 @@ void TestBrowserFlow::init()
 void TestBrowserFlow::cleanup()
 {
     m_window.reset();
+    m_app.reset();
     m_data.reset();
 }
 
 void TestBrowserFlow::filterButtonsSetTheFilters()
 {
-    ServerBrowser* browser = m_window->browser();
+    ServerBrowser* browser = m_app->browser();
     QCOMPARE(browser->filter(), ServerFilter{});
 
     const std::pair<const char*, VersionFilter> versions[] = {{"opt0", VersionFilter::Version10},
@@ -118,12 +122,12 @@ void TestBrowserFlow::getListThenTheCycleFillsTheList()
                         QStringLiteral("--silent"), QStringLiteral("2"),
                         QStringLiteral("--per-part"), QStringLiteral("10")});
     QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
-    m_window->settings()->setValue(Settings::MasterPort, QString::number(net.masterPort()));
-    m_window->browser()->querier()->setReplyTimeout(300); // the two silent servers
+    m_app->settings()->setValue(Settings::MasterPort, QString::number(net.masterPort()));
+    m_app->browser()->querier()->setReplyTimeout(300); // the two silent servers
 
     click("opttall");
     click("optvall");
-    QSignalSpy busy(m_window->browser(), &ServerBrowser::busyChanged);
+    QSignalSpy busy(m_app->browser(), &ServerBrowser::busyChanged);
     click("btngetlist");
     // One user of the address cache file at a time.
     QVERIFY(!button("btngetlist")->isEnabled());
@@ -167,7 +171,7 @@ void TestBrowserFlow::rowClickStartsTheGame()
     QFile game(QDir(m_data->path()).filePath(QStringLiteral("rf.exe")));
     QVERIFY(game.open(QIODevice::WriteOnly));
     game.close();
-    m_window->settings()->setValue(Settings::GameDirectory, m_data->path());
+    m_app->settings()->setValue(Settings::GameDirectory, m_data->path());
 
     auto* list = m_window->findChild<ServerListView*>(QStringLiteral("serverlist"));
     ServerEntry entry;
@@ -200,7 +204,7 @@ void TestBrowserFlow::detailsJoinAsksForThePassword()
     const QString launcher =
         QDir::toNativeSeparators(QDir(m_data->path()).filePath("DashFactionLauncher.exe"));
     QVERIFY(QFile(launcher).open(QIODevice::WriteOnly));
-    m_window->settings()->setValue(Settings::GameDirectory, m_data->path());
+    m_app->settings()->setValue(Settings::GameDirectory, m_data->path());
     ServerEntry entry;
     entry.endpoint = {"127.0.0.1", 7755};
     entry.info.flags = InfoReply::passwordFlag;
@@ -222,15 +226,15 @@ void TestBrowserFlow::fastRefreshWithSilentServersShownLast()
     for (quint16 port : net.serverPorts())
         cache.write(AddressCache::formatServer("127.0.0.1", port));
     cache.close();
-    Preferences* preferences = m_window->preferences();
+    Preferences* preferences = m_app->preferences();
     preferences->setFlag(Preferences::ParallelRefresh, true);
     preferences->setFlag(Preferences::ShowSilent, true);
-    m_window->browser()->querier()->setReplyTimeout(400);
-    m_window->browser()->querier()->setRetryAfter(100);
+    m_app->browser()->querier()->setReplyTimeout(400);
+    m_app->browser()->querier()->setRetryAfter(100);
 
     click("opttall");
     click("optvall");
-    QSignalSpy busy(m_window->browser(), &ServerBrowser::busyChanged);
+    QSignalSpy busy(m_app->browser(), &ServerBrowser::busyChanged);
     click("btnrefresh");
     QTRY_COMPARE_WITH_TIMEOUT(busy.count(), 2, 10000);
 

@@ -1,3 +1,4 @@
+#include "core/app/application.h"
 #include "core/chat/chatsession.h"
 #include "core/platform/version.h"
 #include "core/settings/preferences.h"
@@ -70,6 +71,7 @@ private:
     static constexpr char channel[] = "#VNH_Lounge";
     std::unique_ptr<NgircdServer> m_server;
     std::unique_ptr<TempDataFolder> m_data;
+    std::unique_ptr<Application> m_app;
     std::unique_ptr<MainWindow> m_window;
     Settings* m_settings = nullptr;
     ChatSession* m_session = nullptr;
@@ -89,10 +91,11 @@ void TestChatNgircd::initTestCase()
 void TestChatNgircd::init()
 {
     m_data = std::make_unique<TempDataFolder>();
-    m_window = std::make_unique<MainWindow>();
+    m_app = std::make_unique<Application>();
+    m_window = std::make_unique<MainWindow>(m_app.get());
     m_window->show();
-    m_settings = m_window->settings();
-    m_session = m_window->chatSession();
+    m_settings = m_app->settings();
+    m_session = m_app->chat();
     m_log = m_window->findChild<ChatLogView*>(QStringLiteral("irctxt"));
     m_settings->setValue(Settings::IrcHost, QStringLiteral("127.0.0.1"));
     m_settings->setValue(Settings::IrcPort, QString::number(m_server->port()));
@@ -107,6 +110,7 @@ void TestChatNgircd::init()
 void TestChatNgircd::cleanup()
 {
     m_window.reset();
+    m_app.reset();
     m_data.reset();
     m_peer.reset();
 }
@@ -249,8 +253,8 @@ void TestChatNgircd::refusedConnection()
 
 void TestChatNgircd::tls()
 {
-    m_window->preferences()->setFlag(Preferences::IrcTls, true);
-    m_window->preferences()->setIrcCaFile(m_server->certificateFile());
+    m_app->preferences()->setFlag(Preferences::IrcTls, true);
+    m_app->preferences()->setIrcCaFile(m_server->certificateFile());
     m_settings->setValue(Settings::IrcPort, QString::number(m_server->tlsPort()));
     // The certificate is for "localhost": refused, with the reason.
     click("btnirccnt");

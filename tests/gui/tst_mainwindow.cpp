@@ -1,3 +1,4 @@
+#include "core/app/application.h"
 #include "core/chat/chatsession.h"
 #include "core/settings/settings.h"
 #include "gui/aboutdialog.h"
@@ -73,7 +74,8 @@ void TestMainWindow::layoutHoldsAtEverySize_data()
 void TestMainWindow::layoutHoldsAtEverySize()
 {
     QFETCH(QSize, grownBy);
-    MainWindow window;
+    Application app;
+    MainWindow window(&app);
     window.show(); // a hidden window is arranged only when shown
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.resize(window.size() + grownBy);
@@ -118,7 +120,8 @@ void TestMainWindow::layoutHoldsAtEverySize()
 
 void TestMainWindow::windowAndListLayout()
 {
-    MainWindow window;
+    Application app;
+    MainWindow window(&app);
     QCOMPARE(window.size(), QSize(656, 634));
     window.resize(600, 600); // never smaller than it opens
     QCOMPARE(window.size(), QSize(656, 634));
@@ -141,8 +144,8 @@ void TestMainWindow::windowAndListLayout()
     QCOMPARE(rows->rowCount(), 0);
 
     // UDP sockets: master list, server queries and the server of a link.
-    QCOMPARE(window.findChildren<QUdpSocket*>().size(), 3);
-    QCOMPARE(window.chatSession()->state(), ChatSession::State::Disconnected);
+    QCOMPARE(app.findChildren<QUdpSocket*>().size(), 3);
+    QCOMPARE(app.chat()->state(), ChatSession::State::Disconnected);
 }
 
 void TestMainWindow::startUpDeletesStaleCacheAndLoadsSettings()
@@ -151,7 +154,8 @@ void TestMainWindow::startUpDeletesStaleCacheAndLoadsSettings()
     writeFile(m_data->cacheFile(), "10.0.0.1\r\n 7755 \r\n");
     writeFile(m_data->settingsFile(), "20000\r\n20001\r\n");
 
-    MainWindow window;
+    Application app;
+    MainWindow window(&app);
     QVERIFY(!QFile::exists(m_data->cacheFile()));
     QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("txtstat"))->text(),
              QStringLiteral("Ready"));
@@ -167,7 +171,8 @@ void TestMainWindow::startUpDeletesStaleCacheAndLoadsSettings()
 
 void TestMainWindow::memoryLineAfterFirstTick()
 {
-    MainWindow window;
+    Application app;
+    MainWindow window(&app);
     auto* memstat = window.findChild<QLineEdit*>(QStringLiteral("memstat"));
     auto* timer = window.findChild<QTimer*>(QStringLiteral("memtimer"));
     QVERIFY(timer && timer->isActive());
@@ -190,7 +195,8 @@ void TestMainWindow::quitAndCloseShutDownTheSameWay_data()
 void TestMainWindow::quitAndCloseShutDownTheSameWay()
 {
     QFETCH(bool, byQuitButton);
-    MainWindow window;
+    Application app;
+    MainWindow window(&app);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     // A cache file written during the run (Get List's output).
@@ -198,10 +204,10 @@ void TestMainWindow::quitAndCloseShutDownTheSameWay()
     // An open chat connection.
     QTcpServer ircServer;
     QVERIFY(ircServer.listen(QHostAddress::LocalHost, 0));
-    window.settings()->setValue(Settings::IrcHost, QStringLiteral("127.0.0.1"));
-    window.settings()->setValue(Settings::IrcPort, QString::number(ircServer.serverPort()));
+    app.settings()->setValue(Settings::IrcHost, QStringLiteral("127.0.0.1"));
+    app.settings()->setValue(Settings::IrcPort, QString::number(ircServer.serverPort()));
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnirccnt")), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(window.chatSession()->state(), ChatSession::State::Registering, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(app.chat()->state(), ChatSession::State::Registering, 5000);
     QSignalSpy done(&window, &MainWindow::shutDownComplete);
 
     if (byQuitButton)
@@ -215,11 +221,11 @@ void TestMainWindow::quitAndCloseShutDownTheSameWay()
     QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("txtstat"))->text(),
              QStringLiteral("Closing down..."));
     QVERIFY(!window.findChild<QTimer*>(QStringLiteral("memtimer"))->isActive());
-    const QList<QUdpSocket*> udpSockets = window.findChildren<QUdpSocket*>();
+    const QList<QUdpSocket*> udpSockets = app.findChildren<QUdpSocket*>();
     QCOMPARE(udpSockets.size(), 3);
     for (const QUdpSocket* socket : udpSockets)
         QCOMPARE(socket->state(), QAbstractSocket::UnconnectedState);
-    QCOMPARE(window.chatSession()->state(), ChatSession::State::Disconnected);
+    QCOMPARE(app.chat()->state(), ChatSession::State::Disconnected);
     // A second request to end changes nothing.
     window.shutDown();
     QCOMPARE(done.count(), 1);
@@ -227,7 +233,8 @@ void TestMainWindow::quitAndCloseShutDownTheSameWay()
 
 void TestMainWindow::secondaryWindowsAreReused()
 {
-    MainWindow window;
+    Application app;
+    MainWindow window(&app);
     window.show();
     QVERIFY(window.aboutDialog() == nullptr); // made on first use
 
@@ -247,7 +254,8 @@ void TestMainWindow::secondaryWindowsAreReused()
 
 void TestMainWindow::keyboard()
 {
-    MainWindow window;
+    Application app;
+    MainWindow window(&app);
     window.show();
     QApplication::setActiveWindow(&window);
     for (int i = 0; i < 30; ++i) { // Tab passes over the status and memory lines

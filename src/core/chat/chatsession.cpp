@@ -1,9 +1,9 @@
 #include "core/chat/chatsession.h"
 
+#include "core/chat/chatinput.h"
 #include "core/platform/version.h"
-#include "core/settings/preferences.h"
-#include "core/settings/settings.h"
 #include "core/wire/ircline.h"
+#include "core/wire/ircnumeric.h"
 
 #include <QSslCertificate>
 #include <QSslConfiguration>
@@ -67,6 +67,15 @@ ChatSession::TlsProblem problemOf(const QSslError& error)
     }
 }
 
+// PONG repeats the PING's parameters as they came.
+QString pingParameters(const IrcLine& line)
+{
+    QStringList params = line.params;
+    if (line.hasTrailing && !params.isEmpty())
+        params.last().prepend(u':');
+    return params.join(u' ');
+}
+
 bool isCtcpCarrier(const IrcLine& line)
 {
     return !line.nick.isEmpty() && line.params.size() >= 2 &&
@@ -75,8 +84,8 @@ bool isCtcpCarrier(const IrcLine& line)
 }
 } // namespace
 
-ChatSession::ChatSession(const Settings* settings, const Preferences* preferences, QObject* parent)
-    : QObject(parent), m_settings(settings), m_preferences(preferences),
+ChatSession::ChatSession(ChatSettingsSource settings, QObject* parent)
+    : QObject(parent), m_settings(std::move(settings)),
       m_queue([this](const QByteArray& line) { sendNow(line); })
 {
     m_retryTimer.setSingleShot(true);
@@ -152,7 +161,7 @@ void ChatSession::setState(State state)
         Q_EMIT connectEnabledChanged(connectEnabled());
 }
 
-void ChatSession::connectClicked()
+void ChatSession::connectToServer()
 {
     if (!connectEnabled())
         return;
@@ -163,20 +172,21 @@ void ChatSession::connectClicked()
     }
     m_attempt = 0;
     m_opened = false;
-    m_baseNick = m_settings->value(Settings::IrcNickname);
+    m_baseNick = m_settings().nickname;
     m_nickLength = 9;
     startAttempt();
 }
 
 void ChatSession::startAttempt()
 {
-    const std::optional<quint16> port = m_settings->port(Settings::IrcPort);
+    const ChatSettings settings = m_settings();
+    const std::optional<quint16> port = settings.port;
     if (!port) {
-        Q_EMIT statusChanged(Settings::invalidPortMessage(Settings::IrcPort));
+        Q_EMIT statusChanged(settings.portProblem);
         setState(m_attempt > 0 ? State::Failed : State::Disconnected);
         return;
     }
-    const QString host = m_settings->value(Settings::IrcHost);
+    const QString& host = settings.host;
     setState(State::Connecting);
     if (m_attempt == 0)
         Q_EMIT connecting(host);
@@ -187,16 +197,16 @@ void ChatSession::startAttempt()
     m_nick = m_baseNick;
     m_nickTry = 0;
     m_sslErrors.clear();
-    const bool tls = m_preferences->flag(Preferences::IrcTls);
+    const bool tls = settings.tls;
     m_socket = createSocket(tls);
     if (!tls) {
         m_socket->connectToHost(host, *port);
-    } else if (configureTls(m_socket)) {
+    } else if (configureTls(m_socket, settings.caFile)) {
         static_cast<QSslSocket*>(m_socket)->connectToHostEncrypted(host, *port);
     }
 }
 
-bool ChatSession::configureTls(QTcpSocket* socket)
+bool ChatSession::configureTls(QTcpSocket* socket, const QString& caFile)
 {
     if (!QSslSocket::supportsSsl()) {
         refuseTls({TlsProblem::Unavailable});
@@ -204,7 +214,6 @@ bool ChatSession::configureTls(QTcpSocket* socket)
     }
     QSslConfiguration config = QSslConfiguration::defaultConfiguration();
     config.setPeerVerifyMode(QSslSocket::VerifyPeer);
-    const QString caFile = m_preferences->ircCaFile();
     if (!caFile.isEmpty()) {
         const QList<QSslCertificate> extra = QSslCertificate::fromPath(caFile, QSsl::Pem);
         if (extra.isEmpty()) {
@@ -217,7 +226,7 @@ bool ChatSession::configureTls(QTcpSocket* socket)
     return true;
 }
 
-void ChatSession::disconnectClicked()
+void ChatSession::disconnectFromServer()
 {
     Q_EMIT disconnectedByUser();
     close();
@@ -253,8 +262,8 @@ void ChatSession::onConnected()
 void ChatSession::sendRegistration()
 {
     m_queue.push(IrcLine::nickLine(m_nick));
-    m_queue.push(IrcLine::userLine(m_settings->value(Settings::IrcUserName),
-                                   m_socket->localAddress().toString(), m_socket->localPort()));
+    m_queue.push(IrcLine::userLine(m_settings().userName, m_socket->localAddress().toString(),
+                                   m_socket->localPort()));
 }
 
 void ChatSession::onSocketError(QAbstractSocket::SocketError error)
@@ -287,7 +296,7 @@ void ChatSession::loseConnection(Loss why)
     Q_EMIT statusChanged(why == Loss::ServerClosed
                              ? QStringLiteral("Error: The IRC server closed the connection")
                              : QStringLiteral("Error: IRC connection failure"));
-    if (!m_opened || !m_preferences->flag(Preferences::IrcReconnect)) {
+    if (!m_opened || !m_settings().reconnect) {
         setState(State::Failed);
         return;
     }
@@ -352,21 +361,21 @@ void ChatSession::onReadyRead()
 void ChatSession::receive(const QByteArray& bytes)
 {
     m_lastReceivedAt = m_clock.elapsed();
-    const QString channel = m_settings->value(Settings::IrcChannel);
+    const QString channel = m_settings().channel;
     const QList<QByteArray> lines = m_assembler.append(bytes);
     QList<ReceivedItem> items;
     items.reserve(lines.size());
     for (const QByteArray& received : lines) {
         const QString text = IrcLine::decode(received);
-        if (text.startsWith(QLatin1String("PING"))) {
-            sendNow(IrcLine::pongLine(text.mid(5)));
-            continue;
-        }
         ReceivedItem item{ReceivedItem::Kind::Line, IrcLine::parse(text), {}};
         const IrcLine& line = item.line;
+        if (line.command == QLatin1String("PING")) {
+            sendNow(IrcLine::pongLine(pingParameters(line)));
+            continue;
+        }
         if (takeNamesLine(line, channel))
             continue;
-        if (line.command.size() == 3 && line.command.at(0).isDigit()) {
+        if (line.numeric() >= 0) {
             const QTcpSocket* socket = m_socket;
             const bool taken = takeNumeric(line);
             // A nickname reply may have ended the connection.
@@ -397,8 +406,9 @@ void ChatSession::receive(const QByteArray& bytes)
 
 bool ChatSession::takeNumeric(const IrcLine& line)
 {
-    const QString& code = line.command;
-    if (code == QLatin1String("001")) {
+    using namespace IrcNumeric;
+    const int code = line.numeric();
+    if (code == RPL_WELCOME) {
         if (m_state != State::Registering)
             return false;
         if (!line.params.isEmpty())
@@ -406,10 +416,10 @@ bool ChatSession::takeNumeric(const IrcLine& line)
         setState(State::Connected);
         if (m_attempt > 0)
             Q_EMIT reconnected(std::exchange(m_attempt, 0));
-        m_queue.push(IrcLine::joinLine(m_settings->value(Settings::IrcChannel)));
+        m_queue.push(IrcLine::joinLine(m_settings().channel));
         return false;
     }
-    if (code == QLatin1String("005")) {
+    if (code == RPL_ISUPPORT) {
         for (const QString& token : line.params) {
             if (token.startsWith(QLatin1String("NICKLEN="))) {
                 const int length = token.mid(8).toInt();
@@ -419,8 +429,8 @@ bool ChatSession::takeNumeric(const IrcLine& line)
         }
         return false;
     }
-    const bool inUse = code == QLatin1String("433");
-    if (!inUse && code != QLatin1String("432"))
+    const bool inUse = code == ERR_NICKNAMEINUSE;
+    if (!inUse && code != ERR_ERRONEUSNICKNAME)
         return false;
     // A /nick the server refused is shown as it came.
     if (m_state != State::Registering)
@@ -480,11 +490,12 @@ bool ChatSession::takeCtcp(const IrcLine& line, ReceivedItem& item)
 
 bool ChatSession::takeNamesLine(const IrcLine& line, const QString& channel)
 {
-    // 353: me [type] channel :names; 366: me channel :End of NAMES list
-    const bool isNames = line.command == QLatin1String("353");
-    if (!isNames && line.command != QLatin1String("366"))
+    // RPL_NAMREPLY: me [type] channel :names; RPL_ENDOFNAMES: me channel :End
+    // of NAMES list
+    const bool isNames = line.numeric() == IrcNumeric::RPL_NAMREPLY;
+    if (!isNames && line.numeric() != IrcNumeric::RPL_ENDOFNAMES)
         return false;
-    // The 366's closing text is customary, not required.
+    // The RPL_ENDOFNAMES closing text is customary, not required.
     if (line.params.size() < (isNames ? 3 : 2))
         return false;
     const QString& replyChannel =
@@ -513,68 +524,52 @@ bool ChatSession::submitInput(const QString& text)
         Q_EMIT statusChanged(QStringLiteral("Not Connected to IRC"));
         return false;
     }
-    if (text.startsWith(u'/')) {
-        runCommand(text.mid(1), text);
-        return true;
+    const ChatInput input = ChatInput::parse(text);
+    switch (input.kind) {
+    case ChatInput::Kind::Message:
+        m_queue.push(IrcLine::privmsgLine(m_settings().channel, text), text,
+                     [this, text] { Q_EMIT messageSent(m_nick, text); });
+        break;
+    case ChatInput::Kind::Action: {
+        const QString channel = m_settings().channel;
+        m_queue.push(
+            IrcLine::privmsgLine(channel, CtcpMessage::quote(QStringLiteral("ACTION"), input.text)),
+            text, [this, action = input.text] { Q_EMIT actionSent(m_nick, action); });
+        break;
     }
-    m_queue.push(IrcLine::privmsgLine(m_settings->value(Settings::IrcChannel), text), text,
-                 [this, text] { Q_EMIT messageSent(m_nick, text); });
+    case ChatInput::Kind::PrivateMessage:
+        m_queue.push(IrcLine::privmsgLine(input.target, input.text), text,
+                     [this, input] { Q_EMIT privateMessageSent(input.target, input.text); });
+        break;
+    case ChatInput::Kind::Nickname:
+        // The alternatives start from it once the server has agreed.
+        m_requestedNick = input.text;
+        m_queue.push(IrcLine::nickLine(input.text), text);
+        break;
+    case ChatInput::Kind::Usage:
+        Q_EMIT commandUsage(input.text);
+        break;
+    case ChatInput::Kind::Unknown:
+        Q_EMIT unknownCommand(input.text);
+        break;
+    }
     return true;
 }
 
-void ChatSession::runCommand(const QString& command, const QString& typed)
-{
-    const qsizetype blank = command.indexOf(u' ');
-    const QString word = command.left(blank);
-    const QString rest = blank < 0 ? QString() : command.mid(blank + 1);
-    const QString name = word.toLower();
-    if (name == QLatin1String("me")) {
-        if (rest.isEmpty()) {
-            Q_EMIT commandUsage(QStringLiteral("/me <text>"));
-            return;
-        }
-        const QString channel = m_settings->value(Settings::IrcChannel);
-        m_queue.push(
-            IrcLine::privmsgLine(channel, CtcpMessage::quote(QStringLiteral("ACTION"), rest)),
-            typed, [this, rest] { Q_EMIT actionSent(m_nick, rest); });
-    } else if (name == QLatin1String("msg")) {
-        const qsizetype split = rest.indexOf(u' ');
-        const QString target = rest.left(split);
-        const QString message = split < 0 ? QString() : rest.mid(split + 1);
-        if (target.isEmpty() || message.isEmpty()) {
-            Q_EMIT commandUsage(QStringLiteral("/msg <nick> <text>"));
-            return;
-        }
-        m_queue.push(IrcLine::privmsgLine(target, message), typed,
-                     [this, target, message] { Q_EMIT privateMessageSent(target, message); });
-    } else if (name == QLatin1String("nick")) {
-        const QString nickname = rest.trimmed();
-        if (nickname.isEmpty() || nickname.contains(u' ')) {
-            Q_EMIT commandUsage(QStringLiteral("/nick <new nickname>"));
-            return;
-        }
-        // The alternatives start from it once the server has agreed.
-        m_requestedNick = nickname;
-        m_queue.push(IrcLine::nickLine(nickname), typed);
-    } else {
-        Q_EMIT unknownCommand(word);
-    }
-}
-
-void ChatSession::usersClicked()
+void ChatSession::showUsers()
 {
     if (!isConnected()) {
         Q_EMIT statusChanged(QStringLiteral("Not Connected to IRC"));
         return;
     }
-    m_queue.push(IrcLine::namesLine(m_settings->value(Settings::IrcChannel)));
+    m_queue.push(IrcLine::namesLine(m_settings().channel));
     Q_EMIT showUsersWindow();
 }
 
-void ChatSession::refreshUsersClicked()
+void ChatSession::requestUsers()
 {
     if (isConnected())
-        m_queue.push(IrcLine::namesLine(m_settings->value(Settings::IrcChannel)));
+        m_queue.push(IrcLine::namesLine(m_settings().channel));
 }
 
 void ChatSession::resetReceiving()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/chat/chatsettings.h"
 #include "core/chat/receiveditem.h"
 #include "core/chat/sendqueue.h"
 #include "core/wire/lineassembler.h"
@@ -13,15 +14,13 @@
 #include <QStringList>
 #include <QTimer>
 
-class Preferences;
 class QTcpSocket;
-class Settings;
 
 // The chat's one IRC connection: connecting (plain or TLS) and registering,
 // the traffic the server sends, what the user enters and the channel's
 // users list, and keeping the link: a nickname in use, a lost connection
 // and a silent one. It owns the socket of each connection and is driven by
-// the button handlers, the socket's signals, its timers and the event loop
+// the window's calls, the socket's signals, its timers and the event loop
 // on the GUI thread. It reports what happens as typed events; the windows
 // make the texts of the chat log.
 class ChatSession : public QObject
@@ -36,7 +35,7 @@ public:
         // checking the server's certificate.
         Connecting,
         // The connection is open; NICK and USER went out and the server's
-        // welcome (001) is awaited: JOIN goes out with it, since servers
+        // welcome (RPL_WELCOME) is awaited: JOIN goes out with it, since servers
         // refuse a JOIN before registration is complete.
         Registering,
         // Welcomed: JOIN went out and what the user enters is sent.
@@ -91,20 +90,23 @@ public:
         int sendIntervalMs = SendQueue::defaultIntervalMs;
     };
 
-    // Both are read at use: the settings at each attempt and each line,
-    // the preferences (TLS, its CA file, reconnecting) at each attempt and
-    // each loss.
-    ChatSession(const Settings* settings, const Preferences* preferences,
-                QObject* parent = nullptr);
+    // `settings` is asked at each use: at each attempt, each line and each
+    // loss.
+    explicit ChatSession(ChatSettingsSource settings, QObject* parent = nullptr);
 
     void setTimings(const Timings& timings);
 
-    void connectClicked();
-    void disconnectClicked();
+    // Starts the first attempt, or the next one at once while one is due;
+    // does nothing while connecting or connected.
+    void connectToServer();
+    // Ends the connection and any attempt, reported as the user's choice.
+    void disconnectFromServer();
     // Enter in the chat input; true when the input box should be cleared.
     bool submitInput(const QString& text);
-    void usersClicked();
-    void refreshUsersClicked();
+    // Asks the server for the channel's users and for the users window.
+    void showUsers();
+    // Asks the server for the channel's users again.
+    void requestUsers();
     // Ends any connection without a word, as at shut-down.
     void close();
 
@@ -123,7 +125,7 @@ public:
 
 Q_SIGNALS:
     void stateChanged(ChatSession::State state);
-    // Connect was clicked and the first attempt starts.
+    // connectToServer() started the first attempt.
     void connecting(const QString& host);
     // The first attempt's connection is open and registration goes out.
     void connectionOpened();
@@ -162,7 +164,7 @@ private:
     QTcpSocket* createSocket(bool tls);
     void startAttempt();
     // Prepares a TLS socket; false (and the attempt ended) when it cannot.
-    bool configureTls(QTcpSocket* socket);
+    bool configureTls(QTcpSocket* socket, const QString& caFile);
     // With `graceful`, what was written still goes out before the close.
     void dropSocket(bool graceful = false);
     void setState(State state);
@@ -179,8 +181,7 @@ private:
     void sendRegistration();
     // PONG and our PING go out at once; every other line through the queue.
     void sendNow(const QByteArray& line);
-    void runCommand(const QString& command, const QString& typed);
-    // Takes a names reply (353) or its end (366) for our channel; false for
+    // Takes a names reply (RPL_NAMREPLY) or its end (RPL_ENDOFNAMES) for our channel; false for
     // every other line.
     bool takeNamesLine(const IrcLine& line, const QString& channel);
     // Welcome, server limits and nickname replies; true when the line is
@@ -191,16 +192,15 @@ private:
     void tryNextNickname();
     void resetReceiving();
 
-    const Settings* m_settings;
-    const Preferences* m_preferences;
+    ChatSettingsSource m_settings;
     Timings m_timings;
     QTcpSocket* m_socket = nullptr;
     State m_state = State::Disconnected;
     LineAssembler m_assembler;
     SendQueue m_queue;
     QStringList m_users;
-    // Between the first 353 of a reply and its 366; the next reply's first
-    // 353 starts the list afresh.
+    // Between the first RPL_NAMREPLY of a reply and its RPL_ENDOFNAMES; the
+    // next reply's first starts the list afresh.
     bool m_namesBatchOpen = false;
     bool m_usersChanged = false;
 
@@ -211,7 +211,7 @@ private:
     QString m_requestedNick;
     QString m_nick;
     int m_nickTry = 0;
-    int m_nickLength = 9; // NICKLEN from the server's 005
+    int m_nickLength = 9; // NICKLEN from the server's RPL_ISUPPORT
 
     // The attempt under way or due after a loss; 0 for Connect's own.
     int m_attempt = 0;

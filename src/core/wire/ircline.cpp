@@ -1,5 +1,7 @@
 #include "core/wire/ircline.h"
 
+#include <algorithm>
+
 #include "core/wire/textdecoding.h"
 
 QString IrcLine::decode(const QByteArray& bytes)
@@ -81,6 +83,14 @@ QByteArray IrcLine::privmsgLine(const QString& channel, const QString& text)
 QByteArray IrcLine::namesLine(const QString& channel)
 {
     return encode(QStringLiteral("NAMES ") + channel);
+}
+
+int IrcLine::numeric() const
+{
+    if (command.size() != 3 ||
+        !std::all_of(command.begin(), command.end(), [](QChar c) { return c.isDigit(); }))
+        return -1;
+    return command.toInt();
 }
 
 QByteArray IrcLine::pongLine(const QString& token)

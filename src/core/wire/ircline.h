@@ -42,6 +42,8 @@ public:
     // The trailing parameter, or the last one when there is no trailing
     // parameter; empty when there are none.
     QString lastParam() const { return params.isEmpty() ? QString() : params.last(); }
+    // A numeric reply's number (see ircnumeric.h), or -1 for a command word.
+    int numeric() const;
 
 private:
     static QByteArray encode(QString line);
