@@ -37,11 +37,11 @@ template <typename Choice> struct Word
     const char* word;
 };
 
-constexpr Word<Preferences::Launcher> launcherWords[] = {
-    {Preferences::Launcher::Automatic, "auto"},
-    {Preferences::Launcher::RedFaction, "rf"},
-    {Preferences::Launcher::DashFaction, "dashfaction"},
-    {Preferences::Launcher::AlpineFaction, "alpinefaction"},
+constexpr Word<LauncherChoice> launcherWords[] = {
+    {LauncherChoice::Automatic, "auto"},
+    {LauncherChoice::RedFaction, "rf"},
+    {LauncherChoice::DashFaction, "dashfaction"},
+    {LauncherChoice::AlpineFaction, "alpinefaction"},
 };
 
 constexpr Word<GameTypeFilter> gameTypeWords[] = {
@@ -128,12 +128,13 @@ void Preferences::setFlag(Key key, bool on)
     set(key, on ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
-Preferences::Launcher Preferences::launcher() const
+LauncherChoice Preferences::launcher() const
 {
-    return choiceFor(launcherWords, text(GameLauncher).trimmed()).value_or(Launcher::Automatic);
+    return choiceFor(launcherWords, text(GameLauncher).trimmed())
+        .value_or(LauncherChoice::Automatic);
 }
 
-void Preferences::setLauncher(Launcher launcher)
+void Preferences::setLauncher(LauncherChoice launcher)
 {
     set(GameLauncher, wordFor(launcherWords, std::optional(launcher)));
 }
