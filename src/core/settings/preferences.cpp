@@ -44,19 +44,6 @@ constexpr Word<LauncherChoice> launcherWords[] = {
     {LauncherChoice::AlpineFaction, "alpinefaction"},
 };
 
-constexpr Word<GameTypeFilter> gameTypeWords[] = {
-    {GameTypeFilter::Deathmatch, "dm"},
-    {GameTypeFilter::CaptureTheFlag, "ctf"},
-    {GameTypeFilter::TeamDeathmatch, "tdm"},
-    {GameTypeFilter::All, "all"},
-};
-
-constexpr Word<VersionFilter> versionWords[] = {
-    {VersionFilter::Version10, "1.0"}, {VersionFilter::Version11, "1.1"},
-    {VersionFilter::Version12, "1.2"}, {VersionFilter::Version13, "1.3"},
-    {VersionFilter::All, "all"},
-};
-
 template <typename Choice, size_t N>
 std::optional<Choice> choiceFor(const Word<Choice> (&words)[N], const QString& text)
 {
@@ -156,14 +143,14 @@ void Preferences::setRequestsPerSecond(int rate)
 
 ServerFilter Preferences::serverFilter() const
 {
-    return {choiceFor(gameTypeWords, text(GameTypeChoice).trimmed()),
-            choiceFor(versionWords, text(VersionChoice).trimmed())};
+    return {gameTypeFilterNamed(text(GameTypeChoice).trimmed(), Qt::CaseInsensitive),
+            versionFilterNamed(text(VersionChoice).trimmed(), Qt::CaseInsensitive)};
 }
 
 void Preferences::setServerFilter(const ServerFilter& filter)
 {
-    set(GameTypeChoice, wordFor(gameTypeWords, filter.gameType));
-    set(VersionChoice, wordFor(versionWords, filter.version));
+    set(GameTypeChoice, filter.gameType ? filterWord(*filter.gameType) : QString());
+    set(VersionChoice, filter.version ? filterWord(*filter.version) : QString());
 }
 
 QByteArray Preferences::windowGeometry() const
