@@ -1,5 +1,6 @@
 #include "core/browser/gamelauncher.h"
 #include "core/browser/systemprocessstarter.h"
+#include "core/settings/preferences.h"
 #include "core/settings/settings.h"
 #include "fakeregistry.h"
 #include "recordingstarter.h"
