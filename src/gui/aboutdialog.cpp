@@ -1,5 +1,6 @@
 #include "gui/aboutdialog.h"
 
+#include "core/platform/version.h"
 #include "gui/controls.h"
 #include "gui/credits.h"
 #include "gui/palette.h"
@@ -17,10 +18,11 @@ using Controls::make;
 constexpr int thanksLeft = 3360;
 constexpr int thanksWidth = 4680 - 120 - thanksLeft;
 
-// The title's text names the authors; it is set once the label is built.
+// The title's text names the authors and the version's is the build's; both
+// are set once the labels are built.
 constexpr Controls::Control controls[] = {
     {"lbltitle", nullptr, make<QLabel>, "", 120, 120, 4455, 255},
-    {"lblversion", nullptr, make<QLabel>, "Version 1.0.1", 3120, 360, 1455, 255},
+    {"lblversion", nullptr, make<QLabel>, "", 3120, 360, 1455, 255},
     {"Picture1", nullptr, make<QLabel>, "", 600, 720, 2055, 2055},
     {"linethanks", nullptr, Controls::verticalLine, "", 3240, 840, twipsPerPixel, 2520 - 840},
     {"lblthanks", nullptr, make<QLabel>, "Thanks:", thanksLeft, 960, thanksWidth, 255},
@@ -49,6 +51,9 @@ AboutDialog::AboutDialog(QWidget* parent) : QWidget(parent, Qt::Window)
     auto* title = Controls::get<QLabel>(built, "lbltitle");
     title->setText(titleText());
     title->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+
+    Controls::get<QLabel>(built, "lblversion")
+        ->setText(QStringLiteral("Version %1").arg(QLatin1String(Version::number)));
 
     auto* logo = Controls::get<QLabel>(built, "Picture1");
     logo->setPixmap(QPixmap(QStringLiteral(":/logo.jpg")));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/browser/serverfilter.h"
+#include "core/settings/serverfilter.h"
 #include "gui/controls.h"
 
 #include <QWidget>

@@ -142,15 +142,15 @@ constexpr FlagBox flagBoxes[] = {
 // The launcher choices in the order the list shows them.
 struct LauncherItem
 {
-    Preferences::Launcher launcher;
+    LauncherChoice launcher;
     const char* text;
 };
 
 constexpr LauncherItem launcherItems[] = {
-    {Preferences::Launcher::Automatic, "Automatic"},
-    {Preferences::Launcher::RedFaction, "Red Faction (rf.exe)"},
-    {Preferences::Launcher::DashFaction, "Dash Faction launcher"},
-    {Preferences::Launcher::AlpineFaction, "Alpine Faction launcher"},
+    {LauncherChoice::Automatic, "Automatic"},
+    {LauncherChoice::RedFaction, "Red Faction (rf.exe)"},
+    {LauncherChoice::DashFaction, "Dash Faction launcher"},
+    {LauncherChoice::AlpineFaction, "Alpine Faction launcher"},
 };
 
 // The tree shows one file system at a time, the one that holds `path`; on
@@ -200,7 +200,7 @@ OptionsDialog::OptionsDialog(Settings* settings, Preferences* preferences, QWidg
     m_launcherChoice->setCurrentIndex(m_launcherChoice->findData(int(m_preferences->launcher())));
     connect(m_launcherChoice, &QComboBox::activated, m_preferences, [this](int index) {
         m_preferences->setLauncher(
-            Preferences::Launcher(m_launcherChoice->itemData(index).toInt()));
+            LauncherChoice(m_launcherChoice->itemData(index).toInt()));
     });
     connect(m_preferences, &Preferences::changed, this, &OptionsDialog::onPreferenceChanged);
 

@@ -16,7 +16,10 @@
 
 namespace {
 
-const QStringList playerColumns{"Name", "Team", "Score", "Kills", "Deaths", "Captures", "Bot"};
+const QStringList playerColumns{QStringLiteral("Name"),   QStringLiteral("Team"),
+                                QStringLiteral("Score"),  QStringLiteral("Kills"),
+                                QStringLiteral("Deaths"), QStringLiteral("Captures"),
+                                QStringLiteral("Bot")};
 
 } // namespace
 

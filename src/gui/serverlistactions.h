@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/browser/serveraddresscheck.h"
-#include "core/browser/serverendpoint.h"
 #include "core/browser/serverentry.h"
+#include "core/wire/serverendpoint.h"
 
 #include <QHash>
 #include <QObject>

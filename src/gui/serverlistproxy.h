@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/browser/serverfilter.h"
 #include "core/browser/sortstate.h"
+#include "core/settings/serverfilter.h"
 
 #include <QSortFilterProxyModel>
 

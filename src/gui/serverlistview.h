@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/browser/serverentry.h"
-#include "core/browser/serverfilter.h"
 #include "core/browser/sortstate.h"
+#include "core/settings/serverfilter.h"
 
 #include <QList>
 #include <QPointer>

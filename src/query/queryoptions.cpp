@@ -87,18 +87,9 @@ bool setValue(QueryOptions& options, const QString& option, const QString& value
     if (option == QLatin1String("--local-port"))
         return assign(options.localPort, number(value, 0, 65535));
     if (option == QLatin1String("--type"))
-        return assign(options.filter.gameType,
-                      choice<GameTypeFilter>(value, {{"dm", GameTypeFilter::Deathmatch},
-                                                     {"ctf", GameTypeFilter::CaptureTheFlag},
-                                                     {"tdm", GameTypeFilter::TeamDeathmatch},
-                                                     {"all", GameTypeFilter::All}}));
+        return assign(options.filter.gameType, gameTypeFilterNamed(value, Qt::CaseSensitive));
     if (option == QLatin1String("--game-version"))
-        return assign(options.filter.version,
-                      choice<VersionFilter>(value, {{"1.0", VersionFilter::Version10},
-                                                    {"1.1", VersionFilter::Version11},
-                                                    {"1.2", VersionFilter::Version12},
-                                                    {"1.3", VersionFilter::Version13},
-                                                    {"all", VersionFilter::All}}));
+        return assign(options.filter.version, versionFilterNamed(value, Qt::CaseSensitive));
     if (option == QLatin1String("--format"))
         return assign(options.format,
                       choice<QueryOptions::Format>(value, {{"table", QueryOptions::Format::Table},

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/browser/serverendpoint.h"
-#include "core/browser/serverfilter.h"
+#include "core/settings/serverfilter.h"
+#include "core/wire/serverendpoint.h"
 
 #include <QList>
 #include <QString>

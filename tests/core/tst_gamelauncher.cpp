@@ -1,5 +1,6 @@
 #include "core/browser/gamelauncher.h"
 #include "core/browser/systemprocessstarter.h"
+#include "core/settings/preferences.h"
 #include "core/settings/settings.h"
 #include "fakeregistry.h"
 #include "recordingstarter.h"
@@ -96,10 +97,10 @@ void TestGameLauncher::findsProgram_data()
     // in the game directory, a blank between; "installed/": in a launcher's
     // folder from the registry
     QTest::addColumn<QString>("files");
-    QTest::addColumn<Preferences::Launcher>("choice");
+    QTest::addColumn<LauncherChoice>("choice");
     QTest::addColumn<QString>("found"); // empty: none
 
-    const auto automatic = Preferences::Launcher::Automatic;
+    const auto automatic = LauncherChoice::Automatic;
     const QString rf = "Rf.EXE", dash = "dashfactionLAUNCHER.exe",
                   alpine = "ALPINEFactionLauncher.EXE";
     QTest::newRow("none") << "readme.txt" << automatic << "";
@@ -111,11 +112,11 @@ void TestGameLauncher::findsProgram_data()
     QTest::newRow("Dash, Alpine") << dash + ' ' + alpine << automatic << alpine;
     const QString all = rf + ' ' + dash + ' ' + alpine;
     QTest::newRow("all three") << all << automatic << alpine;
-    QTest::newRow("rf.exe chosen") << all << Preferences::Launcher::RedFaction << rf;
+    QTest::newRow("rf.exe chosen") << all << LauncherChoice::RedFaction << rf;
     QTest::newRow("Dash chosen, missing")
-        << rf + ' ' + alpine << Preferences::Launcher::DashFaction << "";
+        << rf + ' ' + alpine << LauncherChoice::DashFaction << "";
     QTest::newRow("Alpine chosen, missing")
-        << rf + ' ' + dash << Preferences::Launcher::AlpineFaction << "";
+        << rf + ' ' + dash << LauncherChoice::AlpineFaction << "";
     const QString installed = "installed/" + dash;
     QTest::newRow("Dash installed") << rf + ' ' + installed << automatic << installed;
     QTest::newRow("installed first") << dash + ' ' + installed << automatic << installed;
@@ -126,7 +127,7 @@ void TestGameLauncher::findsProgram_data()
 void TestGameLauncher::findsProgram()
 {
     QFETCH(QString, files);
-    QFETCH(Preferences::Launcher, choice);
+    QFETCH(LauncherChoice, choice);
     QFETCH(QString, found);
     QTemporaryDir directory;
     QVERIFY(QDir(directory.path()).mkdir("installed"));

@@ -37,19 +37,19 @@ void TestPreferences::readsFileText_data()
     QTest::addColumn<bool>("filterComplete");
 
     QTest::newRow("no file values: defaults")
-        << QByteArray() << int(Preferences::Launcher::Automatic) << 250 << false << true << false;
+        << QByteArray() << int(LauncherChoice::Automatic) << 250 << false << true << false;
     QTest::newRow("values as written")
         << QByteArray(
                "[game]\nlauncher=dashfaction\n[browser]\nparallel=true\n"
                "requests_per_second=40\ngame_type=ctf\nversion=1.2\n[irc]\nreconnect=false\n")
-        << int(Preferences::Launcher::DashFaction) << 40 << true << false << true;
+        << int(LauncherChoice::DashFaction) << 40 << true << false << true;
     QTest::newRow("unknown words read as defaults")
         << QByteArray("[game]\nlauncher=quake\n[browser]\nparallel=maybe\nrequests_per_second=x\n"
                       "game_type=ctf\nversion=2.0\n")
-        << int(Preferences::Launcher::Automatic) << 250 << false << true << false;
+        << int(LauncherChoice::Automatic) << 250 << false << true << false;
     QTest::newRow("rate clamped, case ignored")
         << QByteArray("[game]\nlauncher=AlpineFaction\n[browser]\nrequests_per_second=99999\n")
-        << int(Preferences::Launcher::AlpineFaction) << 2000 << false << true << false;
+        << int(LauncherChoice::AlpineFaction) << 2000 << false << true << false;
 }
 
 void TestPreferences::readsFileText()
@@ -67,7 +67,7 @@ void TestPreferences::readsFileText()
 void TestPreferences::roundTripKeepsEveryValue()
 {
     Preferences written;
-    written.setLauncher(Preferences::Launcher::RedFaction);
+    written.setLauncher(LauncherChoice::RedFaction);
     written.setRequestsPerSecond(10);
     written.setFlag(Preferences::HideFull, true);
     written.setServerFilter({GameTypeFilter::TeamDeathmatch, VersionFilter::All});
@@ -81,7 +81,7 @@ void TestPreferences::roundTripKeepsEveryValue()
     for (int key = 0; key < Preferences::keyCount; ++key) {
         QCOMPARE(read.flag(Preferences::Key(key)), written.flag(Preferences::Key(key)));
     }
-    QCOMPARE(read.launcher(), Preferences::Launcher::RedFaction);
+    QCOMPARE(read.launcher(), LauncherChoice::RedFaction);
     QCOMPARE(read.requestsPerSecond(), 10);
     QCOMPARE(read.serverFilter(), written.serverFilter());
     QCOMPARE(read.windowGeometry(), QByteArray("\x01\x00\xff=geometry", 12));

@@ -1,4 +1,4 @@
-#include "core/browser/serverendpoint.h"
+#include "core/wire/serverendpoint.h"
 
 #include <QTest>
 

@@ -1,4 +1,4 @@
-#include "core/browser/serverfilter.h"
+#include "core/settings/serverfilter.h"
 #include "core/wire/inforeply.h"
 
 #include <QTest>

@@ -93,13 +93,14 @@ bool NgircdServer::enableTls(const QString& certificateHost)
 {
     // A P-256 key and fixed RFC 7919 DH parameters take no time to make;
     // without a DH file ngIRCd would compute its own for seconds.
-    const QList<QStringList> commands = {{"req", "-x509", "-newkey", "ec", "-pkeyopt",
-                                          "ec_paramgen_curve:prime256v1", "-nodes", "-days", "2",
-                                          "-subj", "/CN=" + certificateHost, "-addext",
-                                          "subjectAltName=DNS:" + certificateHost, "-keyout",
-                                          m_dir.filePath("key.pem"), "-out", certificateFile()},
-                                         {"genpkey", "-genparam", "-algorithm", "DH", "-pkeyopt",
-                                          "group:ffdhe2048", "-out", m_dir.filePath("dh.pem")}};
+    using namespace Qt::StringLiterals;
+    const QList<QStringList> commands = {
+        {u"req"_s, u"-x509"_s, u"-newkey"_s, u"ec"_s, u"-pkeyopt"_s,
+         u"ec_paramgen_curve:prime256v1"_s, u"-nodes"_s, u"-days"_s, u"2"_s, u"-subj"_s,
+         u"/CN="_s + certificateHost, u"-addext"_s, u"subjectAltName=DNS:"_s + certificateHost,
+         u"-keyout"_s, m_dir.filePath(u"key.pem"_s), u"-out"_s, certificateFile()},
+        {u"genpkey"_s, u"-genparam"_s, u"-algorithm"_s, u"DH"_s, u"-pkeyopt"_s,
+         u"group:ffdhe2048"_s, u"-out"_s, m_dir.filePath(u"dh.pem"_s)}};
     for (const QStringList& arguments : commands) {
         QProcess openssl;
         openssl.setProcessChannelMode(QProcess::MergedChannels);

@@ -3,6 +3,8 @@
 // picture) and varnholt.png (256 x 256, the window and desktop icon) into the
 // folder given on the command line.
 
+#include "gui/palette.h"
+
 #include <QColor>
 #include <QDir>
 #include <QFont>
@@ -15,11 +17,11 @@
 
 namespace {
 
-// The same colours as the program's windows (src/gui/palette.h); the tool
-// does not link the application, so they are repeated here.
-const QColor background(0, 0, 64);
-const QColor sightColour(0, 192, 192);
-const QColor letterColour(224, 224, 224);
+// The windows' colours; the palette's colours are inline, so the tool
+// includes the header without linking the windows.
+constexpr QColor background = Palette::windowBackground;
+constexpr QColor sightColour = Palette::fieldText;
+constexpr QColor letterColour = Palette::labelText;
 const QColor red(200, 24, 24);
 const QColor darkRed(110, 0, 0);
 

@@ -13,7 +13,7 @@ namespace {
 
 void printLine(const QString& line)
 {
-    std::fputs(qPrintable(line + '\n'), stdout);
+    std::fputs(qPrintable(line + u'\n'), stdout);
     std::fflush(stdout);
 }
 

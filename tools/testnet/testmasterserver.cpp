@@ -17,7 +17,7 @@ namespace {
 
 QString sessionKey(const QHostAddress& address, quint16 port)
 {
-    return address.toString() + ':' + QString::number(port);
+    return address.toString() + u':' + QString::number(port);
 }
 
 } // namespace

@@ -72,5 +72,5 @@ QString TestNetwork::readyLine() const
     QStringList ports;
     for (quint16 port : serverPorts())
         ports.append(QString::number(port));
-    return QStringLiteral("READY master=%1 servers=%2").arg(masterPort()).arg(ports.join(','));
+    return QStringLiteral("READY master=%1 servers=%2").arg(masterPort()).arg(ports.join(u','));
 }

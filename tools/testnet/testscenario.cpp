@@ -293,7 +293,7 @@ std::optional<TestScenario> TestScenario::fromArguments(const QStringList& argum
         } else if (option == QLatin1String("--ack-timeout")) {
             ok = parseIntArgument(value, 1, 600000, &scenario.ackTimeoutMs);
         } else if (option == QLatin1String("--delay")) {
-            const QStringList range = value.split('-');
+            const QStringList range = value.split(u'-');
             ok = range.size() <= 2 && parseIntArgument(range.first(), 0, 600000, &minDelay) &&
                  parseIntArgument(range.last(), minDelay, 600000, &maxDelay);
         } else if (option == QLatin1String("--scenario")) {

@@ -1,9 +1,9 @@
 #include "core/browser/favourites.h"
 
+#include "core/platform/atomicfile.h"
 #include "core/platform/datapaths.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -58,12 +58,9 @@ QString Favourites::save(const QList<FavouritesFile::Line>& lines)
     if (m_file.isEmpty())
         return QStringLiteral("no favourites file is set");
     DataPaths::ensureFolderFor(m_file);
-    // Written beside the file and renamed over it: a failure leaves the old
-    // file whole.
-    QSaveFile file(m_file);
-    if (!file.open(QIODevice::WriteOnly) || file.write(FavouritesFile::format(lines)) < 0 ||
-        !file.commit())
-        return QStringLiteral("%1: %2").arg(m_file, file.errorString());
+    if (const QString error = AtomicFile::write(m_file, FavouritesFile::format(lines));
+        !error.isEmpty())
+        return QStringLiteral("%1: %2").arg(m_file, error);
     m_lines = lines;
     Q_EMIT changed();
     return {};

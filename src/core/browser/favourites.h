@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/browser/serverendpoint.h"
 #include "core/wire/favouritesfile.h"
+#include "core/wire/serverendpoint.h"
 
 #include <QList>
 #include <QObject>

@@ -4,6 +4,7 @@
 #include "core/browser/processstarter.h"
 #include "core/browser/serverentry.h"
 #include "core/platform/installlocations.h"
+#include "core/settings/preferences.h"
 #include "core/settings/settings.h"
 
 #include <QDir>
@@ -15,16 +16,16 @@ const QString readyStatus = QStringLiteral("Ready");
 
 struct Candidate
 {
-    Preferences::Launcher launcher;
+    LauncherChoice launcher;
     const char* fileName;
     bool joinsByLink;
 };
 
 // In the order Automatic tries them.
 constexpr Candidate candidates[] = {
-    {Preferences::Launcher::AlpineFaction, "AlpineFactionLauncher.exe", true},
-    {Preferences::Launcher::DashFaction, "DashFactionLauncher.exe", true},
-    {Preferences::Launcher::RedFaction, "rf.exe", false},
+    {LauncherChoice::AlpineFaction, "AlpineFactionLauncher.exe", true},
+    {LauncherChoice::DashFaction, "DashFactionLauncher.exe", true},
+    {LauncherChoice::RedFaction, "rf.exe", false},
 };
 
 } // namespace
@@ -45,12 +46,12 @@ QString GameLauncher::gameExecutablePath(const QString& gameDirectory, const QSt
 }
 
 std::optional<GameLauncher::Program> GameLauncher::findProgram(const QString& gameDirectory,
-                                                               Preferences::Launcher choice,
+                                                               LauncherChoice choice,
                                                                const QStringList& launcherFolders)
 {
     const QStringList everywhere = launcherFolders + QStringList{gameDirectory};
     for (const Candidate& candidate : candidates) {
-        if (choice != Preferences::Launcher::Automatic && choice != candidate.launcher)
+        if (choice != LauncherChoice::Automatic && choice != candidate.launcher)
             continue;
         // rf.exe belongs in the game folder.
         for (const QString& folder :

@@ -3,7 +3,7 @@
 #include "core/browser/launchrequest.h"
 #include "core/browser/rflink.h"
 #include "core/platform/registryreader.h"
-#include "core/settings/preferences.h"
+#include "core/settings/launcherchoice.h"
 
 #include <QObject>
 #include <QString>
@@ -12,6 +12,7 @@
 #include <optional>
 
 class LaunchPrompts;
+class Preferences;
 class ProcessStarter;
 class Settings;
 
@@ -50,8 +51,7 @@ public:
     // A launcher is looked for in `launcherFolders` (where its installer put
     // it), then in `gameDirectory`; rf.exe in `gameDirectory` only. Nothing
     // when the file is missing.
-    static std::optional<Program> findProgram(const QString& gameDirectory,
-                                              Preferences::Launcher choice,
+    static std::optional<Program> findProgram(const QString& gameDirectory, LauncherChoice choice,
                                               const QStringList& launcherFolders = {});
     // The arguments that make `program` join `link`'s server.
     static QStringList arguments(const Program& program, const RfLink& link);

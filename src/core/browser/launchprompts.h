@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/browser/rflink.h"
-#include "core/browser/serverendpoint.h"
+#include "core/wire/serverendpoint.h"
 
 #include <QString>
 

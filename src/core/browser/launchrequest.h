@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/browser/serverendpoint.h"
 #include "core/browser/serverentry.h"
+#include "core/wire/serverendpoint.h"
 
 #include <QMetaType>
 #include <QString>

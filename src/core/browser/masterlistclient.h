@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/browser/serverendpoint.h"
 #include "core/platform/udpchannel.h"
+#include "core/wire/serverendpoint.h"
 
 #include <QHostAddress>
 #include <QList>

@@ -1,4 +1,5 @@
 #include "core/browser/playerlistquerier.h"
+#include "core/platform/timerarm.h"
 
 #include <algorithm>
 #include <chrono>
@@ -180,8 +181,7 @@ void PlayerListQuerier::armTimer()
         m_timer.stop();
         return;
     }
-    const auto left = std::chrono::ceil<milliseconds>(first - Clock::now());
-    m_timer.start(int(std::max<qint64>(0, left.count())));
+    TimerArm::startAt(m_timer, first);
 }
 
 void PlayerListQuerier::finishIfDone()

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/browser/serverendpoint.h"
 #include "core/platform/udpchannel.h"
 #include "core/wire/playerlist.h"
 #include "core/wire/playerlistassembler.h"
+#include "core/wire/serverendpoint.h"
 
 #include <QHash>
 #include <QHostAddress>

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "core/browser/masterlistclient.h"
-#include "core/browser/serverendpoint.h"
 #include "core/browser/serverentry.h"
-#include "core/browser/serverfilter.h"
+#include "core/settings/serverfilter.h"
+#include "core/wire/serverendpoint.h"
 
 #include <QFile>
 #include <QList>

@@ -1,5 +1,6 @@
 #include "core/browser/serverdetailsquery.h"
 
+#include "core/platform/timerarm.h"
 #include "core/wire/inforeply.h"
 
 #include <algorithm>
@@ -154,6 +155,5 @@ void ServerDetailsQuery::scheduleRound(Clock::time_point at)
     m_state = State::Resting;
     // Never two player-list requests within a second.
     at = std::max(at, m_sentAt + milliseconds(minRequestSpacingMs));
-    const auto left = std::chrono::ceil<milliseconds>(at - Clock::now());
-    m_timer.start(int(std::max<qint64>(0, left.count())));
+    TimerArm::startAt(m_timer, at);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/browser/serverendpoint.h"
 #include "core/browser/serverentry.h"
 #include "core/platform/udpchannel.h"
 #include "core/wire/playerlist.h"
 #include "core/wire/playerlistassembler.h"
+#include "core/wire/serverendpoint.h"
 #include "core/wire/serverpatch.h"
 
 #include <QHostAddress>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/browser/serverendpoint.h"
 #include "core/wire/inforeply.h"
+#include "core/wire/serverendpoint.h"
 #include "core/wire/serverpatch.h"
 
 #include <QMetaType>

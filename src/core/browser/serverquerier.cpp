@@ -1,5 +1,6 @@
 #include "core/browser/serverquerier.h"
 
+#include "core/platform/timerarm.h"
 #include "core/wire/inforeply.h"
 
 #include <QSet>
@@ -122,8 +123,7 @@ void ServerQuerier::armPaceTimer()
         m_paceTimer.stop();
         return;
     }
-    const auto left = std::chrono::ceil<milliseconds>(dueAt(m_asked) - Clock::now());
-    m_paceTimer.start(int(std::max<qint64>(0, left.count())));
+    TimerArm::startAt(m_paceTimer, dueAt(m_asked));
 }
 
 void ServerQuerier::ask(const ServerEndpoint& server)
@@ -258,6 +258,5 @@ void ServerQuerier::armWaitTimer()
     Clock::time_point first = Clock::time_point::max();
     for (const Request& request : std::as_const(m_outstanding))
         first = std::min({first, request.waitEnds, request.retryAt});
-    const auto left = std::chrono::ceil<milliseconds>(first - Clock::now());
-    m_waitTimer.start(int(std::max<qint64>(0, left.count())));
+    TimerArm::startAt(m_waitTimer, first);
 }

@@ -37,24 +37,11 @@ template <typename Choice> struct Word
     const char* word;
 };
 
-constexpr Word<Preferences::Launcher> launcherWords[] = {
-    {Preferences::Launcher::Automatic, "auto"},
-    {Preferences::Launcher::RedFaction, "rf"},
-    {Preferences::Launcher::DashFaction, "dashfaction"},
-    {Preferences::Launcher::AlpineFaction, "alpinefaction"},
-};
-
-constexpr Word<GameTypeFilter> gameTypeWords[] = {
-    {GameTypeFilter::Deathmatch, "dm"},
-    {GameTypeFilter::CaptureTheFlag, "ctf"},
-    {GameTypeFilter::TeamDeathmatch, "tdm"},
-    {GameTypeFilter::All, "all"},
-};
-
-constexpr Word<VersionFilter> versionWords[] = {
-    {VersionFilter::Version10, "1.0"}, {VersionFilter::Version11, "1.1"},
-    {VersionFilter::Version12, "1.2"}, {VersionFilter::Version13, "1.3"},
-    {VersionFilter::All, "all"},
+constexpr Word<LauncherChoice> launcherWords[] = {
+    {LauncherChoice::Automatic, "auto"},
+    {LauncherChoice::RedFaction, "rf"},
+    {LauncherChoice::DashFaction, "dashfaction"},
+    {LauncherChoice::AlpineFaction, "alpinefaction"},
 };
 
 template <typename Choice, size_t N>
@@ -128,12 +115,13 @@ void Preferences::setFlag(Key key, bool on)
     set(key, on ? QStringLiteral("true") : QStringLiteral("false"));
 }
 
-Preferences::Launcher Preferences::launcher() const
+LauncherChoice Preferences::launcher() const
 {
-    return choiceFor(launcherWords, text(GameLauncher).trimmed()).value_or(Launcher::Automatic);
+    return choiceFor(launcherWords, text(GameLauncher).trimmed())
+        .value_or(LauncherChoice::Automatic);
 }
 
-void Preferences::setLauncher(Launcher launcher)
+void Preferences::setLauncher(LauncherChoice launcher)
 {
     set(GameLauncher, wordFor(launcherWords, std::optional(launcher)));
 }
@@ -155,14 +143,14 @@ void Preferences::setRequestsPerSecond(int rate)
 
 ServerFilter Preferences::serverFilter() const
 {
-    return {choiceFor(gameTypeWords, text(GameTypeChoice).trimmed()),
-            choiceFor(versionWords, text(VersionChoice).trimmed())};
+    return {gameTypeFilterNamed(text(GameTypeChoice).trimmed(), Qt::CaseInsensitive),
+            versionFilterNamed(text(VersionChoice).trimmed(), Qt::CaseInsensitive)};
 }
 
 void Preferences::setServerFilter(const ServerFilter& filter)
 {
-    set(GameTypeChoice, wordFor(gameTypeWords, filter.gameType));
-    set(VersionChoice, wordFor(versionWords, filter.version));
+    set(GameTypeChoice, filter.gameType ? filterWord(*filter.gameType) : QString());
+    set(VersionChoice, filter.version ? filterWord(*filter.version) : QString());
 }
 
 QByteArray Preferences::windowGeometry() const

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/browser/serverfilter.h"
+#include "core/settings/launcherchoice.h"
+#include "core/settings/serverfilter.h"
 
 #include <QByteArray>
 #include <QList>
@@ -37,14 +38,6 @@ public:
     };
     static constexpr int keyCount = IrcReconnect + 1;
 
-    enum class Launcher
-    {
-        Automatic,
-        RedFaction,
-        DashFaction,
-        AlpineFaction,
-    };
-
     static constexpr int minRequestsPerSecond = 10;
     static constexpr int maxRequestsPerSecond = 2000;
 
@@ -56,8 +49,8 @@ public:
     bool flag(Key key) const;
     void setFlag(Key key, bool on);
 
-    Launcher launcher() const;
-    void setLauncher(Launcher launcher);
+    LauncherChoice launcher() const;
+    void setLauncher(LauncherChoice launcher);
     // Clamped to minRequestsPerSecond..maxRequestsPerSecond.
     int requestsPerSecond() const;
     void setRequestsPerSecond(int rate);

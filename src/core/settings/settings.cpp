@@ -1,5 +1,6 @@
 #include "core/settings/settings.h"
 
+#include "core/platform/atomicfile.h"
 #include "core/platform/datapaths.h"
 #include "core/platform/installlocations.h"
 #include "core/wire/portnumber.h"
@@ -8,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -134,11 +134,6 @@ QString Settings::save(const QString& path) const
     if (!DataPaths::ensureFolderFor(path))
         return QStringLiteral("The folder %1 could not be created.")
             .arg(QDir::toNativeSeparators(QFileInfo(path).absolutePath()));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    file.write(SettingsFile::serialize(QStringList(m_values.begin(), m_values.end())));
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    return AtomicFile::write(
+        path, SettingsFile::serialize(QStringList(m_values.begin(), m_values.end())));
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/browser/serverendpoint.h"
+#include "core/wire/serverendpoint.h"
 
 #include <QByteArray>
 #include <QList>

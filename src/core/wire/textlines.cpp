@@ -2,14 +2,15 @@
 
 namespace {
 
-template <typename Text, typename Lines>
-Lines splitLines(const Text& text)
+// The line ends come in the text's own character type (char or char16_t).
+template <typename Text, typename Lines, typename Char>
+Lines splitLines(const Text& text, Char newline, Char carriageReturn)
 {
-    Lines lines = text.split('\n');
+    Lines lines = text.split(newline);
     if (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
     for (Text& line : lines) {
-        while (line.endsWith('\r'))
+        while (line.endsWith(carriageReturn))
             line.chop(1);
     }
     return lines;
@@ -21,12 +22,12 @@ namespace TextLines {
 
 QList<QByteArray> split(const QByteArray& text)
 {
-    return splitLines<QByteArray, QList<QByteArray>>(text);
+    return splitLines<QByteArray, QList<QByteArray>>(text, '\n', '\r');
 }
 
 QStringList split(const QString& text)
 {
-    return splitLines<QString, QStringList>(text);
+    return splitLines<QString, QStringList>(text, u'\n', u'\r');
 }
 
 } // namespace TextLines

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+#include <QStringView>
+
 #include <optional>
 
 struct InfoReply;
@@ -42,3 +45,11 @@ struct ServerFilter
 
     friend bool operator==(const ServerFilter&, const ServerFilter&) = default;
 };
+
+// The word for each choice, as varnholt.conf keeps it and varnholt-query
+// takes it: "dm", "ctf", "tdm", "all"; "1.0" to "1.3", "all".
+QString filterWord(GameTypeFilter choice);
+QString filterWord(VersionFilter choice);
+// The choice `word` names; nothing when it names none.
+std::optional<GameTypeFilter> gameTypeFilterNamed(QStringView word, Qt::CaseSensitivity cs);
+std::optional<VersionFilter> versionFilterNamed(QStringView word, Qt::CaseSensitivity cs);
