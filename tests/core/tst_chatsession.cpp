@@ -492,6 +492,10 @@ void TestChatSession::failureOnItsWayIsDroppedByDisconnect()
     m_server->close();
     QSignalSpy status(m_session.get(), &ChatSession::statusChanged);
     m_session->connectToServer();
+    // Wine refuses a closed loopback port inside the connect call: nothing
+    // is then on its way for a disconnect to come between.
+    if (!status.isEmpty())
+        QSKIP("the refusal came inside the connect call, before the event loop");
     const QPointer<QTcpSocket> socket = m_session->findChild<QTcpSocket*>();
     QVERIFY(socket);
     // The user disconnects while the refusal is being reported.
