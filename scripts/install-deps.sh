@@ -22,9 +22,10 @@ test=(
 )
 
 # Qt's host tools (moc, rcc, uic) come from qt6-base-dev-tools; the offscreen
-# window tests under Wine measure text in DejaVu Sans.
+# window tests under Wine measure text in DejaVu Sans; the program under Wine
+# draws with Wine's own fonts.
 windows=(cmake ninja-build qt6-base-dev-tools xz-utils g++-mingw-w64-x86-64-posix
-  wine wine64 nsis fonts-dejavu-core)
+  wine wine64 nsis fonts-dejavu-core fonts-wine)
 
 packages=()
 for set in "${@:-test}"; do
