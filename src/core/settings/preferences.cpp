@@ -1,6 +1,7 @@
 #include "core/settings/preferences.h"
 
 #include "core/platform/datapaths.h"
+#include "core/settings/choicewords.h"
 
 #include <QSettings>
 
@@ -30,39 +31,12 @@ constexpr std::array<KeyInfo, Preferences::keyCount> keyInfo{{
     {"irc/reconnect", "true"},
 }};
 
-// Each choice and the word that stands for it in the file.
-template <typename Choice> struct Word
-{
-    Choice choice;
-    const char* word;
-};
-
-constexpr Word<LauncherChoice> launcherWords[] = {
+constexpr ChoiceWord<LauncherChoice> launcherWords[] = {
     {LauncherChoice::Automatic, "auto"},
     {LauncherChoice::RedFaction, "rf"},
     {LauncherChoice::DashFaction, "dashfaction"},
     {LauncherChoice::AlpineFaction, "alpinefaction"},
 };
-
-template <typename Choice, size_t N>
-std::optional<Choice> choiceFor(const Word<Choice> (&words)[N], const QString& text)
-{
-    for (const Word<Choice>& word : words) {
-        if (text.compare(QLatin1String(word.word), Qt::CaseInsensitive) == 0)
-            return word.choice;
-    }
-    return std::nullopt;
-}
-
-template <typename Choice, size_t N>
-QString wordFor(const Word<Choice> (&words)[N], std::optional<Choice> choice)
-{
-    for (const Word<Choice>& word : words) {
-        if (choice && word.choice == *choice)
-            return QString::fromLatin1(word.word);
-    }
-    return {};
-}
 
 // The file keeps texts; QSettings writes a QByteArray in a form of its own.
 QVariant fileValue(Preferences::Key key, const QString& text)
@@ -117,13 +91,13 @@ void Preferences::setFlag(Key key, bool on)
 
 LauncherChoice Preferences::launcher() const
 {
-    return choiceFor(launcherWords, text(GameLauncher).trimmed())
+    return choiceNamed(launcherWords, text(GameLauncher).trimmed(), Qt::CaseInsensitive)
         .value_or(LauncherChoice::Automatic);
 }
 
 void Preferences::setLauncher(LauncherChoice launcher)
 {
-    set(GameLauncher, wordFor(launcherWords, std::optional(launcher)));
+    set(GameLauncher, wordFor(launcherWords, launcher));
 }
 
 int Preferences::requestsPerSecond() const

@@ -1,47 +1,23 @@
 #include "core/settings/serverfilter.h"
 
+#include "core/settings/choicewords.h"
+
 #include "core/wire/inforeply.h"
 
 namespace {
 
-template <typename Choice> struct Word
-{
-    Choice choice;
-    const char* word;
-};
-
-constexpr Word<GameTypeFilter> gameTypeWords[] = {
+constexpr ChoiceWord<GameTypeFilter> gameTypeWords[] = {
     {GameTypeFilter::Deathmatch, "dm"},
     {GameTypeFilter::CaptureTheFlag, "ctf"},
     {GameTypeFilter::TeamDeathmatch, "tdm"},
     {GameTypeFilter::All, "all"},
 };
 
-constexpr Word<VersionFilter> versionWords[] = {
+constexpr ChoiceWord<VersionFilter> versionWords[] = {
     {VersionFilter::Version10, "1.0"}, {VersionFilter::Version11, "1.1"},
     {VersionFilter::Version12, "1.2"}, {VersionFilter::Version13, "1.3"},
     {VersionFilter::All, "all"},
 };
-
-template <typename Choice, size_t N>
-std::optional<Choice> choiceNamed(const Word<Choice> (&words)[N], QStringView text,
-                                  Qt::CaseSensitivity cs)
-{
-    for (const Word<Choice>& word : words) {
-        if (text.compare(QLatin1String(word.word), cs) == 0)
-            return word.choice;
-    }
-    return std::nullopt;
-}
-
-template <typename Choice, size_t N> QString wordFor(const Word<Choice> (&words)[N], Choice choice)
-{
-    for (const Word<Choice>& word : words) {
-        if (word.choice == choice)
-            return QString::fromLatin1(word.word);
-    }
-    return {};
-}
 
 // The game type byte each choice stands for: DM 0, CTF 1, TDM 2.
 bool gameTypePasses(GameTypeFilter filter, quint8 gameType)
