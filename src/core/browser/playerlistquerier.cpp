@@ -123,15 +123,8 @@ void PlayerListQuerier::onDatagram(const UdpChannel::Datagram& datagram)
     if (request == m_waiting.end())
         return;
 
-    const PlayerListProtocol::Datagram parsed = PlayerListProtocol::parseDatagram(datagram.data);
-    std::optional<PlayerList> list;
-    if (const auto* names = std::get_if<PlayerList>(&parsed)) {
-        list = *names;
-    } else if (const auto* segment = std::get_if<PlayerListProtocol::Segment>(&parsed)) {
-        if (const std::optional<QByteArray> payload =
-                request->assembler.add(datagram.sender, datagram.senderPort, *segment))
-            list = PlayerListProtocol::parseScores(*payload);
-    }
+    const std::optional<PlayerList> list = request->assembler.take(
+        datagram.sender, datagram.senderPort, PlayerListProtocol::parseDatagram(datagram.data));
     if (!list)
         return;
     settle(server);

@@ -11,11 +11,6 @@ namespace {
 using Clock = UdpChannel::Clock;
 using std::chrono::milliseconds;
 
-bool isPlayerListDatagram(const QByteArray& datagram)
-{
-    return datagram.size() >= 2 && datagram[0] == '\0' && quint8(datagram[1]) == 0xa1;
-}
-
 } // namespace
 
 ServerDetailsQuery::ServerDetailsQuery(const ServerEndpoint& server, QObject* parent)
@@ -97,20 +92,15 @@ void ServerDetailsQuery::onDatagram(const UdpChannel::Datagram& datagram)
 {
     if (m_state != State::Waiting || !UdpChannel::isFrom(datagram, m_address, m_server.port))
         return;
-    if (isPlayerListDatagram(datagram.data)) {
+    if (PlayerListProtocol::isAnswer(datagram.data)) {
         if (m_playersListed)
             return;
         const PlayerListProtocol::Datagram parsed =
             PlayerListProtocol::parseDatagram(datagram.data);
-        std::optional<PlayerList> list;
-        if (const auto* names = std::get_if<PlayerList>(&parsed)) {
-            list = *names;
-        } else if (const auto* segment = std::get_if<PlayerListProtocol::Segment>(&parsed)) {
+        if (std::holds_alternative<PlayerListProtocol::Segment>(parsed))
             m_segmentsSeen = true;
-            if (const std::optional<QByteArray> payload =
-                    m_assembler.add(datagram.sender, datagram.senderPort, *segment))
-                list = PlayerListProtocol::parseScores(*payload);
-        }
+        const std::optional<PlayerList> list =
+            m_assembler.take(datagram.sender, datagram.senderPort, parsed);
         if (!list)
             return;
         m_playersListed = true;

@@ -103,9 +103,14 @@ QByteArray request()
     return QByteArray::fromHex("003a0000");
 }
 
+bool isAnswer(const QByteArray& datagram)
+{
+    return datagram.size() >= 2 && datagram[0] == '\0' && quint8(datagram[1]) == replyType;
+}
+
 Datagram parseDatagram(const QByteArray& datagram)
 {
-    if (datagram.size() < headerSize + 1 || datagram[0] != '\0' || quint8(datagram[1]) != replyType)
+    if (datagram.size() < headerSize + 1 || !isAnswer(datagram))
         return {};
     const qsizetype size = qFromLittleEndian<quint16>(datagram.constData() + 2);
     if (headerSize + size > datagram.size())

@@ -76,6 +76,9 @@ struct Segment
     friend bool operator==(const Segment&, const Segment&) = default;
 };
 
+// The datagram is of the player-list answer's type (00 A1), whole or not.
+bool isAnswer(const QByteArray& datagram);
+
 // A datagram 00 A1 <size> read whole: a names-form list, a segment of a
 // scores-form answer, or nothing (another type, a size past the datagram's
 // end, an unknown form, no segments or a sequence past the count). Bytes

@@ -33,3 +33,15 @@ std::optional<QByteArray> PlayerListAssembler::add(const QHostAddress& sender, q
     m_open.erase(answer);
     return payload;
 }
+
+std::optional<PlayerList> PlayerListAssembler::take(const QHostAddress& sender, quint16 senderPort,
+                                                    const PlayerListProtocol::Datagram& datagram)
+{
+    if (const auto* names = std::get_if<PlayerList>(&datagram))
+        return *names;
+    if (const auto* segment = std::get_if<PlayerListProtocol::Segment>(&datagram)) {
+        if (const std::optional<QByteArray> payload = add(sender, senderPort, *segment))
+            return PlayerListProtocol::parseScores(*payload);
+    }
+    return std::nullopt;
+}

@@ -21,6 +21,10 @@ public:
     // The whole payload once the segment completes its answer, else nothing.
     std::optional<QByteArray> add(const QHostAddress& sender, quint16 senderPort,
                                   const PlayerListProtocol::Segment& segment);
+    // The list a datagram gives: a names-form list at once, a scores-form
+    // list once the segment completes its answer; else nothing.
+    std::optional<PlayerList> take(const QHostAddress& sender, quint16 senderPort,
+                                   const PlayerListProtocol::Datagram& datagram);
     // Drops every answer still open.
     void clear() { m_open.clear(); }
     int openAnswers() const { return int(m_open.size()); }
