@@ -108,12 +108,13 @@ void ServerDetailsQuery::onDatagram(const UdpChannel::Datagram& datagram)
     } else {
         if (m_infoAnswered)
             return;
-        const std::optional<InfoReply> reply = InfoProtocol::parseReply(datagram.data);
+        QByteArray trailing;
+        const std::optional<InfoReply> reply = InfoProtocol::parseReply(datagram.data, &trailing);
         if (!reply)
             return;
         m_infoAnswered = true;
         Q_EMIT infoReceived(ServerEntry{m_server, *reply, UdpChannel::pingMs(m_sentAt, datagram)},
-                            ServerPatch::fromTrailing(InfoProtocol::trailingBytes(datagram.data)));
+                            ServerPatch::fromTrailing(trailing));
     }
     if (m_state == State::Waiting && m_infoAnswered && m_playersListed)
         endRound();

@@ -191,7 +191,8 @@ void ServerQuerier::onDatagram(const UdpChannel::Datagram& datagram)
         // A fast run takes a server's first reply only.
         if (it->answered && m_requestsPerSecond > 0)
             return;
-        const std::optional<InfoReply> reply = InfoProtocol::parseReply(datagram.data);
+        QByteArray trailing;
+        const std::optional<InfoReply> reply = InfoProtocol::parseReply(datagram.data, &trailing);
         if (!reply)
             return;
         it->answered = true;
@@ -202,9 +203,8 @@ void ServerQuerier::onDatagram(const UdpChannel::Datagram& datagram)
         // request.
         const Clock::time_point askedAt =
             datagram.arrival >= it->sentAt ? it->sentAt : it->firstSentAt;
-        const ServerEntry entry{
-            it.key(), *reply, UdpChannel::pingMs(askedAt, datagram), true,
-            ServerPatch::fromTrailing(InfoProtocol::trailingBytes(datagram.data))};
+        const ServerEntry entry{it.key(), *reply, UdpChannel::pingMs(askedAt, datagram), true,
+                                ServerPatch::fromTrailing(trailing)};
         armWaitTimer();
         Q_EMIT entryReceived(entry);
         return;

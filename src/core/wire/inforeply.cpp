@@ -52,7 +52,16 @@ private:
     bool m_wrapped = false;
 };
 
-std::optional<InfoReply> parse(const QByteArray& datagram, QByteArray* trailing)
+} // namespace
+
+namespace InfoProtocol {
+
+QByteArray request()
+{
+    return QByteArray(4, '\0');
+}
+
+std::optional<InfoReply> parseReply(const QByteArray& datagram, QByteArray* trailing)
 {
     if (datagram.size() < InfoProtocol::minimumReplySize)
         return std::nullopt;
@@ -69,27 +78,6 @@ std::optional<InfoReply> parse(const QByteArray& datagram, QByteArray* trailing)
     if (trailing)
         *trailing = cursor.rest();
     return reply;
-}
-
-} // namespace
-
-namespace InfoProtocol {
-
-QByteArray request()
-{
-    return QByteArray(4, '\0');
-}
-
-std::optional<InfoReply> parseReply(const QByteArray& datagram)
-{
-    return parse(datagram, nullptr);
-}
-
-QByteArray trailingBytes(const QByteArray& datagram)
-{
-    QByteArray trailing;
-    parse(datagram, &trailing);
-    return trailing;
 }
 
 QByteArray encodeReply(const InfoReply& reply, const QByteArray& trailing)

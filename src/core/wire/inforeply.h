@@ -39,11 +39,10 @@ inline constexpr int minimumReplySize = 10;
 // Reads a reply without ever reading past its end: bytes beyond the end count
 // as 0, a text with no NUL after it is empty and sends the read position back
 // to offset 0. The first four bytes are not examined, nor is anything after
-// the flags byte. Nothing for datagrams under 10 bytes.
-std::optional<InfoReply> parseReply(const QByteArray& datagram);
-// What a patched server appends after the flags byte of its reply, read as
-// parseReply() reads; empty when a text had no NUL or nothing follows.
-QByteArray trailingBytes(const QByteArray& datagram);
+// the flags byte. Nothing for datagrams under 10 bytes. With `trailing`, also
+// what a patched server appends after the flags byte, from the same read:
+// empty when a text had no NUL or nothing follows.
+std::optional<InfoReply> parseReply(const QByteArray& datagram, QByteArray* trailing = nullptr);
 
 // A reply as servers send it: 00 01, the size of what follows the first four
 // bytes (little-endian 16 bits), then the fields, then `trailing` (patched
