@@ -198,14 +198,8 @@ QStringList ServerDetailsWindow::playerTexts(const PlayerList& list,
     const QString name = QString::fromLatin1(player.name);
     if (list.form == PlayerList::Form::Names)
         return {name};
-    // Teams mean something in team games only (CTF 1, TDM 2).
-    QString team;
-    if (player.isSpectator())
-        team = QStringLiteral("spectator");
-    else if (list.gameType == 1 || list.gameType == 2)
-        team = player.isBlueTeam() ? QStringLiteral("blue") : QStringLiteral("red");
     return {name,
-            team,
+            QString::fromLatin1(list.teamText(player)),
             QString::number(player.score),
             QString::number(player.kills),
             QString::number(player.deaths),

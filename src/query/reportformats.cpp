@@ -30,9 +30,7 @@ QJsonObject playerFields(const PlayerList& list, const PlayerList::Player& playe
     QJsonObject fields{{QStringLiteral("name"), QString::fromLatin1(player.name)}};
     if (list.form != PlayerList::Form::Scores)
         return fields;
-    fields.insert(QStringLiteral("team"), player.isSpectator()  ? QStringLiteral("spectator")
-                                          : player.isBlueTeam() ? QStringLiteral("blue")
-                                                                : QStringLiteral("red"));
+    fields.insert(QStringLiteral("team"), textOrNull(list.teamText(player)));
     fields.insert(QStringLiteral("score"), player.score);
     fields.insert(QStringLiteral("kills"), player.kills);
     fields.insert(QStringLiteral("deaths"), player.deaths);

@@ -113,6 +113,21 @@ private Q_SLOTS:
         QVERIFY(!PlayerListProtocol::parseScores(payload.left(16)));
     }
 
+    void teamTexts()
+    {
+        // Red and blue mean something in CTF (1) and TDM (2) only, not in DM (0).
+        PlayerList list;
+        list.form = PlayerList::Form::Scores;
+        QList<QByteArray> texts;
+        for (const quint8 gameType : {0, 1, 2}) {
+            list.gameType = gameType;
+            for (const quint8 flags : {0x10, 0x00, 0x14})
+                texts << list.teamText({"P", flags});
+        }
+        QCOMPARE(texts, (QList<QByteArray>{"", "", "spectator", "blue", "red", "spectator", "blue",
+                                           "red", "spectator"}));
+    }
+
     void assemblerKeepsAnswersApart()
     {
         const QHostAddress here = QHostAddress::LocalHost;

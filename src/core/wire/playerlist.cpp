@@ -96,6 +96,18 @@ QByteArray frame(const QByteArray& body)
 
 } // namespace
 
+QByteArray PlayerList::teamText(const Player& player) const
+{
+    if (form != Form::Scores)
+        return {};
+    if (player.isSpectator())
+        return "spectator";
+    // The game types CTF (1) and TDM (2).
+    if (gameType != 1 && gameType != 2)
+        return {};
+    return player.isBlueTeam() ? "blue" : "red";
+}
+
 namespace PlayerListProtocol {
 
 QByteArray request()

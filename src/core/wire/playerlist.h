@@ -44,6 +44,11 @@ struct PlayerList
 
     static constexpr quint32 noTimeLimit = 0xffffffff;
 
+    // The player's team as players read it: "red", "blue" or "spectator";
+    // empty for the names form, and for a player in a game without teams
+    // (teams mean something in CTF and TDM only).
+    QByteArray teamText(const Player& player) const;
+
     Form form = Form::Names;
     QList<Player> players;
     // The scores form only.
