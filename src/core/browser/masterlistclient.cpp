@@ -6,7 +6,6 @@
 
 MasterListClient::MasterListClient(QObject* parent) : QObject(parent)
 {
-    m_socket.setParent(this);
     m_silenceTimer.setSingleShot(true);
     m_silenceTimer.setInterval(defaultSilenceTimeoutMs);
     connect(&m_silenceTimer, &QTimer::timeout, this, [this] { fail(Failure::Silence, QString()); });

@@ -8,7 +8,6 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <QUdpSocket>
 
 struct MasterDatagram;
 
@@ -76,8 +75,7 @@ private:
     void handleListEnd(const MasterDatagram& end);
     void fail(Failure failure, const QString& description);
 
-    QUdpSocket m_socket;
-    UdpChannel m_channel{&m_socket};
+    UdpChannel m_channel{this};
     QTimer m_silenceTimer;
     State m_state = State::Idle;
     QHostAddress m_master;

@@ -13,7 +13,6 @@ using std::chrono::milliseconds;
 
 PlayerListQuerier::PlayerListQuerier(QObject* parent) : QObject(parent)
 {
-    m_socket.setParent(this);
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &PlayerListQuerier::onTimer);

@@ -13,7 +13,6 @@
 #include <QSet>
 #include <QString>
 #include <QTimer>
-#include <QUdpSocket>
 
 // Asks many game servers at once who is on them, from one socket: servers
 // are handed in as they become known (e.g. as they answer the info request),
@@ -85,8 +84,7 @@ private:
     void armTimer();
     void finishIfDone();
 
-    QUdpSocket m_socket;
-    UdpChannel m_channel{&m_socket};
+    UdpChannel m_channel{this};
     QTimer m_timer;
     State m_state = State::Idle;
     quint16 m_localPort = 0;

@@ -2,7 +2,6 @@
 
 ServerAddressCheck::ServerAddressCheck(QObject* parent) : QObject(parent)
 {
-    m_socket.setParent(this);
     connect(&m_channel, &UdpChannel::hostFound, this, [this](const QString& host) {
         if (!m_pending || m_pending->host != host)
             return;

@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <QString>
-#include <QUdpSocket>
 
 #include <optional>
 
@@ -37,7 +36,6 @@ Q_SIGNALS:
 
 private:
     // Never bound: the channel serves for its look-ups.
-    QUdpSocket m_socket;
-    UdpChannel m_channel{&m_socket};
+    UdpChannel m_channel{this};
     std::optional<ServerEndpoint> m_pending;
 };

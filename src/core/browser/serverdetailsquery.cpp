@@ -16,7 +16,6 @@ using std::chrono::milliseconds;
 ServerDetailsQuery::ServerDetailsQuery(const ServerEndpoint& server, QObject* parent)
     : QObject(parent), m_server(server)
 {
-    m_socket.setParent(this);
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &ServerDetailsQuery::onTimer);

@@ -10,7 +10,6 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QTimer>
-#include <QUdpSocket>
 
 // Keeps asking one server what it runs and who is on it, for as long as its
 // details are open: each round sends the info request and the player-list
@@ -77,8 +76,7 @@ private:
     void scheduleRound(UdpChannel::Clock::time_point at);
 
     const ServerEndpoint m_server;
-    QUdpSocket m_socket;
-    UdpChannel m_channel{&m_socket};
+    UdpChannel m_channel{this};
     // Waiting: the reply time-out; Resting: the next round.
     QTimer m_timer;
     State m_state = State::Idle;

@@ -17,7 +17,6 @@ using std::chrono::milliseconds;
 
 ServerQuerier::ServerQuerier(QObject* parent) : QObject(parent)
 {
-    m_socket.setParent(this);
     m_waitTimer.setSingleShot(true);
     // A coarse timer may end a wait up to 5% early.
     m_waitTimer.setTimerType(Qt::PreciseTimer);

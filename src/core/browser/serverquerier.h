@@ -10,7 +10,6 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <QUdpSocket>
 
 // Asks game servers for their state with the 4-byte info request, in list
 // order, and hands out an entry per reply with the ping measured from the
@@ -105,8 +104,7 @@ private:
     void onWaitOver();
     void armWaitTimer();
 
-    QUdpSocket m_socket;
-    UdpChannel m_channel{&m_socket};
+    UdpChannel m_channel{this};
     QTimer m_waitTimer;
     // Fast runs: the next request's turn.
     QTimer m_paceTimer;

@@ -19,7 +19,7 @@
 #include <time.h>
 #endif
 
-UdpChannel::UdpChannel(QUdpSocket* socket, QObject* parent) : QObject(parent), m_socket(socket)
+UdpChannel::UdpChannel(QObject* parent) : QObject(parent), m_socket(new QUdpSocket(this))
 {
     connect(m_socket, &QUdpSocket::readyRead, this, [this] { deliver(datagramsPerTurn); });
     // E.g. "connection refused" after a datagram to a closed port. The
@@ -68,6 +68,11 @@ bool UdpChannel::bind(quint16 localPort)
 bool UdpChannel::isBound() const
 {
     return m_socket->state() == QAbstractSocket::BoundState;
+}
+
+quint16 UdpChannel::localPort() const
+{
+    return m_socket->localPort();
 }
 
 std::optional<QHostAddress> UdpChannel::resolve(const QString& host)

@@ -16,7 +16,7 @@ class QUdpSocket;
 // once: binding with a large receive buffer, IPv4 name look-ups, datagrams
 // read whole with their sender and arrival time in bounded turns, and
 // errors delivered from the event loop, never inside the call that failed.
-// The exchange owns the socket; the channel drives it.
+// The channel owns its socket.
 class UdpChannel : public QObject
 {
     Q_OBJECT
@@ -43,13 +43,15 @@ public:
     // Longer datagrams are cut; no reply or list part comes near it.
     static constexpr qint64 maxDatagramSize = 4096;
 
-    explicit UdpChannel(QUdpSocket* socket, QObject* parent = nullptr);
+    explicit UdpChannel(QObject* parent = nullptr);
 
     // Binds every IPv4 address at `localPort` and asks the kernel to stamp
     // each datagram as it arrives. On failure returns false and
     // errorOccurred() follows.
     bool bind(quint16 localPort);
     bool isBound() const;
+    // The port bound to; 0 when not bound.
+    quint16 localPort() const;
 
     // A dotted address at once. For a host name: nothing now, then
     // hostFound() with its first IPv4 address or hostNotFound().
