@@ -51,42 +51,6 @@ ServerListView::ServerListView(QWidget* parent)
     });
 }
 
-int ServerListView::sortKey() const
-{
-    return m_proxy->sortState().key;
-}
-
-void ServerListView::setSortKey(int column)
-{
-    SortState next = m_proxy->sortState();
-    next.key = column;
-    setSortState(next);
-}
-
-int ServerListView::sortOrder() const
-{
-    return m_proxy->sortState().order;
-}
-
-void ServerListView::setSortOrder(int order)
-{
-    SortState next = m_proxy->sortState();
-    next.order = order;
-    setSortState(next);
-}
-
-bool ServerListView::isSorted() const
-{
-    return m_proxy->sortState().sorted;
-}
-
-void ServerListView::setSorted(bool sorted)
-{
-    SortState next = m_proxy->sortState();
-    next.sorted = sorted;
-    setSortState(next);
-}
-
 void ServerListView::setSortState(const SortState& state)
 {
     m_proxy->setSortState(state);
@@ -102,11 +66,6 @@ void ServerListView::setFilter(const ServerFilter& filter)
 void ServerListView::setShowSilent(bool show)
 {
     m_proxy->setShowSilent(show);
-}
-
-void ServerListView::addEntry(const ServerEntry& entry)
-{
-    m_model->append(entry);
 }
 
 void ServerListView::addEntrySoon(const ServerEntry& entry)
@@ -206,11 +165,6 @@ void ServerListView::contextMenuEvent(QContextMenuEvent* event)
     // Not exec(): the menu runs in the program's own event loop.
     m_menu->popup(viewport()->mapToGlobal(at));
     event->accept();
-}
-
-QMenu* ServerListView::contextMenu() const
-{
-    return m_menu;
 }
 
 void ServerListView::fillMenu(QMenu* menu, const ServerEntry& entry)

@@ -23,23 +23,13 @@ class ServerListView : public QTreeView
 public:
     explicit ServerListView(QWidget* parent = nullptr);
 
-    // Zero-based column the list is (or would be) sorted by.
-    int sortKey() const;
-    void setSortKey(int column);
-    // SortState::ascending or SortState::descending.
-    int sortOrder() const;
-    void setSortOrder(int order);
-    bool isSorted() const;
-    void setSorted(bool sorted);
-
     // Rows whose reply fails the filter are kept but not shown.
     void setFilter(const ServerFilter& filter);
     // Rows of servers that did not answer are kept; they show only when on.
     void setShowSilent(bool show);
 
-    // Adds a row in its place in the sort order, or at the end when unsorted.
-    void addEntry(const ServerEntry& entry);
-    // Adds the row within addSoonMs, with every other row that comes
+    // Adds the row, in its place in the sort order or at the end when
+    // unsorted, within addSoonMs, with every other row that comes
     // meanwhile: a row at a time, the list would lay out and repaint itself
     // for every server of a refresh.
     void addEntrySoon(const ServerEntry& entry);
@@ -52,9 +42,6 @@ public:
     void updateEntry(const ServerEntry& entry);
     // Their rows carry a star, and the context menu offers to remove them.
     void setFavourites(const QList<ServerEndpoint>& favourites);
-
-    // The context menu last opened (right click or the menu key), or nullptr.
-    QMenu* contextMenu() const;
 
 Q_SIGNALS:
     // The player clicked the row of `entry`, pressed Enter on it, or chose

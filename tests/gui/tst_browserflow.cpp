@@ -177,7 +177,8 @@ void TestBrowserFlow::rowClickStartsTheGame()
     ServerEntry entry;
     entry.endpoint = {"127.0.0.1", 7755};
     entry.info.name = "Alpha";
-    list->addEntry(entry);
+    list->addEntrySoon(entry);
+    list->addWaitingEntries();
     const QRect place = list->visualRect(list->model()->index(0, 0));
 
     prompts.answerOk = false;
