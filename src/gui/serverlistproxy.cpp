@@ -41,12 +41,7 @@ void ServerListProxy::setSortState(const SortState& state)
     if (!m_sort.sorted)
         sort(0, Qt::AscendingOrder);
     else
-        sort(m_sort.key, qtSortOrder(m_sort.order));
-}
-
-Qt::SortOrder ServerListProxy::qtSortOrder(int order)
-{
-    return order == SortState::descending ? Qt::DescendingOrder : Qt::AscendingOrder;
+        sort(m_sort.key, m_sort.order);
 }
 
 bool ServerListProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const

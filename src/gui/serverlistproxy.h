@@ -28,8 +28,6 @@ public:
 
     const SortState& sortState() const { return m_sort; }
     void setSortState(const SortState& state);
-    // Descending for SortState::descending; ascending for any other order.
-    static Qt::SortOrder qtSortOrder(int order);
 
 protected:
     bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;

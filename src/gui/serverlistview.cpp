@@ -41,7 +41,7 @@ ServerListView::ServerListView(QWidget* parent)
     setSortingEnabled(false);
     header()->setSectionsClickable(true);
     connect(header(), &QHeaderView::sectionClicked, this, [this](int logicalIndex) {
-        setSortState(m_proxy->sortState().afterHeaderClick(logicalIndex + 1));
+        setSortState(m_proxy->sortState().afterHeaderClick(logicalIndex));
     });
     m_addTimer.setSingleShot(true);
     m_addTimer.setInterval(addSoonMs);
@@ -55,7 +55,7 @@ void ServerListView::setSortState(const SortState& state)
 {
     m_proxy->setSortState(state);
     header()->setSortIndicatorShown(state.sorted);
-    header()->setSortIndicator(state.key, ServerListProxy::qtSortOrder(state.order));
+    header()->setSortIndicator(state.key, state.order);
 }
 
 void ServerListView::setFilter(const ServerFilter& filter)

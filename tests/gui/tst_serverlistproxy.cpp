@@ -43,9 +43,12 @@ void TestServerListProxy::equalTextsKeepArrivalOrder_data()
     QTest::addColumn<SortState>("state");
     QTest::addColumn<QString>("expected");
     // Pings a 100, b 20, c 300, d 5, e 20, f 100.
-    QTest::newRow("ascending") << SortState{ServerListModel::Ping, 0, true} << "dbeafc";
-    QTest::newRow("descending") << SortState{ServerListModel::Ping, 1, true} << "cafbed";
-    QTest::newRow("not sorted") << SortState{ServerListModel::Ping, 1, false} << "abcdef";
+    QTest::newRow("ascending") << SortState{ServerListModel::Ping, Qt::AscendingOrder, true}
+                               << "dbeafc";
+    QTest::newRow("descending") << SortState{ServerListModel::Ping, Qt::DescendingOrder, true}
+                                << "cafbed";
+    QTest::newRow("not sorted") << SortState{ServerListModel::Ping, Qt::DescendingOrder, false}
+                                << "abcdef";
 }
 
 void TestServerListProxy::equalTextsKeepArrivalOrder()
@@ -67,7 +70,7 @@ void TestServerListProxy::equalTextsKeepArrivalOrder()
     ServerListProxy sortedLater;
     sortedLater.setSourceModel(&present);
     addServers(present, pings);
-    sortedLater.setSortState({state.key, 1 - state.order, true});
+    sortedLater.setSortState({state.key, Qt::SortOrder(1 - state.order), true});
     sortedLater.setSortState(state);
     QCOMPARE(shownNames(sortedLater), expected);
 }
@@ -77,7 +80,7 @@ void TestServerListProxy::changedRowTakesItsNewPlace()
     ServerListModel model;
     ServerListProxy proxy;
     proxy.setSourceModel(&model);
-    proxy.setSortState({ServerListModel::Ping, SortState::ascending, true});
+    proxy.setSortState({ServerListModel::Ping, Qt::AscendingOrder, true});
     addServers(model, {100, 20, 300});
     QCOMPARE(shownNames(proxy), "bac");
 
@@ -95,7 +98,7 @@ void TestServerListProxy::filterChangeShowsAndHidesKeptRows()
     ServerListModel model;
     ServerListProxy proxy;
     proxy.setSourceModel(&model);
-    proxy.setSortState({ServerListModel::Ping, SortState::descending, true});
+    proxy.setSortState({ServerListModel::Ping, Qt::DescendingOrder, true});
     proxy.setFilter({GameTypeFilter::All, VersionFilter::All});
     addServers(model, {100, 20, 300, 5});
     // b and d play CTF (game type 1); d is full.
@@ -121,8 +124,9 @@ void TestServerListProxy::silentRowsStayLast_data()
     QTest::addColumn<SortState>("state");
     QTest::newRow("not sorted") << SortState{};
     for (int column = 0; column < ServerListModel::ColumnCount; ++column) {
-        for (const int order : {SortState::ascending, SortState::descending}) {
-            QTest::addRow("column %d, %s", column, order ? "descending" : "ascending")
+        for (const Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            QTest::addRow("column %d, %s", column,
+                          order == Qt::DescendingOrder ? "descending" : "ascending")
                 << SortState{column, order, true};
         }
     }
@@ -155,7 +159,7 @@ void TestServerListProxy::silentRowsStayLast()
     };
     QCOMPARE(lastTwo(), (QStringList{"10.0.0.0", "10.0.0.9"}));
     // Sorted again once the rows are there.
-    proxy.setSortState({state.key, 1 - state.order, state.sorted});
+    proxy.setSortState({state.key, Qt::SortOrder(1 - state.order), state.sorted});
     proxy.setSortState(state);
     QCOMPARE(lastTwo(), (QStringList{"10.0.0.0", "10.0.0.9"}));
     QCOMPARE(proxy.index(5, ServerListModel::Server).data().toString(), "(no answer)");

@@ -1,5 +1,5 @@
-#include "gui/serverlistview.h"
 #include "gui/serverlistproxy.h"
+#include "gui/serverlistview.h"
 
 #include <QAction>
 #include <QApplication>
@@ -103,29 +103,31 @@ QStringList TestServerListView::names() const
 void TestServerListView::headerClicksFollowTheRule_data()
 {
     QTest::addColumn<int>("startKey");
-    QTest::addColumn<int>("startOrder");
+    QTest::addColumn<Qt::SortOrder>("startOrder");
     QTest::addColumn<QList<int>>("clicks"); // one-based header indexes
     QTest::addColumn<int>("expectedKey");
-    QTest::addColumn<int>("expectedOrder");
+    QTest::addColumn<Qt::SortOrder>("expectedOrder");
 
-    QTest::newRow("Ping once: ascending") << 0 << 0 << QList<int>{7} << 6 << 0;
-    QTest::newRow("Ping twice: descending") << 0 << 0 << QList<int>{7, 7} << 6 << 1;
-    QTest::newRow("Ping three times: ascending") << 0 << 0 << QList<int>{7, 7, 7} << 6 << 0;
-    // SortKey already names the column, so the first click reverses even
-    // though the list was never sorted.
-    QTest::newRow("Server first click: descending") << 0 << 0 << QList<int>{1} << 0 << 1;
-    QTest::newRow("another column starts ascending") << 6 << 1 << QList<int>{4} << 3 << 0;
-    QTest::newRow("back to the old column ascending") << 0 << 0 << QList<int>{7, 7, 4, 7} << 6 << 0;
-    QTest::newRow("unknown order reverses to ascending") << 2 << 5 << QList<int>{3} << 2 << 0;
+    constexpr Qt::SortOrder up = Qt::AscendingOrder;
+    constexpr Qt::SortOrder down = Qt::DescendingOrder;
+    QTest::newRow("Ping once: ascending") << 0 << up << QList<int>{7} << 6 << up;
+    QTest::newRow("Ping twice: descending") << 0 << up << QList<int>{7, 7} << 6 << down;
+    QTest::newRow("Ping three times: ascending") << 0 << up << QList<int>{7, 7, 7} << 6 << up;
+    // The sort column already names the column, so the first click reverses
+    // even though the list was never sorted.
+    QTest::newRow("Server first click: descending") << 0 << up << QList<int>{1} << 0 << down;
+    QTest::newRow("another column starts ascending") << 6 << down << QList<int>{4} << 3 << up;
+    QTest::newRow("back to the old column ascending")
+        << 0 << up << QList<int>{7, 7, 4, 7} << 6 << up;
 }
 
 void TestServerListView::headerClicksFollowTheRule()
 {
     QFETCH(int, startKey);
-    QFETCH(int, startOrder);
+    QFETCH(Qt::SortOrder, startOrder);
     QFETCH(QList<int>, clicks);
     QFETCH(int, expectedKey);
-    QFETCH(int, expectedOrder);
+    QFETCH(Qt::SortOrder, expectedOrder);
     proxy()->setSortState({startKey, startOrder, false});
 
     for (int header : clicks)
@@ -139,20 +141,24 @@ void TestServerListView::headerClicksFollowTheRule()
 void TestServerListView::sortsByColumn_data()
 {
     QTest::addColumn<int>("column");
-    QTest::addColumn<int>("order");
+    QTest::addColumn<Qt::SortOrder>("order");
     QTest::addColumn<QStringList>("expected");
 
     // a: 5/16 ping 20, b: 12/16 ping 100, c: 2/8 ping 7, d: 12/32 ping 20
-    QTest::newRow("ping ascending") << pingColumn << 0 << QStringList{"c", "a", "d", "b"};
-    QTest::newRow("ping descending") << pingColumn << 1 << QStringList{"b", "a", "d", "c"};
-    QTest::newRow("players ascending") << playersColumn << 0 << QStringList{"c", "a", "b", "d"};
-    QTest::newRow("players descending") << playersColumn << 1 << QStringList{"d", "b", "a", "c"};
+    QTest::newRow("ping ascending")
+        << pingColumn << Qt::AscendingOrder << QStringList{"c", "a", "d", "b"};
+    QTest::newRow("ping descending")
+        << pingColumn << Qt::DescendingOrder << QStringList{"b", "a", "d", "c"};
+    QTest::newRow("players ascending")
+        << playersColumn << Qt::AscendingOrder << QStringList{"c", "a", "b", "d"};
+    QTest::newRow("players descending")
+        << playersColumn << Qt::DescendingOrder << QStringList{"d", "b", "a", "c"};
 }
 
 void TestServerListView::sortsByColumn()
 {
     QFETCH(int, column);
-    QFETCH(int, order);
+    QFETCH(Qt::SortOrder, order);
     QFETCH(QStringList, expected);
     for (const ServerEntry& r :
          {row("a", 5, 16, 20), row("b", 12, 16, 100), row("c", 2, 8, 7), row("d", 12, 32, 20)})
@@ -166,15 +172,17 @@ void TestServerListView::sortsByColumn()
 
 void TestServerListView::laterRowsTakeTheirPlace_data()
 {
-    QTest::addColumn<int>("order");
+    QTest::addColumn<Qt::SortOrder>("order");
     QTest::addColumn<QStringList>("expected");
-    QTest::newRow("ascending") << 0 << QStringList{"p5", "p20", "p20b", "p100", "p300"};
-    QTest::newRow("descending") << 1 << QStringList{"p300", "p100", "p20", "p20b", "p5"};
+    QTest::newRow("ascending") << Qt::AscendingOrder
+                               << QStringList{"p5", "p20", "p20b", "p100", "p300"};
+    QTest::newRow("descending") << Qt::DescendingOrder
+                                << QStringList{"p300", "p100", "p20", "p20b", "p5"};
 }
 
 void TestServerListView::laterRowsTakeTheirPlace()
 {
-    QFETCH(int, order);
+    QFETCH(Qt::SortOrder, order);
     QFETCH(QStringList, expected);
     proxy()->setSortState({pingColumn, order, true});
 
@@ -206,7 +214,7 @@ void TestServerListView::clearingKeepsTheSortState()
     add(row("fast", 1, 2, 30));
     add(row("slower", 1, 2, 400));
 
-    QCOMPARE(proxy()->sortState(), (SortState{pingColumn, 1, true}));
+    QCOMPARE(proxy()->sortState(), (SortState{pingColumn, Qt::DescendingOrder, true}));
     QCOMPARE(m_view->header()->sortIndicatorOrder(), Qt::DescendingOrder);
     QCOMPARE(names(), (QStringList{"slower", "fast"}));
 }
@@ -215,7 +223,7 @@ void TestServerListView::rowClickIsReported()
 {
     add(row("a", 1, 2, 9));
     add(row("b", 1, 2, 1));
-    proxy()->setSortState({pingColumn, 0, true});
+    proxy()->setSortState({pingColumn, Qt::AscendingOrder, true});
     QSignalSpy clicks(m_view, &ServerListView::entryClicked);
 
     const QRect second = m_view->visualRect(m_view->model()->index(1, 0));

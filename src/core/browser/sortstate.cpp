@@ -1,14 +1,13 @@
 #include "core/browser/sortstate.h"
 
-SortState SortState::afterHeaderClick(int headerIndex) const
+SortState SortState::afterHeaderClick(int column) const
 {
     SortState next = *this;
-    const int column = headerIndex - 1;
     if (key != column) {
         next.key = column;
-        next.order = ascending;
+        next.order = Qt::AscendingOrder;
     } else {
-        next.order = order == ascending ? descending : ascending;
+        next.order = order == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     }
     next.sorted = true;
     return next;
