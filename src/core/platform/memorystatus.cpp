@@ -58,7 +58,7 @@ std::optional<quint64> residentBytes()
 {
 #ifdef Q_OS_WIN
     PROCESS_MEMORY_COUNTERS counters;
-    if (!K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)))
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)))
         return std::nullopt;
     return quint64(counters.WorkingSetSize);
 #else
