@@ -19,6 +19,7 @@ test=(
   clang-14 libfuzzer-14-dev
   xclip
   dbus-daemon dbus-bin at-spi2-core # bench_gui_refresh: a session and its accessibility bus
+  curl jq python3 # examples/discord-webhook.sh and its test's local webhook
 )
 
 # Qt's host tools (moc, rcc, uic) come from qt6-base-dev-tools; the offscreen
