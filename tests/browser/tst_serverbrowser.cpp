@@ -77,6 +77,8 @@ private Q_SLOTS:
     void fillsEntriesFromTestNetwork_data();
     void fillsEntriesFromTestNetwork();
     void fastAndOneAtATimeGiveTheSameRows();
+    void fastRunAsksTheLastSilentFirst_data();
+    void fastRunAsksTheLastSilentFirst();
 
 private:
     void writeCacheText(const QByteArray& text);
@@ -547,6 +549,39 @@ void TestServerBrowser::fastAndOneAtATimeGiveTheSameRows()
             QStringLiteral("RECV server:%1 ").arg(silent.first().section(u':', 1));
         QCOMPARE(net.takeLines().filter(toSilentServer).size(), fast ? 2 : 1);
     }
+}
+
+void TestServerBrowser::fastRunAsksTheLastSilentFirst_data()
+{
+    QTest::addColumn<bool>("fast");
+    QTest::addColumn<QStringList>("secondOrder");
+    QTest::newRow("fast") << true << QStringList{"silent", "first", "last"};
+    QTest::newRow("one at a time") << false << QStringList{"first", "silent", "last"};
+}
+
+void TestServerBrowser::fastRunAsksTheLastSilentFirst()
+{
+    QFETCH(bool, fast);
+    QFETCH(QStringList, secondOrder);
+    FakeGameServer first({reply(145, "First", 0)});
+    FakeGameServer silent;
+    FakeGameServer last({reply(145, "Last", 0)});
+    writeCacheText(first.cacheLines() + silent.cacheLines() + last.cacheLines());
+    const QHash<quint16, QString> names{
+        {first.port(), "first"}, {silent.port(), "silent"}, {last.port(), "last"}};
+    QStringList asked;
+    connect(m_browser->querier(), &ServerQuerier::serverAsked, this,
+            [&](const ServerEndpoint& server) { asked << names.value(server.port); });
+    m_browser->querier()->setReplyTimeout(300);
+    Preferences preferences;
+    preferences.setFlag(Preferences::ParallelRefresh, fast);
+    m_browser->setPreferences(&preferences);
+
+    refreshToEnd();
+    QCOMPARE(asked, (QStringList{"first", "silent", "last"}));
+    asked.clear();
+    refreshToEnd();
+    QCOMPARE(asked, secondOrder);
 }
 
 QTEST_GUILESS_MAIN(TestServerBrowser)
