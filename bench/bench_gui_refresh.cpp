@@ -2,27 +2,30 @@
 // X server (Xvfb) with the accessibility bridge on, as screen readers and UI
 // test tools run it (QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1, a private D-Bus
 // session with the accessibility bus), clicked like a person would: ALL,
-// ALL, then Refresh several times. The servers run in this process and
-// measure the cycle from outside: for each server the time its request
-// arrived and the time its reply went out.
+// ALL, Get List, then Refresh several times. The servers and the master run
+// in this process and measure the cycle from outside: for each server the
+// time its request arrived and the time its reply went out.
 //
 //   bench_gui_refresh [--servers N] [--refreshes N] [--no-accessibility]
 //
-// N servers (default 300) answer after 1 to 50 ms, one at a time. Per
-// refresh:
-// - "gap ms": from a server's reply leaving to the next server's request
-//   arriving, the mean (and the largest): the cycle's own cost per server;
+// N servers (default 300) answer after 1 to 50 ms, one at a time. Per cycle
+// (Get List's, then each Refresh):
 // - "overhead ms": (from the first request to the last reply, less the sum
-//   of the servers' nominal delays) / servers, which also counts how late
-//   the servers' own timers fire ("late ms", the mean of each reply's
-//   lateness against its server's delay): overhead = gap + late;
+//   of the servers' delays) / servers: what a player waits for beyond the
+//   servers' own reply times. Target: under 0.5 ms, in every cycle;
+// - "gap ms": from a server's reply leaving to the next server's request
+//   arriving, the mean (and the median and the largest): the program's
+//   part of the overhead;
+// - "late ms": the mean of each reply's lateness against its server's
+//   delay, the test servers' own part (their timers fire late when the
+//   machine is busy): overhead = gap + late;
+// - "cpu ms": the program's CPU time (user + system) for the cycle, per
+//   server;
 // - "a11y events": the accessibility events the listener got;
-// - the program's resident memory after the refresh.
-// Target: under 0.5 ms per server, the same on the last refresh as on the
-// first. Needs Xvfb, xdotool and dbus-daemon (at-spi2-core for the bridge).
+// - the program's resident memory after the cycle.
+// Needs Xvfb, xdotool and dbus-daemon (at-spi2-core for the bridge).
 // VARNHOLT_BENCH_WRAPPER, e.g. "valgrind --tool=callgrind", runs the program
 // through another program; VARNHOLT_BENCH_PROGRAM runs another build of it.
-#include "core/wire/addresscache.h"
 #include "freeport.h"
 #include "stopprocess.h"
 #include "testgameserver.h"
@@ -39,6 +42,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUdpSocket>
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -104,6 +109,21 @@ long residentKiB(qint64 pid)
             return line.mid(6).trimmed().split(' ').first().toLong();
     }
     return -1;
+}
+
+// The user and system time of a process, in ms.
+double cpuMs(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return -1;
+    // The fields after the command's closing parenthesis, from the state on.
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return -1;
+    return double(fields[11].toLongLong() + fields[12].toLongLong()) * 1000.0 /
+           double(sysconf(_SC_CLK_TCK));
 }
 
 // Where a control's middle is, in pixels of the window: its frame's and its
@@ -210,6 +230,7 @@ int main(int argc, char* argv[])
     int replies = 0;
     for (int i = 0; i < servers; ++i) {
         TestGameServer* server = network.gameServers()[i];
+        server->setExactDelay(true);
         QObject::connect(server, &TestGameServer::datagramReceived,
                          [&, i] { timings[i].requestNs = clock.nsecsElapsed(); });
         QObject::connect(server, &TestGameServer::replySent, [&, i] {
@@ -275,9 +296,9 @@ int main(int argc, char* argv[])
               // The options dialog's folder tree watches the game folder and
               // the folders above it, and files come and go in /tmp all the
               // time on a build machine: the game folder is "/".
-              QByteArray("/"), QByteArray("127.0.0.1"), QByteArray("9"), QByteArray("127.0.0.1"),
-              QByteArray("9"), QByteArray("10002"), QByteArray("bench"), QByteArray("bench"),
-              QByteArray("bench@localhost"), QByteArray("#bench")})
+              QByteArray("/"), QByteArray("127.0.0.1"), QByteArray::number(network.masterPort()),
+              QByteArray("127.0.0.1"), QByteArray("9"), QByteArray("10002"), QByteArray("bench"),
+              QByteArray("bench"), QByteArray("bench@localhost"), QByteArray("#bench")})
             settings.write(value + "\r\n");
     }
     Helper program;
@@ -302,15 +323,8 @@ int main(int argc, char* argv[])
              environment, &found))
         return fail("no main window appeared");
     const QString window = QString::fromLatin1(found.split('\n').first().trimmed());
-    // The program removes the address cache file when it starts.
+    // Let the program settle before the first click.
     waitMs(1000 * slowness);
-    {
-        QFile cache(folder.filePath(QStringLiteral("cache/varnholt/vnhdata.txt")));
-        if (!cache.open(QIODevice::WriteOnly))
-            return fail("cannot write the address cache file");
-        for (quint16 port : network.serverPorts())
-            cache.write(AddressCache::formatServer(QStringLiteral("127.0.0.1"), port));
-    }
     const auto click = [&](const QStringList& where) {
         return run(QStringLiteral("xdotool"), where, environment);
     };
@@ -321,14 +335,17 @@ int main(int argc, char* argv[])
     std::printf("bench_gui_refresh: %d servers, delays 1-50 ms (sum %lld ms), one at a time, "
                 "xcb on Xvfb, accessibility bridge %s\n",
                 servers, qlonglong(delaySumMs), accessibility ? "on" : "off");
-    std::printf("%8s %9s %10s %9s %9s %12s %8s %10s %12s\n", "refresh", "wall ms", "gap ms",
-                "median", "max", "overhead ms", "late ms", "rss KiB", "a11y events");
-    for (int refresh = 1; refresh <= refreshes; ++refresh) {
+    std::printf("%9s %8s %12s %8s %8s %8s %8s %8s %9s %12s\n", "cycle", "wall ms", "overhead ms",
+                "gap ms", "median", "max", "late ms", "cpu ms", "rss KiB", "a11y events");
+    // Cycle 0 is Get List's, the others Refresh's.
+    for (int refresh = 0; refresh <= refreshes; ++refresh) {
         std::fill(timings.begin(), timings.end(), Timing{});
         replies = 0;
         listener.takeCount();
-        if (!click(clickAt(window, 120, 720, 120, 240, 855, 255))) // btnrefresh
-            return fail("xdotool could not click Refresh");
+        const double cpuBefore = cpuMs(program.process().processId());
+        if (!click(refresh == 0 ? clickAt(window, 120, 720, 1080, 240, 855, 255)  // btngetlist
+                                : clickAt(window, 120, 720, 120, 240, 855, 255))) // btnrefresh
+            return fail("xdotool could not click Get List or Refresh");
         QElapsedTimer waited;
         waited.start();
         while (replies < servers && waited.elapsed() < servers * 200 * slowness)
@@ -350,9 +367,12 @@ int main(int argc, char* argv[])
             lateSum += double(timings[i].replyNs - timings[i].requestNs) / 1e6 -
                        scenario.servers[i].delayMs;
         const double wallMs = double(timings[servers - 1].replyNs - timings[0].requestNs) / 1e6;
-        std::printf("%8d %9.0f %10.3f %9.3f %9.3f %12.3f %8.3f %10ld %13d\n", refresh, wallMs,
-                    gapSum / double(gaps.size()), gaps[gaps.size() / 2], gaps.last(),
-                    (wallMs - double(delaySumMs)) / servers, lateSum / servers,
+        const double cpu = cpuMs(program.process().processId()) - cpuBefore;
+        const QByteArray cycle =
+            refresh == 0 ? QByteArray("get list") : "refresh " + QByteArray::number(refresh);
+        std::printf("%9s %8.0f %12.3f %8.3f %8.3f %8.3f %8.3f %8.3f %9ld %12d\n", cycle.constData(),
+                    wallMs, (wallMs - double(delaySumMs)) / servers, gapSum / double(gaps.size()),
+                    gaps[gaps.size() / 2], gaps.last(), lateSum / servers, cpu / servers,
                     residentKiB(program.process().processId()), listener.takeCount());
         std::fflush(stdout);
     }

@@ -18,8 +18,12 @@
 // full 4000 ms; target: CPU time well under 1% of the wait.
 //
 // Scenario "fast": N servers with delays of 1 to 50 ms, a fifth of them
-// silent, in fast mode (250 requests a second). Targets: the whole refresh
-// under 6 s, a row per answering server, every ping within 2 ms of the same
+// silent, in fast mode (250 requests a second). The first refresh asks in
+// the file's order, the browser knowing no server yet; the later ones ask
+// the servers silent in the refresh before first ("order": silent first).
+// Targets: the whole refresh under 4.5 s once the silent servers are known
+// (their 4 s waits then run while the others answer), a row per answering
+// server, every ping within 2 ms of the same
 // server's ping one at a time (measured first on the same network, with a
 // 100 ms reply time-out so that the silent servers cost little), at most two
 // requests per server (counted by the test network).
@@ -328,6 +332,10 @@ int runFastScenario(const char* name, const QList<ServerPlan>& plans, int dropPe
         }
         return std::pair{worst, over2};
     };
+    // The first fast refresh, before any other: no server is known silent.
+    rig.setFast(true);
+    const RefreshResult inFileOrder = refresh(rig.browser, plans);
+    const QHash<quint16, int> inFileOrderAsks = rig.net.takeRequestCounts();
     QHash<int, qint64> reference;
     if (dropPercent == 0) {
         // The silent servers' waits add nothing to the answering servers'
@@ -338,17 +346,17 @@ int runFastScenario(const char* name, const QList<ServerPlan>& plans, int dropPe
         const auto [worst, over2] = compare(reference, refresh(rig.browser, plans).pings);
         rig.net.takeRequestCounts();
         rig.browser.querier()->setReplyTimeout(ServerQuerier::defaultReplyTimeoutMs);
-        std::printf("one at a time first (100 ms reply time-out): %lld rows; a second time: "
-                    "%d pings more than 2 ms off the first, %lld ms at most\n",
+        std::printf("one at a time after the first fast refresh (100 ms reply time-out): %lld "
+                    "rows; a second time: %d pings more than 2 ms off the first, %lld ms at most\n",
                     qlonglong(reference.size()), over2, qlonglong(worst));
     }
     rig.setFast(true);
-    std::printf("%8s %8s %6s %7s %9s %9s %10s %10s %9s %10s %10s\n", "refresh", "wall ms", "rows",
-                "silent", "answered", "cpu s", "max asks", "asked 2x", "ping max", "ping >2ms",
-                "rss KiB");
+    std::printf("%8s %13s %8s %6s %7s %9s %9s %10s %10s %9s %10s %10s\n", "refresh", "order",
+                "wall ms", "rows", "silent", "answered", "cpu s", "max asks", "asked 2x",
+                "ping max", "ping >2ms", "rss KiB");
     for (int i = 1; i <= refreshes; ++i) {
-        const RefreshResult r = refresh(rig.browser, plans);
-        const QHash<quint16, int> asks = rig.net.takeRequestCounts();
+        const RefreshResult r = i == 1 ? inFileOrder : refresh(rig.browser, plans);
+        const QHash<quint16, int> asks = i == 1 ? inFileOrderAsks : rig.net.takeRequestCounts();
         int maxAsks = 0;
         int askedTwice = 0;
         for (const int count : asks) {
@@ -356,11 +364,12 @@ int runFastScenario(const char* name, const QList<ServerPlan>& plans, int dropPe
             askedTwice += count == 2 ? 1 : 0;
         }
         const auto [worstDifference, over2] = compare(reference, r.pings);
-        std::printf(
-            "%8d %8lld %6d %7d %5d/%-3d %9.3f %10d %10d %9s %10s %10ld\n", i, qlonglong(r.wallMs),
-            r.rows, r.silentRows, r.rows, answering, r.cpuSeconds, maxAsks, askedTwice,
-            reference.isEmpty() ? "-" : qPrintable(QString::number(worstDifference)),
-            reference.isEmpty() ? "-" : qPrintable(QString::number(over2)), statusKiB("VmRSS:"));
+        std::printf("%8d %13s %8lld %6d %7d %5d/%-3d %9.3f %10d %10d %9s %10s %10ld\n", i,
+                    i == 1 ? "file" : "silent first", qlonglong(r.wallMs), r.rows, r.silentRows,
+                    r.rows, answering, r.cpuSeconds, maxAsks, askedTwice,
+                    reference.isEmpty() ? "-" : qPrintable(QString::number(worstDifference)),
+                    reference.isEmpty() ? "-" : qPrintable(QString::number(over2)),
+                    statusKiB("VmRSS:"));
     }
     std::fflush(stdout);
     return 0;

@@ -35,7 +35,7 @@ public:
     void addEntrySoon(const ServerEntry& entry);
     // Adds the rows waiting from addEntrySoon() now.
     void addWaitingEntries();
-    static constexpr int addSoonMs = 100;
+    static constexpr int addSoonMs = 250;
     // Removes every row, the waiting ones too; the sort state stays.
     void clear();
     // Replaces the row asked at the entry's endpoint, or adds one.

@@ -77,6 +77,8 @@ private Q_SLOTS:
     void fillsEntriesFromTestNetwork_data();
     void fillsEntriesFromTestNetwork();
     void fastAndOneAtATimeGiveTheSameRows();
+    void fastRunAsksTheLastSilentFirst_data();
+    void fastRunAsksTheLastSilentFirst();
 
 private:
     void writeCacheText(const QByteArray& text);
@@ -546,6 +548,37 @@ void TestServerBrowser::fastAndOneAtATimeGiveTheSameRows()
         const QString toSilentServer =
             QStringLiteral("RECV server:%1 ").arg(silent.first().section(u':', 1));
         QCOMPARE(net.takeLines().filter(toSilentServer).size(), fast ? 2 : 1);
+    }
+}
+
+void TestServerBrowser::fastRunAsksTheLastSilentFirst_data()
+{
+    QTest::addColumn<bool>("fast");
+    QTest::addColumn<QList<int>>("secondOrder"); // of the servers as listed
+    QTest::newRow("fast") << true << QList<int>{1, 0, 2};
+    QTest::newRow("one at a time") << false << QList<int>{0, 1, 2};
+}
+
+void TestServerBrowser::fastRunAsksTheLastSilentFirst()
+{
+    QFETCH(bool, fast);
+    QFETCH(QList<int>, secondOrder);
+    FakeGameServer servers[3] = {FakeGameServer({alphaReply}), {}, FakeGameServer({alphaReply})};
+    writeCacheText(servers[0].cacheLines() + servers[1].cacheLines() + servers[2].cacheLines());
+    QList<quint16> asked;
+    connect(m_browser->querier(), &ServerQuerier::serverAsked, this,
+            [&](const ServerEndpoint& server) { asked << server.port; });
+    m_browser->querier()->setReplyTimeout(300);
+    Preferences preferences;
+    preferences.setFlag(Preferences::ParallelRefresh, fast);
+    m_browser->setPreferences(&preferences);
+    for (const QList<int>& order : {QList<int>{0, 1, 2}, secondOrder}) {
+        QList<quint16> expected;
+        for (int i : order)
+            expected << servers[i].port();
+        asked.clear();
+        refreshToEnd();
+        QCOMPARE(asked, expected);
     }
 }
 

@@ -3,6 +3,10 @@
 #include <QNetworkDatagram>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 TestGameServer::TestGameServer(const TestServerProfile& profile, QObject* parent)
     : QObject(parent), m_profile(profile)
 {
@@ -36,10 +40,16 @@ void TestGameServer::onReadyRead()
         if (m_dropPercent > 0 && int(m_random.bounded(100)) < m_dropPercent)
             continue;
         const QByteArray reply = InfoProtocol::encodeReply(m_profile.info, m_profile.trailing);
-        QTimer::singleShot(m_profile.delayMs, this, [this, reply, from, fromPort] {
-            m_socket.writeDatagram(reply, from, fromPort);
-            Q_EMIT replySent(from, fromPort);
-        });
+        const auto due =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(m_profile.delayMs);
+        const int early = m_exactDelay ? std::min(2, m_profile.delayMs) : 0;
+        QTimer::singleShot(m_profile.delayMs - early, Qt::PreciseTimer, this,
+                           [this, reply, from, fromPort, due, early] {
+                               if (early > 0)
+                                   std::this_thread::sleep_until(due);
+                               m_socket.writeDatagram(reply, from, fromPort);
+                               Q_EMIT replySent(from, fromPort);
+                           });
     }
 }
 

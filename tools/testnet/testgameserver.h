@@ -32,6 +32,11 @@ public:
     // Leaves that share of info requests unanswered, picked at random from
     // `seed`, as if they were lost on the way.
     void setDropPercent(int percent, quint32 seed);
+    // Qt's timers wait whole milliseconds, rounded up: a reply leaves up to
+    // 1 ms after its delay, more on a busy machine. Exact: the last two
+    // milliseconds are slept instead, for benchmarks that count the delays
+    // as the servers' own time.
+    void setExactDelay(bool exact) { m_exactDelay = exact; }
 
 Q_SIGNALS:
     void datagramReceived(const QHostAddress& from, quint16 fromPort, const QByteArray& bytes);
@@ -47,5 +52,6 @@ private:
     QHash<QString, QElapsedTimer> m_lastListAnswer;
     quint8 m_responseId = 0;
     int m_dropPercent = 0;
+    bool m_exactDelay = false;
     QRandomGenerator m_random;
 };

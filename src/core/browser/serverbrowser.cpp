@@ -9,6 +9,9 @@
 #include "core/settings/settings.h"
 #include "core/wire/addresscache.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 const QString receivingStatus = QStringLiteral("Receiving...");
@@ -51,6 +54,7 @@ ServerBrowser::ServerBrowser(const Settings* settings, QObject* parent)
         // A single server asked again says so in the status line instead.
         if (m_activity == Activity::RefreshingOne)
             return;
+        m_silentNow.insert(server);
         ServerEntry entry;
         entry.endpoint = server;
         entry.answered = false;
@@ -60,6 +64,8 @@ ServerBrowser::ServerBrowser(const Settings* settings, QObject* parent)
         Q_EMIT statusChanged(querierFailureStatus(description));
     });
     connect(m_querier, &ServerQuerier::finished, this, [this] {
+        if (m_activity == Activity::Querying)
+            m_lastSilent = std::exchange(m_silentNow, {});
         endWith(m_activity == Activity::RefreshingOne && !m_refreshAnswered
                     ? QStringLiteral("Error: %1 did not answer").arg(m_refreshTarget.text())
                     : readyStatus);
@@ -187,12 +193,19 @@ void ServerBrowser::runQuery(const QList<ServerEndpoint>& servers)
         startQuerier(withFavourites(servers), *localPort);
 }
 
-void ServerBrowser::startQuerier(const QList<ServerEndpoint>& servers, quint16 localPort)
+void ServerBrowser::startQuerier(QList<ServerEndpoint> servers, quint16 localPort)
 {
-    if (m_preferences && m_preferences->flag(Preferences::ParallelRefresh))
-        m_querier->startParallel(servers, localPort, m_preferences->requestsPerSecond());
-    else
+    m_silentNow.clear();
+    if (!m_preferences || !m_preferences->flag(Preferences::ParallelRefresh)) {
         m_querier->start(servers, localPort);
+        return;
+    }
+    // The silent servers' waits are the longest: begun first, they end
+    // while the others are still being asked.
+    std::stable_partition(servers.begin(), servers.end(), [this](const ServerEndpoint& server) {
+        return m_lastSilent.contains(server);
+    });
+    m_querier->startParallel(servers, localPort, m_preferences->requestsPerSecond());
 }
 
 std::optional<quint16> ServerBrowser::prepareQuery()

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <optional>
@@ -21,7 +22,9 @@ class Settings;
 // list, keeps it in the address cache file and asks every listed server;
 // Refresh asks the servers of the file again. Settings are read at the
 // moment of use; the preferences (fast refresh and its rate) when a run of
-// queries starts. Only one of the two runs at a time.
+// queries starts. Only one of the two runs at a time. A fast run asks the
+// servers that were silent in the last run first, so that their waits run
+// while the others answer.
 class ServerBrowser : public QObject
 {
     Q_OBJECT
@@ -93,7 +96,7 @@ private:
     void runQuery(const QList<ServerEndpoint>& servers);
     QList<ServerEndpoint> withFavourites(QList<ServerEndpoint> servers) const;
     std::optional<quint16> prepareQuery();
-    void startQuerier(const QList<ServerEndpoint>& servers, quint16 localPort);
+    void startQuerier(QList<ServerEndpoint> servers, quint16 localPort);
     std::optional<QList<ServerEndpoint>> readCacheFile() const;
     void endWith(const QString& status);
     void setActivity(Activity activity);
@@ -110,4 +113,7 @@ private:
     Activity m_activity = Activity::Idle;
     ServerEndpoint m_refreshTarget;
     bool m_refreshAnswered = false;
+    // Silent in the last run that ended, and so far in this one.
+    QSet<ServerEndpoint> m_lastSilent;
+    QSet<ServerEndpoint> m_silentNow;
 };

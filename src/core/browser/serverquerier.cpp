@@ -205,7 +205,13 @@ void ServerQuerier::onDatagram(const UdpChannel::Datagram& datagram)
         const ServerEntry entry{it.key(), *reply, UdpChannel::pingMs(askedAt, datagram), true,
                                 ServerPatch::fromTrailing(trailing)};
         armWaitTimer();
+        const quint64 run = m_run;
         Q_EMIT entryReceived(entry);
+        // One at a time, the next server is asked now: from the event loop,
+        // a repaint of the list could come first.
+        if (m_requestsPerSecond == 0 && !m_readingWaiting && m_state == State::Querying &&
+            run == m_run)
+            onWaitOver();
         return;
     }
 }
@@ -214,7 +220,9 @@ void ServerQuerier::onWaitOver()
 {
     // Whatever a server has sent by now still belongs to it; anything read
     // after the next request goes out is compared with the next server.
+    m_readingWaiting = true;
     m_channel.readWaiting();
+    m_readingWaiting = false;
     if (m_state != State::Querying)
         return;
     const Clock::time_point now = Clock::now();

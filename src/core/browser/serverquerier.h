@@ -122,5 +122,8 @@ private:
     // Bumped by every start(): a handler that started a new run ends the
     // old run's loops.
     quint64 m_run = 0;
+    // Inside onWaitOver()'s read of what waits: a reply read there ends no
+    // wait of its own.
+    bool m_readingWaiting = false;
     QHash<ServerEndpoint, Request> m_outstanding;
 };
