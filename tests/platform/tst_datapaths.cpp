@@ -26,6 +26,7 @@ void TestDataPaths::filesInUserFolders()
     QCOMPARE(DataPaths::settingsFile(), config + "vnhsettings.txt");
     QCOMPARE(DataPaths::preferencesFile(), config + "varnholt.conf");
     QCOMPARE(DataPaths::favouritesFile(), config + "favourites.txt");
+    QCOMPARE(DataPaths::friendsFile(), config + "friends.txt");
     QCOMPARE(DataPaths::cacheFile(), cache + "vnhdata.txt");
 }
 

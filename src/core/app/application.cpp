@@ -1,6 +1,7 @@
 #include "core/app/application.h"
 
 #include "core/browser/favourites.h"
+#include "core/browser/friends.h"
 #include "core/browser/gamelauncher.h"
 #include "core/browser/linkjoiner.h"
 #include "core/browser/serverbrowser.h"
@@ -16,7 +17,7 @@
 Application::Application(QObject* parent)
     : QObject(parent), m_settings(new Settings(this)), m_preferences(new Preferences(this)),
       m_browser(new ServerBrowser(m_settings, this)), m_favourites(new Favourites(this)),
-      m_linkJoiner(new LinkJoiner(this)),
+      m_friends(new Friends(this)), m_linkJoiner(new LinkJoiner(this)),
       m_chat(new ChatSession([this] { return chatSettings(*m_settings, *m_preferences); }, this)),
       m_instance(new SingleInstance(SingleInstance::userSocketName(), this)),
       m_systemStarter(std::make_unique<SystemProcessStarter>())
@@ -52,6 +53,7 @@ void Application::load()
     m_settings->load(DataPaths::settingsFile());
     m_preferences->load(DataPaths::preferencesFile());
     m_favourites->load(DataPaths::favouritesFile());
+    m_friends->load(DataPaths::friendsFile());
 }
 
 void Application::stop()

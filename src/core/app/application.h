@@ -9,6 +9,7 @@
 
 class ChatSession;
 class Favourites;
+class Friends;
 class GameLauncher;
 class LaunchPrompts;
 class LinkJoiner;
@@ -20,7 +21,7 @@ class Settings;
 struct ServerFilter;
 
 // The program without its windows: the settings and preferences, the server
-// browser and its favourites, the game launcher and the link joiner, the chat
+// browser with its favourites and the friends, the game launcher and the link joiner, the chat
 // session and the single-instance guard, made once and wired to each other.
 // main() makes it; the main window is given it and shows what it does.
 class Application : public QObject
@@ -34,6 +35,7 @@ public:
     Preferences* preferences() const { return m_preferences; }
     ServerBrowser* browser() const { return m_browser; }
     Favourites* favourites() const { return m_favourites; }
+    Friends* friends() const { return m_friends; }
     ChatSession* chat() const { return m_chat; }
     LinkJoiner* linkJoiner() const { return m_linkJoiner; }
     SingleInstance* singleInstance() const { return m_instance; }
@@ -66,6 +68,7 @@ private:
     Preferences* m_preferences = nullptr;
     ServerBrowser* m_browser = nullptr;
     Favourites* m_favourites = nullptr;
+    Friends* m_friends = nullptr;
     LinkJoiner* m_linkJoiner = nullptr;
     GameLauncher* m_launcher = nullptr;
     ChatSession* m_chat = nullptr;

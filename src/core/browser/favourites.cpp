@@ -1,7 +1,6 @@
 #include "core/browser/favourites.h"
 
 #include "core/platform/atomicfile.h"
-#include "core/platform/datapaths.h"
 
 #include <QFile>
 
@@ -57,10 +56,9 @@ QString Favourites::save(const QList<FavouritesFile::Line>& lines)
 {
     if (m_file.isEmpty())
         return QStringLiteral("no favourites file is set");
-    DataPaths::ensureFolderFor(m_file);
-    if (const QString error = AtomicFile::write(m_file, FavouritesFile::format(lines));
+    if (const QString error = AtomicFile::writeListFile(m_file, FavouritesFile::format(lines));
         !error.isEmpty())
-        return QStringLiteral("%1: %2").arg(m_file, error);
+        return error;
     m_lines = lines;
     Q_EMIT changed();
     return {};

@@ -84,6 +84,11 @@ QString favouritesFile()
     return inUserFolder(Kind::Config, favouritesFileName);
 }
 
+QString friendsFile()
+{
+    return inUserFolder(Kind::Config, friendsFileName);
+}
+
 void setOverrideFolder(const QString& folder)
 {
     overrideFolder() = folder;

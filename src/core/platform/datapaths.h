@@ -13,6 +13,7 @@ inline constexpr auto settingsFileName = "vnhsettings.txt";
 inline constexpr auto cacheFileName = "vnhdata.txt";
 inline constexpr auto preferencesFileName = "varnholt.conf";
 inline constexpr auto favouritesFileName = "favourites.txt";
+inline constexpr auto friendsFileName = "friends.txt";
 
 // $XDG_CONFIG_HOME/varnholt/vnhsettings.txt (default ~/.config/varnholt/);
 // %APPDATA%/Varnholt/vnhsettings.txt on Windows.
@@ -20,9 +21,10 @@ QString settingsFile();
 // $XDG_CACHE_HOME/varnholt/vnhdata.txt (default ~/.cache/varnholt/);
 // %LOCALAPPDATA%/Varnholt/cache/vnhdata.txt on Windows.
 QString cacheFile();
-// Beside the settings file: varnholt.conf and favourites.txt.
+// Beside the settings file: varnholt.conf, favourites.txt and friends.txt.
 QString preferencesFile();
 QString favouritesFile();
+QString friendsFile();
 
 // Puts every file directly into `folder` until cleared with an empty string.
 void setOverrideFolder(const QString& folder);

@@ -1,7 +1,6 @@
 #include "core/wire/favouritesfile.h"
 
-#include "core/wire/textdecoding.h"
-#include "core/wire/textlines.h"
+#include "core/wire/keptlines.h"
 
 namespace FavouritesFile {
 
@@ -15,18 +14,12 @@ std::optional<ServerEndpoint> parseLine(const QString& line)
 
 QList<Line> parse(const QByteArray& fileText)
 {
-    QList<Line> lines;
-    for (const QString& text : TextLines::split(decodeUtf8OrLatin1(fileText)))
-        lines.append({text, parseLine(text)});
-    return lines;
+    return KeptLines::parse<Line>(fileText, parseLine);
 }
 
 QByteArray format(const QList<Line>& lines)
 {
-    QString text;
-    for (const Line& line : lines)
-        text += line.text + u'\n';
-    return encodeUtf8(text);
+    return KeptLines::format(lines);
 }
 
 } // namespace FavouritesFile
