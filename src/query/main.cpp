@@ -2,14 +2,17 @@
 // Asks the master server (or the servers given) as the browser does and
 // prints the servers as a table, JSON or CSV. Needs no display.
 #include "core/browser/favourites.h"
+#include "core/browser/friends.h"
 #include "core/browser/serverlistfile.h"
 #include "core/platform/console.h"
 #include "core/platform/datapaths.h"
+#include "core/platform/stopsignals.h"
 #include "core/platform/version.h"
 #include "core/settings/settings.h"
 #include "query/queryoptions.h"
 #include "query/queryrun.h"
 #include "query/reportformats.h"
+#include "query/watchrun.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -43,6 +46,36 @@ int refuse(const QString& reason)
 {
     printError(reason + QStringLiteral(" (see varnholt-query --help)"));
     return exitUsage;
+}
+
+void writeOut(const QByteArray& text)
+{
+    std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
+    std::fflush(stdout);
+}
+
+// --watch: a line a change until SIGINT or SIGTERM, then exit 0 with every
+// line written.
+int watch(QCoreApplication& app, const QueryOptions& options,
+          const std::optional<ServerEndpoint>& master, const QList<ServerEndpoint>& servers)
+{
+    Friends friends;
+    if (options.friends)
+        friends.load(DataPaths::friendsFile());
+    WatchRun run(options, options.friends ? &friends : nullptr);
+    QObject::connect(&run, &WatchRun::line, &app, writeOut);
+    QObject::connect(&run, &WatchRun::warning, &app, printError);
+    StopSignals stop;
+    QObject::connect(&stop, &StopSignals::stopRequested, &app, [&run] {
+        run.stop();
+        QCoreApplication::exit(0);
+    });
+    if (!stop.install())
+        printError(QStringLiteral("cannot catch SIGINT and SIGTERM"));
+    QTimer::singleShot(0, &run, [&run, master, servers] { run.start(master, servers); });
+    const int status = app.exec();
+    std::fflush(stdout);
+    return status;
 }
 
 } // namespace
@@ -89,6 +122,9 @@ int main(int argc, char* argv[])
         master = ServerEndpoint{settings.value(Settings::MasterHost).trimmed(), *port};
     }
 
+    if (options->watchIntervalMs)
+        return watch(app, *options, master, servers);
+
     const QueryOptions::Format format = options->format.value_or(
         Console::isTerminal(stdout) ? QueryOptions::Format::Table : QueryOptions::Format::Json);
     QueryRun run(*options);
@@ -103,8 +139,7 @@ int main(int argc, char* argv[])
         const QByteArray text = format == QueryOptions::Format::Table ? ReportFormats::table(report)
                                 : format == QueryOptions::Format::Csv ? ReportFormats::csv(report)
                                                                       : ReportFormats::json(report);
-        std::fwrite(text.constData(), 1, size_t(text.size()), stdout);
-        std::fflush(stdout);
+        writeOut(text);
         QCoreApplication::exit(0);
     });
 

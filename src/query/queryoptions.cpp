@@ -48,6 +48,7 @@ bool* flag(QueryOptions& options, const QString& option)
         {"--not-full", &options.filter.hideFull},
         {"--no-password", &options.filter.hidePassword},
         {"--include-silent", &options.includeSilent},
+        {"--friends", &options.friends},
     };
     for (const auto& [name, target] : flags) {
         if (option == QLatin1String(name))
@@ -90,6 +91,15 @@ bool setValue(QueryOptions& options, const QString& option, const QString& value
         return assign(options.filter.gameType, gameTypeFilterNamed(value, Qt::CaseSensitive));
     if (option == QLatin1String("--game-version"))
         return assign(options.filter.version, versionFilterNamed(value, Qt::CaseSensitive));
+    if (option == QLatin1String("--watch")) {
+        // Seconds, fractions too (a benchmark asks every few milliseconds).
+        bool ok = false;
+        const double seconds = value.toDouble(&ok);
+        if (!ok || seconds < 0.001 || seconds > 86400)
+            return false;
+        options.watchIntervalMs = qRound(seconds * 1000);
+        return true;
+    }
     if (option == QLatin1String("--format"))
         return assign(options.format,
                       choice<QueryOptions::Format>(value, {{"table", QueryOptions::Format::Table},
@@ -139,6 +149,16 @@ std::optional<QueryOptions> QueryOptions::parse(const QStringList& arguments, QS
         *error = QStringLiteral("--master cannot be combined with --server or --servers-from");
         return std::nullopt;
     }
+    if (options.watchIntervalMs && options.format && *options.format != Format::Json) {
+        *error = QStringLiteral("--watch writes JSON lines only");
+        return std::nullopt;
+    }
+    if (options.friends && !options.watchIntervalMs) {
+        *error = QStringLiteral("--friends goes with --watch");
+        return std::nullopt;
+    }
+    // Friends are found in the player lists.
+    options.players = options.players || options.friends;
     return options;
 }
 
@@ -180,6 +200,13 @@ QString QueryOptions::usage()
                "  --no-password          leave out servers that need a password\n"
                "  --include-silent       print the servers that did not answer too\n"
                "\n"
+               "Watching:\n"
+               "  --watch SECONDS        ask again every SECONDS (fractions too) until\n"
+               "                         SIGINT or SIGTERM; print one JSON object a line: a\n"
+               "                         snapshot first, then each change (see below)\n"
+               "  --friends              with --watch: player_joined and player_left only\n"
+               "                         for names in friends.txt (implies --players)\n"
+               "\n"
                "Output:\n"
                "  --format table|json|csv\n"
                "                         table (the default on a terminal): the browser's\n"
@@ -199,6 +226,14 @@ QString QueryOptions::usage()
                "(each player's name, and team, score, kills, deaths, caps, bot where the\n"
                "server sends them; null when it lists none). Texts from the servers are read\n"
                "as Latin-1.\n"
+               "\n"
+               "--watch: the first line is {\"event\": \"snapshot\", \"time\", and the JSON\n"
+               "output's fields}; each later line is one change: \"event\" (server_up,\n"
+               "server_down after two silent rounds, players_changed with players_before,\n"
+               "player_joined and player_left with player (with --players), map_changed with\n"
+               "map_before), \"time\" (ISO 8601, UTC) and the server's fields as above\n"
+               "(server_down: as last seen, responded false). Filters apply to the server as\n"
+               "it is after the change.\n"
                "\n"
                "While it runs and stderr is a terminal, stderr shows how many servers were\n"
                "asked and answered; otherwise stderr carries errors only, one line each.\n"

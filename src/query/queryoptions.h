@@ -41,6 +41,11 @@ struct QueryOptions
     // Nothing: a table for a terminal, JSON otherwise.
     std::optional<Format> format;
 
+    // --watch: ask again every this many ms and print the changes.
+    std::optional<int> watchIntervalMs;
+    // --friends: player events only for the friends list (asks for players).
+    bool friends = false;
+
     bool skipsMaster() const { return !servers.isEmpty() || !serverFiles.isEmpty(); }
 
     // The arguments after the program's name. Nothing, with a one-line

@@ -29,6 +29,9 @@ public:
     int asked() const { return m_asked; }
     int answered() const { return m_report.answered; }
     const QueryReport& report() const { return m_report; }
+    // Every server asked, in order, printed or not (the watch needs the
+    // silent and the filtered ones too).
+    const QList<QueryReport::Server>& allServers() const { return m_all; }
 
 Q_SIGNALS:
     void progressed();

@@ -3,6 +3,7 @@
 #include "core/browser/naturalcompare.h"
 #include "core/browser/servercolumns.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QStringList>
@@ -127,7 +128,9 @@ QJsonObject serverFields(const QueryReport::Server& server, bool withPlayers)
     return fields;
 }
 
-QByteArray json(const QueryReport& report)
+namespace {
+
+QJsonObject reportFields(const QueryReport& report)
 {
     QJsonArray servers;
     for (const QueryReport::Server& server : report.servers)
@@ -138,12 +141,55 @@ QByteArray json(const QueryReport& report)
                              {QStringLiteral("port"), report.master->port},
                              {QStringLiteral("servers"), report.master->servers}};
     }
-    const QJsonObject root{{QStringLiteral("master"), master},
-                           {QStringLiteral("queried"), report.queried},
-                           {QStringLiteral("answered"), report.answered},
-                           {QStringLiteral("elapsed_ms"), report.elapsedMs},
-                           {QStringLiteral("servers"), servers}};
-    return QJsonDocument(root).toJson(QJsonDocument::Indented);
+    return {{QStringLiteral("master"), master},
+            {QStringLiteral("queried"), report.queried},
+            {QStringLiteral("answered"), report.answered},
+            {QStringLiteral("elapsed_ms"), report.elapsedMs},
+            {QStringLiteral("servers"), servers}};
+}
+
+QByteArray jsonLine(QJsonObject fields, const char* event, const QDateTime& time)
+{
+    fields.insert(QStringLiteral("event"), QLatin1String(event));
+    fields.insert(QStringLiteral("time"), time.toUTC().toString(Qt::ISODate));
+    return QJsonDocument(fields).toJson(QJsonDocument::Compact) + '\n';
+}
+
+} // namespace
+
+QByteArray json(const QueryReport& report)
+{
+    return QJsonDocument(reportFields(report)).toJson(QJsonDocument::Indented);
+}
+
+QByteArray snapshotLine(const QueryReport& report, const QDateTime& time)
+{
+    return jsonLine(reportFields(report), "snapshot", time);
+}
+
+QByteArray eventLine(const WatchEvent& event, const QDateTime& time)
+{
+    static constexpr const char* names[] = {"server_up",     "server_down", "players_changed",
+                                            "player_joined", "player_left", "map_changed"};
+    QJsonObject fields = serverFields({event.entry, std::nullopt}, false);
+    switch (event.kind) {
+    case WatchEvent::Kind::ServerDown:
+        fields.insert(QStringLiteral("responded"), false);
+        break;
+    case WatchEvent::Kind::PlayersChanged:
+        fields.insert(QStringLiteral("players_before"), event.playersBefore);
+        break;
+    case WatchEvent::Kind::PlayerJoined:
+    case WatchEvent::Kind::PlayerLeft:
+        fields.insert(QStringLiteral("player"), event.player);
+        break;
+    case WatchEvent::Kind::MapChanged:
+        fields.insert(QStringLiteral("map_before"), event.mapBefore);
+        break;
+    case WatchEvent::Kind::ServerUp:
+        break;
+    }
+    return jsonLine(fields, names[int(event.kind)], time);
 }
 
 QByteArray csv(const QueryReport& report)

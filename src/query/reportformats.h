@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/browser/watchevents.h"
 #include "query/queryreport.h"
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QJsonObject>
 
 // The three ways varnholt-query prints a report, as UTF-8. Texts from the
@@ -18,6 +20,14 @@ QJsonObject serverFields(const QueryReport::Server& server, bool withPlayers);
 
 // {"master", "queried", "answered", "elapsed_ms", "servers"}, indented.
 QByteArray json(const QueryReport& report);
+// The lines of --watch, each one compact JSON object and a LF, with "event"
+// and "time" (ISO 8601, UTC) added: the first round's report as json() has
+// it ("snapshot"), and one change with the server's fields (no player_list)
+// and what the change holds: "players_before" (players_changed), "player"
+// (player_joined, player_left), "map_before" (map_changed); server_down
+// gives the fields last seen with "responded" false.
+QByteArray snapshotLine(const QueryReport& report, const QDateTime& time);
+QByteArray eventLine(const WatchEvent& event, const QDateTime& time);
 // A header row, then a row per server (RFC 4180: CR LF line ends, fields
 // with a comma, quote, CR or LF quoted, quotes doubled). Null is an empty
 // field; player_list holds the names, one a line.

@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QUdpSocket>
@@ -331,6 +332,11 @@ private Q_SLOTS:
                                             << 2 << "--master cannot be combined";
         QTest::newRow("no file") << QStringList{"--servers-from", "/nonexistent/list"} << 2
                                  << "/nonexistent/list";
+        QTest::newRow("watch 0") << QStringList{"--watch", "0"} << 2 << "bad value for --watch";
+        QTest::newRow("watch as a table") << QStringList{"--watch", "1", "--format", "table"} << 2
+                                          << "--watch writes JSON lines only";
+        QTest::newRow("friends alone")
+            << QStringList{"--friends"} << 2 << "--friends goes with --watch";
     }
     void exitStatus()
     {
@@ -352,6 +358,96 @@ private Q_SLOTS:
             QCOMPARE(result.json()["answered"].toInt(), 0);
     }
 
+    // Against a scripted network: at 1 s kasia and Bob join one server and
+    // the other goes silent.
+    void watchReportsChanges_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("joined");
+        // Quiet is the favourite; a server given keeps the master out.
+        QTest::newRow("a favourite, friends only")
+            << QStringList{"--favourites", "--server", "127.0.0.1:WATCHED", "--friends"}
+            << QStringList{"kasia"};
+        QTest::newRow("the master, every player")
+            << QStringList{"--master", "MASTER", "--players"} << QStringList{"Bob", "kasia"};
+    }
+    void watchReportsChanges()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, joined);
+        QFile script(m_home.filePath("watched.txt"));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("Watched | dm02 | | 0 | 1/16 | 145\n+ players | Zed\n"
+                     "Quiet | ctf01 | | 1 | 0/8 | 145\n@ 1s join \"Watched\" Bob\n"
+                     "@ 1s join \"Watched\" kasia\n@ 1s silent \"Quiet\"\n");
+        script.close();
+        TestNetProcess net({"--scenario", script.fileName()});
+        QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
+        QFile favourites(configFile("favourites.txt")), friends(configFile("friends.txt"));
+        QVERIFY(favourites.open(QIODevice::WriteOnly) && friends.open(QIODevice::WriteOnly));
+        favourites.write("127.0.0.1:" + QByteArray::number(net.serverPorts()[1]) + "\n");
+        friends.write("# the clan\nKAS*\n");
+        favourites.close();
+        friends.close();
+
+        QProcess watch;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", m_home.path());
+        watch.setProcessEnvironment(environment);
+        arguments.replaceInStrings("MASTER", QString("127.0.0.1:%1").arg(net.masterPort()))
+            .replaceInStrings("WATCHED", QString::number(net.serverPorts()[0]));
+        watch.start(VARNHOLT_BIN_DIR "/varnholt-query", arguments << "--watch"
+                                                                  << "0.2"
+                                                                  << "--timeout"
+                                                                  << "150");
+        QList<QJsonObject> lines;
+        QStringList seenJoined;
+        const auto seen = [&](const QString& event) {
+            return std::any_of(lines.cbegin(), lines.cend(),
+                               [&](const QJsonObject& line) { return line["event"] == event; });
+        };
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                while (watch.canReadLine())
+                    lines << QJsonDocument::fromJson(watch.readLine()).object();
+                return seen("server_down") && seen("player_joined") && seen("players_changed");
+            },
+            15000));
+        watch.terminate(); // SIGTERM
+        QVERIFY(watch.waitForFinished(5000));
+        favourites.remove();
+        friends.remove();
+        QCOMPARE(watch.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(watch.exitCode(), 0);
+        while (watch.canReadLine())
+            lines << QJsonDocument::fromJson(watch.readLine()).object();
+
+        QCOMPARE(lines.first()["event"], "snapshot");
+        QCOMPARE(lines.first()["servers"].toArray().size(), 2);
+        const QRegularExpression isoUtc("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ$");
+        for (const QJsonObject& line : std::as_const(lines).mid(1)) {
+            QVERIFY2(isoUtc.match(line["time"].toString()).hasMatch(),
+                     qPrintable(line["time"].toString()));
+            QCOMPARE(line["address"], "127.0.0.1");
+            QVERIFY(net.serverPorts().contains(quint16(line["port"].toInt())));
+            const QString event = line["event"].toString();
+            if (event == "player_joined") {
+                QCOMPARE(line["name"], "Watched");
+                seenJoined << line["player"].toString();
+            } else if (event == "players_changed") {
+                QCOMPARE(line["players_before"].toInt(), 1);
+                QCOMPARE(line["players"].toInt(), 3);
+            } else {
+                // Quiet, once, as last seen.
+                QCOMPARE(event, "server_down");
+                QCOMPARE(line["name"], "Quiet");
+                QCOMPARE(line["map"], "ctf01");
+                QCOMPARE(line["responded"], false);
+            }
+        }
+        QCOMPARE(seenJoined, joined);
+    }
+
     void helpAndVersion()
     {
         const Result help = run({"--help"}, false);
@@ -360,7 +456,7 @@ private Q_SLOTS:
              {"--master", "--server", "--servers-from", "--favourites", "--rate", "--timeout",
               "--one-at-a-time", "--players", "--local-port", "--type", "--game-version",
               "--not-empty", "--not-full", "--no-password", "--include-silent", "--format",
-              "--version"})
+              "--version", "--watch", "--friends"})
             QVERIFY2(help.out.contains(option), option);
         QCOMPARE(run({"--version"}, false).out, "varnholt-query " VARNHOLT_VERSION "\n");
     }

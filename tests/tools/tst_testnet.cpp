@@ -185,6 +185,59 @@ private Q_SLOTS:
         QVERIFY(!client.receive(500).isValid());
     }
 
+    void scriptChangesTheServers()
+    {
+        QTemporaryFile scenario;
+        QVERIFY(scenario.open());
+        scenario.write("Rail Yard | dm02 | | 0 | 1/16 | 145\n+ players | Zed\n"
+                       "@ 1.5s silent \"Rail Yard\"\n@ 0ms join \"Rail Yard\" kasia\n"
+                       "@ 0ms leave \"Rail Yard\" Zed\n@ 0ms map \"Rail Yard\" dm05\n");
+        scenario.close();
+        TestNetProcess net({"--scenario", scenario.fileName()});
+        QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
+        Client client;
+        client.send(InfoProtocol::request(), net.serverPorts()[0]);
+        const std::optional<InfoReply> info = InfoProtocol::parseReply(client.receive().data());
+        QVERIFY(info);
+        QCOMPARE(info->map, QByteArray("dm05"));
+        QCOMPARE(int(info->players), 1);
+        client.send(PlayerListProtocol::request(), net.serverPorts()[0]);
+        const auto names = PlayerListProtocol::parseDatagram(client.receive().data());
+        QVERIFY(std::holds_alternative<PlayerList>(names));
+        QCOMPARE(std::get<PlayerList>(names).players.value(0).name, QByteArray("kasia"));
+        QTest::qWait(1600);
+        client.send(InfoProtocol::request(), net.serverPorts()[0]);
+        QVERIFY(!client.receive(500).isValid());
+    }
+
+    void badScriptLinesAreRefused_data()
+    {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QByteArray>("reason");
+        QTest::newRow("time") << QByteArray("@ 5x back \"A\"") << QByteArray("a time is");
+        QTest::newRow("server") << QByteArray("@ 1s back \"B\"") << QByteArray("no server \"B\"");
+        QTest::newRow("no name") << QByteArray("@ 1s join \"A\"") << QByteArray("join needs");
+        QTest::newRow("extra") << QByteArray("@ 1s back \"A\" x") << QByteArray("back takes");
+        QTest::newRow("repeat at 0") << QByteArray("@ 0s repeat") << QByteArray("repeat takes");
+        QTest::newRow("action") << QByteArray("@ 1s dance \"A\"") << QByteArray("unknown action");
+    }
+    void badScriptLinesAreRefused()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QByteArray, reason);
+        QTemporaryFile scenario;
+        QVERIFY(scenario.open());
+        scenario.write("A | dm02 | | 0 | 1/16 | 145\n" + line + '\n');
+        scenario.close();
+        QProcess process;
+        process.start(QStringLiteral(VARNHOLT_BIN_DIR "/varnholt-testnet"),
+                      {"--scenario", scenario.fileName()});
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 2);
+        const QByteArray error = process.readAllStandardError();
+        QVERIFY2(error.contains("line 2: " + reason), error.constData());
+    }
+
     void badArgumentsAreRefused_data()
     {
         QTest::addColumn<QStringList>("arguments");

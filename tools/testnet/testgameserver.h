@@ -1,5 +1,6 @@
 #pragma once
 
+#include "testscriptstep.h"
 #include "testserverprofile.h"
 
 #include <QElapsedTimer>
@@ -26,6 +27,8 @@ public:
     bool listen(quint16 port = 0);
     quint16 port() const { return m_socket.localPort(); }
     const TestServerProfile& profile() const { return m_profile; }
+    // A scripted change: later requests are answered as the step made it.
+    void apply(const TestScriptStep& step) { step.applyTo(m_profile); }
     // Leaves that share of info requests unanswered, picked at random from
     // `seed`, as if they were lost on the way.
     void setDropPercent(int percent, quint32 seed);

@@ -28,6 +28,9 @@ TestNetwork::TestNetwork(const TestScenario& scenario, QObject* parent)
         m_servers.append(new TestGameServer(profile, this));
     for (qsizetype i = 0; i < m_servers.size(); ++i)
         m_servers[i]->setDropPercent(scenario.dropPercent, scenario.seed + quint32(i));
+    m_scriptTimer.setSingleShot(true);
+    m_scriptTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_scriptTimer, &QTimer::timeout, this, &TestNetwork::runDueSteps);
 }
 
 bool TestNetwork::start(QString* error)
@@ -51,7 +54,34 @@ bool TestNetwork::start(QString* error)
                      .arg(m_scenario.masterPort);
         return false;
     }
+    m_scriptClock.start();
+    runDueSteps();
     return true;
+}
+
+void TestNetwork::runDueSteps()
+{
+    static constexpr const char* actions[] = {"join", "leave", "silent", "back", "map", "repeat"};
+    const QList<TestScriptStep>& script = m_scenario.script;
+    while (m_nextStep < script.size() && script[m_nextStep].atMs <= m_scriptClock.elapsed()) {
+        const TestScriptStep& step = script[m_nextStep++];
+        QString line = QStringLiteral("STEP %1 %2")
+                           .arg(step.atMs)
+                           .arg(QLatin1String(actions[int(step.action)]));
+        if (step.action == TestScriptStep::Action::Repeat) {
+            m_scriptClock.start();
+            m_nextStep = 0;
+        } else {
+            m_servers[step.server]->apply(step);
+            line += QStringLiteral(" server:%1").arg(m_servers[step.server]->port());
+            if (!step.value.isEmpty())
+                line += u' ' + QString::fromLatin1(step.value);
+        }
+        Q_EMIT logLine(line);
+    }
+    if (m_nextStep < script.size())
+        m_scriptTimer.start(
+            int(qMax<qint64>(0, script[m_nextStep].atMs - m_scriptClock.elapsed())));
 }
 
 quint16 TestNetwork::masterPort() const

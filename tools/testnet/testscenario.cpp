@@ -191,8 +191,8 @@ bool applyExtraLine(const QByteArray& line, TestServerProfile* profile, QString*
 
 } // namespace
 
-std::optional<QList<TestServerProfile>> TestScenario::parseServers(const QByteArray& text,
-                                                                   QString* error)
+std::optional<QList<TestServerProfile>>
+TestScenario::parseServers(const QByteArray& text, QList<TestScriptStep>* script, QString* error)
 {
     QList<TestServerProfile> servers;
     const QList<QByteArray> lines = text.split('\n');
@@ -201,6 +201,16 @@ std::optional<QList<TestServerProfile>> TestScenario::parseServers(const QByteAr
         if (line.isEmpty() || line.startsWith('#'))
             continue;
         QString why;
+        if (line.startsWith('@')) {
+            const std::optional<TestScriptStep> step =
+                TestScriptStep::parse(line.mid(1), servers, &why);
+            if (!step) {
+                *error = QStringLiteral("line %1: %2").arg(i + 1).arg(why);
+                return std::nullopt;
+            }
+            script->append(*step);
+            continue;
+        }
         if (line.startsWith('+')) {
             if (servers.isEmpty() || !applyExtraLine(line.mid(1), &servers.last(), &why)) {
                 *error =
@@ -303,11 +313,17 @@ std::optional<TestScenario> TestScenario::fromArguments(const QStringList& argum
                 return std::nullopt;
             }
             QString why;
-            const auto servers = parseServers(file.readAll(), &why);
+            QList<TestScriptStep> script;
+            const auto servers = parseServers(file.readAll(), &script, &why);
             if (!servers) {
                 *error = QStringLiteral("%1: %2").arg(value, why);
                 return std::nullopt;
             }
+            for (TestScriptStep& step : script) {
+                if (step.server >= 0)
+                    step.server += int(fromFile.size());
+            }
+            scenario.script += script;
             fromFile += *servers;
         } else {
             *error = QStringLiteral("unknown option: %1").arg(option);
@@ -318,6 +334,9 @@ std::optional<TestScenario> TestScenario::fromArguments(const QStringList& argum
             return std::nullopt;
         }
     }
+    std::stable_sort(
+        scenario.script.begin(), scenario.script.end(),
+        [](const TestScriptStep& a, const TestScriptStep& b) { return a.atMs < b.atMs; });
     scenario.seed = quint32(seed);
     scenario.servers = fromFile + generate(generated, quint32(seed), minDelay, maxDelay, silent);
     return scenario;
@@ -356,5 +375,15 @@ QString TestScenario::usage()
         "                     most once a second to each address; a player is\n"
         "                     \"name, red|blue|spectator, score, kills, deaths,\n"
         "                     captures[, bot]\"\n"
-        "A server without such a line does not answer the player-list request.\n");
+        "A server without such a line does not answer the player-list request.\n"
+        "\n"
+        "Lines starting with \"@\" script changes, timed from the READY line:\n"
+        "  @ TIME join \"SERVER\" NAME    NAME joins: in the player list and the count\n"
+        "  @ TIME leave \"SERVER\" NAME   NAME leaves\n"
+        "  @ TIME silent \"SERVER\"       the server stops answering\n"
+        "  @ TIME back \"SERVER\"         it answers again\n"
+        "  @ TIME map \"SERVER\" MAP      it runs MAP\n"
+        "  @ TIME repeat                  the script starts over (TIME above 0)\n"
+        "TIME is like 500ms or 1.5s; SERVER is the name of a server above the line.\n"
+        "With --log each step prints \"STEP <ms> <action> server:<port> [value]\".\n");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "testscriptstep.h"
 #include "testserverprofile.h"
 
 #include <QList>
@@ -23,12 +24,15 @@ struct TestScenario
     quint32 seed = 1;
     bool log = false;
     QList<TestServerProfile> servers;
+    // The timed changes, in time order (equal times in file order).
+    QList<TestScriptStep> script;
 
     // Nothing on a bad argument or file; `error` then says why.
     static std::optional<TestScenario> fromArguments(const QStringList& arguments, QString* error);
-    // The servers of a scenario file's text.
-    static std::optional<QList<TestServerProfile>> parseServers(const QByteArray& text,
-                                                                QString* error);
+    // The servers of a scenario file's text; its script lines go to `script`
+    // (their server indexes count in this file's servers).
+    static std::optional<QList<TestServerProfile>>
+    parseServers(const QByteArray& text, QList<TestScriptStep>* script, QString* error);
     // `count` servers, the same for the same seed; `silent` of them silent.
     static QList<TestServerProfile> generate(int count, quint32 seed, int minDelayMs,
                                              int maxDelayMs, int silent);

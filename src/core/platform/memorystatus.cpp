@@ -4,6 +4,8 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+// After windows.h, which it needs.
+#include <psapi.h>
 #endif
 
 namespace MemoryStatus {
@@ -49,6 +51,29 @@ std::optional<MemoryFigures> read()
         return std::nullopt;
     // /proc files report size 0, so read until the end rather than by size.
     return fromMeminfo(meminfo.readAll());
+#endif
+}
+
+std::optional<quint64> residentBytes()
+{
+#ifdef Q_OS_WIN
+    PROCESS_MEMORY_COUNTERS counters;
+    if (!K32GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof(counters)))
+        return std::nullopt;
+    return quint64(counters.WorkingSetSize);
+#else
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        // "VmRSS:	   12688 kB"
+        if (line.startsWith("VmRSS:")) {
+            bool ok = false;
+            const quint64 kib = line.mid(6).trimmed().split(' ').value(0).toULongLong(&ok);
+            return ok ? std::optional<quint64>(kib * 1024) : std::nullopt;
+        }
+    }
+    return std::nullopt;
 #endif
 }
 

@@ -23,6 +23,10 @@ std::optional<MemoryFigures> read();
 // MemAvailable is missing or MemTotal is 0.
 std::optional<MemoryFigures> fromMeminfo(const QByteArray& text);
 
+// This process's resident memory (the benchmarks' figure): VmRSS of
+// /proc/self/status on Linux, the working set on Windows.
+std::optional<quint64> residentBytes();
+
 // "37% Used 256 Mb Available": whole megabytes, rounded down.
 QString text(const MemoryFigures& figures);
 
