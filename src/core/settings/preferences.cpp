@@ -163,8 +163,8 @@ int Preferences::watchIntervalSeconds() const
 
 void Preferences::setWatchIntervalSeconds(int seconds)
 {
-    set(WatchInterval, QString::number(
-                           std::clamp(seconds, minWatchIntervalSeconds, maxWatchIntervalSeconds)));
+    set(WatchInterval,
+        QString::number(std::clamp(seconds, minWatchIntervalSeconds, maxWatchIntervalSeconds)));
 }
 
 int Preferences::watchPlayersAtLeast() const

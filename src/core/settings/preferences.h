@@ -23,23 +23,23 @@ class Preferences : public QObject
 public:
     enum Key
     {
-        GameLauncher,      // game/launcher
-        ParallelRefresh,   // browser/parallel
-        RequestsPerSecond, // browser/requests_per_second
-        ShowSilent,        // browser/show_silent
-        HideEmpty,         // browser/hide_empty
-        HideFull,          // browser/hide_full
-        HidePassword,      // browser/hide_password
-        GameTypeChoice,    // browser/game_type
-        VersionChoice,     // browser/version
-        WindowGeometry,    // window/geometry
-        IrcTls,            // irc/tls
-        IrcCaFile,         // irc/ca_file
-        IrcReconnect,      // irc/reconnect
-        WatchEnabled,      // watch/enabled
-        WatchInterval,     // watch/interval_seconds
+        GameLauncher,        // game/launcher
+        ParallelRefresh,     // browser/parallel
+        RequestsPerSecond,   // browser/requests_per_second
+        ShowSilent,          // browser/show_silent
+        HideEmpty,           // browser/hide_empty
+        HideFull,            // browser/hide_full
+        HidePassword,        // browser/hide_password
+        GameTypeChoice,      // browser/game_type
+        VersionChoice,       // browser/version
+        WindowGeometry,      // window/geometry
+        IrcTls,              // irc/tls
+        IrcCaFile,           // irc/ca_file
+        IrcReconnect,        // irc/reconnect
+        WatchEnabled,        // watch/enabled
+        WatchInterval,       // watch/interval_seconds
         WatchPlayersAtLeast, // watch/players_at_least
-        WatchCloseToTray,  // watch/close_to_tray
+        WatchCloseToTray,    // watch/close_to_tray
     };
     static constexpr int keyCount = WatchCloseToTray + 1;
 
