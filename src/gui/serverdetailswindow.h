@@ -4,7 +4,11 @@
 #include "core/browser/serverentry.h"
 #include "core/wire/playerlist.h"
 
+#include <QMenu>
+#include <QPointer>
 #include <QWidget>
+
+#include <functional>
 
 class QLabel;
 class QTreeWidget;
@@ -36,9 +40,16 @@ public:
     QString fieldText(const QString& objectName) const;
     QTreeWidget* playersView() const { return m_players; }
 
+    // Whether a name is one of the friends' patterns: the players' context
+    // menu offers to add or remove it. No menu without it.
+    void setFriendCheck(std::function<bool(const QString&)> isFriendPattern);
+    // The players' context menu last opened, or nullptr.
+    QMenu* playerMenu() const;
+
 Q_SIGNALS:
     // The server as its last reply told it (a password flag included).
     void joinRequested(const ServerEntry& entry);
+    void friendToggled(const QString& name, bool friendNow);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -52,6 +63,7 @@ private:
     void onRoundEnded(bool infoAnswered, ServerDetailsQuery::PlayersAnswer players);
     QLabel* addField(const char* objectName, const QString& caption);
     void copyPlayers() const;
+    void openPlayerMenu(const QPoint& at);
 
     ServerDetailsQuery* m_query;
     ServerEntry m_entry;
@@ -59,4 +71,6 @@ private:
     QLabel* m_teams = nullptr;
     QLabel* m_note = nullptr;
     QTreeWidget* m_players = nullptr;
+    std::function<bool(const QString&)> m_isFriendPattern;
+    QPointer<QMenu> m_menu;
 };

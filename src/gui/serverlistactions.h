@@ -8,6 +8,7 @@
 #include <QObject>
 
 class Favourites;
+class Friends;
 class ServerBrowser;
 class ServerDetailsWindow;
 class ServerListView;
@@ -28,6 +29,9 @@ public:
     ServerDetailsWindow* detailsWindow(const ServerEndpoint& server) const;
     void showDetails(const ServerEntry& entry);
     void toggleFavourite(const ServerEndpoint& server, bool favourite);
+    // The friends the menus of the list and of the details windows keep.
+    void setFriends(Friends* friends);
+    void toggleFriend(const QString& name, bool friendNow);
     // Asks for "host:port"; a server that checks out becomes a favourite and
     // is asked at once.
     void askForServer();
@@ -43,6 +47,7 @@ private:
     ServerListView* m_view;
     ServerBrowser* m_browser;
     Favourites* m_favourites;
+    Friends* m_friends = nullptr;
     QWidget* m_window;
     ServerAddressCheck m_check;
     QHash<ServerEndpoint, ServerDetailsWindow*> m_details;

@@ -1,0 +1,87 @@
+#include "core/app/application.h"
+#include "core/browser/favourites.h"
+#include "core/browser/friends.h"
+#include "core/browser/serverwatch.h"
+#include "core/wire/inforeply.h"
+#include "core/wire/playerlist.h"
+#include "fakegameserver.h"
+#include "gui/mainwindow.h"
+#include "gui/palette.h"
+#include "gui/serverlistmodel.h"
+#include "gui/serverlistview.h"
+#include "gui/watchnotifier.h"
+#include "inforeplyexamples.h"
+#include "tempdatafolder.h"
+
+#include <QLineEdit>
+#include <QTest>
+
+namespace {
+
+void answerWith(FakeGameServer& server, const QByteArrayList& names)
+{
+    server.repliesTo[InfoProtocol::request()] = {
+        InfoReplyExamples::reply(145, "Watched", 0, quint8(names.size()))};
+    PlayerList list;
+    for (const QByteArray& name : names)
+        list.players.append({name});
+    server.repliesTo[PlayerListProtocol::request()] = {
+        PlayerListProtocol::encodeNames(list, false)};
+}
+
+} // namespace
+
+// The watch in the window: a favourite's row kept up to date in place, a
+// friend joining told in the status line and the title (no tray here), a
+// server gone silent drawn grey.
+class TestWatchFlow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void friendJoiningIsTold();
+};
+
+void TestWatchFlow::friendJoiningIsTold()
+{
+    if (WatchNotifier::trayAvailable())
+        QSKIP("This desktop has a tray: the notice goes there");
+    TempDataFolder data;
+    FakeGameServer server;
+    answerWith(server, {"Zed"});
+    Application app;
+    MainWindow window(&app);
+    window.show();
+    QCOMPARE(app.favourites()->add(server.endpoint()), QString());
+    QCOMPARE(app.friends()->add(QStringLiteral("kas*")), QString());
+    // Every second, and no master: only 127.0.0.1 is asked.
+    WatchConfig config;
+    config.enabled = true;
+    config.intervalSeconds = 1;
+    app.watch()->setReplyTimeout(500);
+    app.watch()->setConfig(config);
+
+    auto* list = window.findChild<ServerListView*>(QStringLiteral("serverlist"));
+    auto* status = window.findChild<QLineEdit*>(QStringLiteral("txtstat"));
+    QTRY_VERIFY_WITH_TIMEOUT(list->entryOf(server.endpoint()).has_value(), 3000);
+    QCOMPARE(list->entryOf(server.endpoint())->info.players, 1);
+
+    answerWith(server, {"Zed", "kasia"});
+    QTRY_COMPARE_WITH_TIMEOUT(status->text(), QStringLiteral("kasia joined Watched"), 4000);
+    QVERIFY(window.windowTitle().startsWith(QStringLiteral("kasia joined Watched - ")));
+    QCOMPARE(list->entryOf(server.endpoint())->info.players, 2);
+    QCOMPARE(list->model()->rowCount(), 1);
+    auto players = [list](int role) {
+        return list->model()->index(0, ServerListModel::Players).data(role);
+    };
+    QCOMPARE(players(Qt::ToolTipRole).toString(), QStringLiteral("Friends here: kasia"));
+    QVERIFY(players(Qt::ForegroundRole).isNull());
+
+    // Grey only after two looks without an answer.
+    server.ignoredRequests = int(server.requests.size()) + 1000;
+    QTest::qWait(1000);
+    QVERIFY(players(Qt::ForegroundRole).isNull());
+    QTRY_COMPARE_WITH_TIMEOUT(players(Qt::ForegroundRole), QVariant(Palette::silentText), 6000);
+}
+
+QTEST_MAIN(TestWatchFlow)
+#include "tst_watchflow.moc"
