@@ -5,6 +5,7 @@
 #include "core/wire/inforeply.h"
 #include "core/wire/playerlist.h"
 #include "fakegameserver.h"
+#include "gui/friendswindow.h"
 #include "gui/mainwindow.h"
 #include "gui/palette.h"
 #include "gui/serverlistmodel.h"
@@ -13,8 +14,11 @@
 #include "inforeplyexamples.h"
 #include "tempdatafolder.h"
 
+#include <QApplication>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace {
 
@@ -33,7 +37,7 @@ void answerWith(FakeGameServer& server, const QByteArrayList& names)
 
 // The watch in the window: a favourite's row kept up to date in place, a
 // friend joining told in the status line and the title (no tray here), a
-// server gone silent drawn grey.
+// server gone silent drawn grey, the Friends window.
 class TestWatchFlow : public QObject
 {
     Q_OBJECT
@@ -75,6 +79,17 @@ void TestWatchFlow::friendJoiningIsTold()
     };
     QCOMPARE(players(Qt::ToolTipRole).toString(), QStringLiteral("Friends here: kasia"));
     QVERIFY(players(Qt::ForegroundRole).isNull());
+
+    // The Friends window: the patterns, who plays where; Escape closes it.
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnfriends")), Qt::LeftButton);
+    FriendsWindow* friends = window.friendsWindow();
+    QVERIFY(friends && friends->isVisible());
+    QCOMPARE(friends->patternList()->topLevelItem(0)->text(0), QStringLiteral("kas*"));
+    QCOMPARE(friends->playingList()->topLevelItemCount(), 1);
+    QCOMPARE(friends->playingList()->topLevelItem(0)->text(1), QStringLiteral("Watched"));
+    QApplication::setActiveWindow(friends);
+    QTest::keyClick(friends, Qt::Key_Escape);
+    QVERIFY(!friends->isVisible());
 
     // Grey only after two looks without an answer.
     server.ignoredRequests = int(server.requests.size()) + 1000;
