@@ -526,10 +526,13 @@ void MainWindow::askCloseToTray()
 
 void MainWindow::closeWithAnswer(bool keepWatching)
 {
-    if (keepWatching)
-        hide();
-    else
+    if (!keepWatching) {
         shutDown();
+        return;
+    }
+    // Quit from the tray finds the window hidden, with no place to keep.
+    keepWindowPlace();
+    hide();
 }
 
 void MainWindow::changeEvent(QEvent* event)
