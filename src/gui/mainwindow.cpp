@@ -341,7 +341,7 @@ void MainWindow::connectWatch()
         {[watch](const ServerEndpoint& server) {
              return watch->playersOn(server).value_or(QStringList());
          },
-         [friends](const QString& name) { return friends->containsPattern(name); }});
+         [this](const QString& name) { return m_listActions->friendState(name); }});
     connect(friends, &Friends::changed, this, &MainWindow::updateFriends);
     connect(m_friendsButton, &QPushButton::clicked, this, &MainWindow::showFriends);
 }

@@ -248,9 +248,9 @@ void ServerDetailsWindow::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void ServerDetailsWindow::setFriendCheck(std::function<bool(const QString&)> isFriendPattern)
+void ServerDetailsWindow::setFriendCheck(FriendCheck friendState)
 {
-    m_isFriendPattern = std::move(isFriendPattern);
+    m_friendState = std::move(friendState);
 }
 
 QMenu* ServerDetailsWindow::playerMenu() const
@@ -261,10 +261,13 @@ QMenu* ServerDetailsWindow::playerMenu() const
 void ServerDetailsWindow::openPlayerMenu(const QPoint& at)
 {
     const QTreeWidgetItem* item = m_players->itemAt(at);
-    if (!item || !m_isFriendPattern)
+    if (!item || !m_friendState)
         return;
     const QString name = item->text(0);
-    const bool friendNow = m_isFriendPattern(name);
+    const std::optional<bool> state = m_friendState(name);
+    if (!state)
+        return;
+    const bool friendNow = *state;
     if (m_menu)
         m_menu->deleteLater();
     m_menu = new QMenu(this);

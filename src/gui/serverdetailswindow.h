@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QTreeWidget;
@@ -40,9 +41,11 @@ public:
     QString fieldText(const QString& objectName) const;
     QTreeWidget* playersView() const { return m_players; }
 
-    // Whether a name is one of the friends' patterns: the players' context
-    // menu offers to add or remove it. No menu without it.
-    void setFriendCheck(std::function<bool(const QString&)> isFriendPattern);
+    // Whether a player's name can be removed from the friends (true) or
+    // added (false), or neither: the players' context menu offers it. No
+    // menu without it.
+    using FriendCheck = std::function<std::optional<bool>(const QString&)>;
+    void setFriendCheck(FriendCheck friendState);
     // The players' context menu last opened, or nullptr.
     QMenu* playerMenu() const;
 
@@ -71,6 +74,6 @@ private:
     QLabel* m_teams = nullptr;
     QLabel* m_note = nullptr;
     QTreeWidget* m_players = nullptr;
-    std::function<bool(const QString&)> m_isFriendPattern;
+    FriendCheck m_friendState;
     QPointer<QMenu> m_menu;
 };

@@ -47,8 +47,7 @@ void ServerListActions::showDetails(const ServerEntry& entry)
         // The same way as the row's Join, to the same launch.
         connect(window, &ServerDetailsWindow::joinRequested, m_view, &ServerListView::entryClicked);
         if (m_friends) {
-            window->setFriendCheck(
-                [this](const QString& name) { return m_friends->containsPattern(name); });
+            window->setFriendCheck([this](const QString& name) { return friendState(name); });
             connect(window, &ServerDetailsWindow::friendToggled, this,
                     &ServerListActions::toggleFriend);
         }
@@ -69,6 +68,17 @@ void ServerListActions::setFriends(Friends* friends)
 {
     m_friends = friends;
     connect(m_view, &ServerListView::friendToggled, this, &ServerListActions::toggleFriend);
+}
+
+std::optional<bool> ServerListActions::friendState(const QString& name) const
+{
+    if (!m_friends)
+        return std::nullopt;
+    if (m_friends->containsPattern(name))
+        return true;
+    if (m_friends->matches(name))
+        return std::nullopt;
+    return false;
 }
 
 void ServerListActions::toggleFriend(const QString& name, bool friendNow)

@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QObject>
 
+#include <optional>
+
 class Favourites;
 class Friends;
 class ServerBrowser;
@@ -32,6 +34,11 @@ public:
     // The friends the menus of the list and of the details windows keep.
     void setFriends(Friends* friends);
     void toggleFriend(const QString& name, bool friendNow);
+    // What a menu may do with a player's name: true, it is a friend's
+    // pattern of its own and can be removed; false, no pattern matches and
+    // it can be added; nothing, a wider pattern covers it (the Friends
+    // window removes that).
+    std::optional<bool> friendState(const QString& name) const;
     // Asks for "host:port"; a server that checks out becomes a favourite and
     // is asked at once.
     void askForServer();

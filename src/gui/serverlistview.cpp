@@ -258,13 +258,16 @@ void ServerListView::fillMenu(QMenu* menu, const ServerEntry& entry)
                               : QStringLiteral("Add to &favourites"),
                     this,
                     [this, server, favourite] { Q_EMIT favouriteToggled(server, !favourite); });
-    if (!m_friendsLookup.playersOn || !m_friendsLookup.isFriendPattern)
+    if (!m_friendsLookup.playersOn || !m_friendsLookup.friendState)
         return;
     // The players of the server's last look, each under what would change.
     QMenu* add = nullptr;
     QMenu* remove = nullptr;
     for (const QString& name : m_friendsLookup.playersOn(server)) {
-        const bool friendNow = m_friendsLookup.isFriendPattern(name);
+        const std::optional<bool> state = m_friendsLookup.friendState(name);
+        if (!state)
+            continue;
+        const bool friendNow = *state;
         QMenu*& sub = friendNow ? remove : add;
         if (!sub)
             sub = new QMenu(friendNow ? QStringLiteral("Remove from friends")

@@ -67,12 +67,13 @@ public:
     // when the list has no row for it or the row is hidden.
     bool selectServer(const ServerEndpoint& server);
 
-    // Who is known to be on a server, and whether a name is one of the
-    // friends' patterns: the row's menu offers to add and remove them.
+    // Who is known to be on a server, and whether a name can be removed
+    // from the friends (true), added (false) or neither: the row's menu
+    // offers to add and remove them.
     struct FriendsLookup
     {
         std::function<QStringList(const ServerEndpoint&)> playersOn;
-        std::function<bool(const QString&)> isFriendPattern;
+        std::function<std::optional<bool>(const QString&)> friendState;
     };
     void setFriendsLookup(FriendsLookup lookup) { m_friendsLookup = std::move(lookup); }
 

@@ -15,7 +15,9 @@
 #include "tempdatafolder.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -80,12 +82,32 @@ void TestWatchFlow::friendJoiningIsTold()
     QCOMPARE(players(Qt::ToolTipRole).toString(), QStringLiteral("Friends here: kasia"));
     QVERIFY(players(Qt::ForegroundRole).isNull());
 
+    // The row's menu: Zed can be added; kasia, under "kas*", is neither
+    // added again nor removed there. Added, Zed can be removed.
+    auto friendMenus = [list] {
+        const QPoint at = list->visualRect(list->model()->index(0, 0)).center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(list->viewport(), &event);
+        QStringList texts;
+        for (const QAction* action : list->contextMenu()->actions()) {
+            if (action->menu())
+                for (const QAction* name : action->menu()->actions())
+                    texts << action->text() + u':' + name->text();
+        }
+        return texts;
+    };
+    QCOMPARE(friendMenus(), QStringList{"Add to friends:Zed"});
+    list->contextMenu()->actions().last()->menu()->actions().first()->trigger();
+    QVERIFY(app.friends()->containsPattern(QStringLiteral("Zed")));
+    QCOMPARE(friendMenus(), QStringList{"Remove from friends:Zed"});
+
     // The Friends window: the patterns, who plays where; Escape closes it.
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnfriends")), Qt::LeftButton);
     FriendsWindow* friends = window.friendsWindow();
     QVERIFY(friends && friends->isVisible());
     QCOMPARE(friends->patternList()->topLevelItem(0)->text(0), QStringLiteral("kas*"));
-    QCOMPARE(friends->playingList()->topLevelItemCount(), 1);
+    QCOMPARE(friends->patternList()->topLevelItemCount(), 2);
+    QCOMPARE(friends->playingList()->topLevelItemCount(), 2);
     QCOMPARE(friends->playingList()->topLevelItem(0)->text(1), QStringLiteral("Watched"));
     QApplication::setActiveWindow(friends);
     QTest::keyClick(friends, Qt::Key_Escape);
