@@ -34,6 +34,7 @@
 // Scenario "memory": 300 servers (delays 0 to 2 ms, 6 silent, a 100 ms reply
 // time-out), refreshed 100 times one at a time and 100 times fast (2000
 // requests a second): resident memory must stay flat.
+#include "benchtestnet.h"
 #include "core/browser/serverbrowser.h"
 #include "core/browser/serverquerier.h"
 #include "core/platform/datapaths.h"
@@ -41,7 +42,6 @@
 #include "core/settings/settings.h"
 #include "core/wire/addresscache.h"
 #include "freeport.h"
-#include "stopprocess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -68,94 +68,22 @@ struct ServerPlan
     bool silent;
 };
 
-double cpuSeconds()
+using BenchFigures::cpuSeconds;
+using BenchFigures::statusKiB;
+
+// The test network with these game servers.
+std::optional<QList<quint16>> startNet(BenchTestNet& net, const QList<ServerPlan>& plans,
+                                       const QString& folder, int dropPercent)
 {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto seconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) / 1e6; };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    QByteArray scenario;
+    for (int i = 0; i < plans.size(); ++i) {
+        scenario += "Bench " + QByteArray::number(i) + " | dm" + QByteArray::number(i % 20) +
+                    " | | " + QByteArray::number(i % 3) + " | " + QByteArray::number(i % 17) +
+                    "/16 | 145 | " + QByteArray::number(plans[i].delayMs) + " | " +
+                    (plans[i].silent ? "yes" : "no") + "\n";
+    }
+    return net.start(scenario, folder, {QStringLiteral("--drop"), QString::number(dropPercent)});
 }
-
-// A "VmRSS:" or "VmHWM:" (peak) figure of /proc/self/status, in KiB.
-long statusKiB(const QByteArray& field)
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field))
-            return line.mid(field.size()).trimmed().split(' ').first().toLong();
-    }
-    return -1;
-}
-
-// Runs varnholt-testnet with the given game servers; nothing if it fails.
-class TestNet
-{
-public:
-    std::optional<QList<quint16>> start(const QList<ServerPlan>& plans, const QString& folder,
-                                        int dropPercent = 0)
-    {
-        QByteArray scenario;
-        for (int i = 0; i < plans.size(); ++i) {
-            scenario += "Bench " + QByteArray::number(i) + " | dm" + QByteArray::number(i % 20) +
-                        " | | " + QByteArray::number(i % 3) + " | " + QByteArray::number(i % 17) +
-                        "/16 | 145 | " + QByteArray::number(plans[i].delayMs) + " | " +
-                        (plans[i].silent ? "yes" : "no") + "\n";
-        }
-        const QString file = folder + QStringLiteral("/scenario.txt");
-        QFile out(file);
-        if (!out.open(QIODevice::WriteOnly) || out.write(scenario) != scenario.size())
-            return std::nullopt;
-        out.close();
-
-        m_process.setProgram(QCoreApplication::applicationDirPath() +
-                             QStringLiteral("/varnholt-testnet"));
-        // Every datagram is logged: the info requests are counted per server.
-        m_process.setArguments({QStringLiteral("--scenario"), file, QStringLiteral("--log"),
-                                QStringLiteral("--drop"), QString::number(dropPercent)});
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start();
-        if (!m_process.waitForStarted(10000))
-            return std::nullopt;
-        while (!m_process.canReadLine()) {
-            if (!m_process.waitForReadyRead(10000))
-                return std::nullopt;
-        }
-        const QString ready = QString::fromLatin1(m_process.readLine()).trimmed();
-        const qsizetype at = ready.indexOf(QStringLiteral("servers="));
-        if (!ready.startsWith(QStringLiteral("READY")) || at < 0)
-            return std::nullopt;
-        QList<quint16> ports;
-        for (const QString& port : ready.mid(at + 8).split(u',', Qt::SkipEmptyParts))
-            ports.append(port.toUShort());
-        QObject::connect(&m_process, &QProcess::readyReadStandardOutput, [this] { readLog(); });
-        return ports;
-    }
-
-    // Info requests each server got since the last call, by port.
-    QHash<quint16, int> takeRequestCounts()
-    {
-        readLog();
-        return std::exchange(m_requests, {});
-    }
-
-    ~TestNet() { stopProcess(m_process); }
-
-private:
-    // "RECV server:<port> <sender> 00000000"
-    void readLog()
-    {
-        while (m_process.canReadLine()) {
-            const QByteArray line = m_process.readLine().trimmed();
-            if (line.startsWith("RECV server:") && line.endsWith(" 00000000"))
-                ++m_requests[quint16(line.mid(12, line.indexOf(' ', 12) - 12).toUInt())];
-        }
-    }
-
-    QProcess m_process;
-    QHash<quint16, int> m_requests;
-};
 
 bool writeCache(const QList<quint16>& ports)
 {
@@ -231,7 +159,7 @@ struct Rig
 {
     bool start(const QList<ServerPlan>& plans, const QString& folder, int dropPercent = 0)
     {
-        const std::optional<QList<quint16>> ports = net.start(plans, folder, dropPercent);
+        const std::optional<QList<quint16>> ports = startNet(net, plans, folder, dropPercent);
         if (!ports || ports->size() != plans.size() || !writeCache(*ports)) {
             std::fprintf(stderr, "bench_refresh: cannot start varnholt-testnet\n");
             return false;
@@ -249,7 +177,7 @@ struct Rig
         preferences.setRequestsPerSecond(requestsPerSecond);
     }
 
-    TestNet net;
+    BenchTestNet net;
     QList<quint16> serverPorts;
     Settings settings;
     Preferences preferences;

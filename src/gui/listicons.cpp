@@ -58,4 +58,15 @@ QIcon star()
     return icon;
 }
 
+QIcon friends()
+{
+    static const QIcon icon = drawn([](QPainter& painter) {
+        painter.setPen(QPen(QColor(20, 100, 30), 1));
+        painter.setBrush(QColor(70, 200, 90));
+        painter.drawEllipse(QRectF(5, 1.5, 6, 6));
+        painter.drawRoundedRect(QRectF(2.5, 8.5, 11, 6.5), 3, 3);
+    });
+    return icon;
+}
+
 } // namespace ListIcons

@@ -3,10 +3,11 @@
 #include <QIcon>
 
 // The small marks of the server list, drawn once: a lock for a server that
-// needs a password and a star for a favourite.
+// needs a password, a star for a favourite, a figure for friends playing.
 namespace ListIcons {
 
 QIcon lock();
 QIcon star();
+QIcon friends();
 
 } // namespace ListIcons

@@ -1,12 +1,14 @@
 #include "gui/mainwindow.h"
 
 #include "core/app/application.h"
+#include "core/browser/friends.h"
 #include "core/browser/gamelauncher.h"
 #include "core/browser/launchprompts.h"
 #include "core/browser/linkjoiner.h"
 #include "core/browser/rflink.h"
 #include "core/browser/serverbrowser.h"
 #include "core/browser/serverentry.h"
+#include "core/browser/serverwatch.h"
 #include "core/chat/chatsession.h"
 #include "core/platform/datapaths.h"
 #include "core/platform/memorystatus.h"
@@ -17,6 +19,7 @@
 #include "gui/chatlogview.h"
 #include "gui/controls.h"
 #include "gui/credits.h"
+#include "gui/friendswindow.h"
 #include "gui/messageboxprompts.h"
 #include "gui/optionsdialog.h"
 #include "gui/palette.h"
@@ -25,12 +28,14 @@
 #include "gui/serverlistview.h"
 #include "gui/twips.h"
 #include "gui/userswindow.h"
+#include "gui/watchnotifier.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -100,6 +105,7 @@ constexpr Controls::Control controls[] = {
 
     {"btnirccnt", nullptr, make<QPushButton>, "&Connect ", 120, 9120, 975, 255, keepBottom},
     {"btnircdiscnnt", nullptr, make<QPushButton>, "&Disconnect", 1200, 9120, 975, 255, keepBottom},
+    {"btnfriends", nullptr, make<QPushButton>, "Fr&iends", 7680, 9120, 975, 255, keepBottomRight},
     {"btnusers", nullptr, make<QPushButton>, "&Users", 8760, 9120, 975, 255, keepBottomRight},
 };
 
@@ -178,6 +184,7 @@ MainWindow::MainWindow(Application* application, QWidget* parent)
     connectBrowser();
     connectLauncher();
     connectChat();
+    connectWatch();
     connectKeyboard();
     Palette::applyTo(this);
     Palette::applyLayoutFont(this);
@@ -190,6 +197,7 @@ MainWindow::~MainWindow()
     delete m_optionsDialog;
     delete m_aboutDialog;
     delete m_usersWindow;
+    delete m_friendsWindow;
 }
 
 void MainWindow::buildControls()
@@ -214,6 +222,7 @@ void MainWindow::buildControls()
     m_connectButton = Controls::get<QPushButton>(built, "btnirccnt");
     m_disconnectButton = Controls::get<QPushButton>(built, "btnircdiscnnt");
     m_usersButton = Controls::get<QPushButton>(built, "btnusers");
+    m_friendsButton = Controls::get<QPushButton>(built, "btnfriends");
 
     m_memoryTimer = new QTimer(this);
     m_memoryTimer->setObjectName(QStringLiteral("memtimer"));
@@ -296,6 +305,79 @@ void MainWindow::connectLauncher()
     setLaunchServices(m_prompts.get(), nullptr);
     connect(m_app->linkJoiner(), &LinkJoiner::entryReceived, m_serverList,
             &ServerListView::updateEntry);
+}
+
+void MainWindow::connectWatch()
+{
+    ServerWatch* watch = m_app->watch();
+    Friends* friends = m_app->friends();
+    m_notifier = new WatchNotifier(this);
+    // The same in-place path as a server asked again from its menu.
+    connect(watch, &ServerWatch::entryUpdated, this, [this](const ServerEntry& entry) {
+        m_serverList->updateEntry(entry);
+        m_serverList->setDown(entry.endpoint, false);
+    });
+    connect(watch, &ServerWatch::looked, this, [this](const QList<WatchEvent>& events) {
+        for (const WatchEvent& event : events) {
+            if (event.kind == WatchEvent::Kind::ServerDown)
+                m_serverList->setDown(event.server, true);
+        }
+        updateFriends();
+    });
+    connect(watch, &ServerWatch::stateChanged, m_notifier, [this](ServerWatch::State state) {
+        m_notifier->setWatching(state != ServerWatch::State::Off);
+    });
+    connect(m_app, &Application::watchNotice, m_notifier, &WatchNotifier::notify);
+    connect(m_notifier, &WatchNotifier::statusText, this, &MainWindow::setStatus);
+    connect(m_notifier, &WatchNotifier::noticeClicked, this, [this](const ServerEndpoint& server) {
+        bringToFront();
+        m_serverList->selectServer(server);
+    });
+    connect(m_notifier, &WatchNotifier::showRequested, this, &MainWindow::bringToFront);
+    connect(m_notifier, &WatchNotifier::quitRequested, this, &MainWindow::shutDown);
+
+    m_listActions->setFriends(friends);
+    m_serverList->setFriendsLookup(
+        {[watch](const ServerEndpoint& server) {
+             return watch->playersOn(server).value_or(QStringList());
+         },
+         [this](const QString& name) { return m_listActions->friendState(name); }});
+    connect(friends, &Friends::changed, this, &MainWindow::updateFriends);
+    connect(m_friendsButton, &QPushButton::clicked, this, &MainWindow::showFriends);
+}
+
+void MainWindow::updateFriends()
+{
+    const QHash<ServerEndpoint, QStringList> friendsOn = m_app->watch()->friendsOnServers();
+    m_serverList->setFriendsOn(friendsOn);
+    if (!m_friendsWindow)
+        return;
+    m_friendsWindow->setPatterns(m_app->friends()->patterns());
+    QList<QPair<QString, QString>> playing;
+    for (auto it = friendsOn.cbegin(); it != friendsOn.cend(); ++it) {
+        const std::optional<ServerEntry> entry = m_serverList->entryOf(it.key());
+        const QString name = entry ? QString::fromLatin1(entry->info.name) : QString();
+        for (const QString& player : it.value())
+            playing.append({player, name.isEmpty() ? it.key().text() : name});
+    }
+    m_friendsWindow->setPlaying(playing);
+}
+
+void MainWindow::showFriends()
+{
+    if (!m_friendsWindow) {
+        m_friendsWindow = new FriendsWindow;
+        auto keep = [this](const QString& failure) {
+            if (!failure.isEmpty())
+                setStatus(QStringLiteral("Error: The friends could not be saved: %1").arg(failure));
+        };
+        connect(m_friendsWindow, &FriendsWindow::addRequested, this,
+                [this, keep](const QString& pattern) { keep(m_app->friends()->add(pattern)); });
+        connect(m_friendsWindow, &FriendsWindow::removeRequested, this,
+                [this, keep](const QString& pattern) { keep(m_app->friends()->remove(pattern)); });
+        updateFriends();
+    }
+    showOnTop(m_friendsWindow, this);
 }
 
 void MainWindow::setLaunchServices(LaunchPrompts* prompts, ProcessStarter* starter)
@@ -393,6 +475,9 @@ void MainWindow::shutDown()
         m_aboutDialog->hide();
     if (m_usersWindow)
         m_usersWindow->hide();
+    if (m_friendsWindow)
+        m_friendsWindow->hide();
+    m_notifier->setWatching(false);
     keepWindowPlace();
     hide();
     Q_EMIT shutDownComplete();
@@ -400,8 +485,62 @@ void MainWindow::shutDown()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    shutDown();
-    event->accept();
+    const bool watching = m_app->watch()->state() != ServerWatch::State::Off;
+    if (m_shutDown || !watching || !WatchNotifier::trayAvailable()) {
+        shutDown();
+        event->accept();
+        return;
+    }
+    event->ignore();
+    if (const std::optional<bool> keep = m_app->preferences()->closeToTray())
+        closeWithAnswer(*keep);
+    else
+        askCloseToTray();
+}
+
+void MainWindow::askCloseToTray()
+{
+    if (m_askingCloseToTray)
+        return;
+    m_askingCloseToTray = true;
+    auto* box = new QMessageBox(
+        QMessageBox::Question, QGuiApplication::applicationDisplayName(),
+        QStringLiteral("Keep watching the servers in the tray when the window closes?\n"
+                       "Quit in the tray's menu ends the program. The answer is kept "
+                       "(watch/close_to_tray in varnholt.conf)."),
+        QMessageBox::Yes | QMessageBox::No, this);
+    box->setObjectName(QStringLiteral("closetotray"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    connect(box, &QMessageBox::finished, this, [this](int result) {
+        m_askingCloseToTray = false;
+        const bool keep = result == QMessageBox::Yes;
+        m_app->preferences()->setCloseToTray(keep);
+        const QString failure = m_app->preferences()->saveValue(DataPaths::preferencesFile(),
+                                                                Preferences::WatchCloseToTray);
+        if (!failure.isEmpty())
+            setStatus(QStringLiteral("Error: The answer could not be kept: %1").arg(failure));
+        closeWithAnswer(keep);
+    });
+    box->open();
+}
+
+void MainWindow::closeWithAnswer(bool keepWatching)
+{
+    if (!keepWatching) {
+        shutDown();
+        return;
+    }
+    // Quit from the tray finds the window hidden, with no place to keep.
+    keepWindowPlace();
+    hide();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    // The player has seen the window: its title is its own again.
+    if (m_notifier && event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_notifier->clearTitle();
+    QWidget::changeEvent(event);
 }
 
 void MainWindow::setStatus(const QString& text)

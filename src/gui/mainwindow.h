@@ -11,6 +11,7 @@ class AboutDialog;
 class Application;
 class ChatFormatter;
 class ChatLogView;
+class FriendsWindow;
 class LaunchPrompts;
 class OptionsDialog;
 class ProcessStarter;
@@ -22,6 +23,7 @@ class QTimer;
 class ServerListActions;
 class ServerListView;
 class UsersWindow;
+class WatchNotifier;
 
 // The main window: every control of the browser and the chat, the memory
 // timer and the status line. It owns the controls and forwards each control
@@ -36,6 +38,9 @@ public:
     OptionsDialog* optionsDialog() const { return m_optionsDialog; }
     AboutDialog* aboutDialog() const { return m_aboutDialog; }
     UsersWindow* usersWindow() const { return m_usersWindow; }
+    // Created on first use.
+    FriendsWindow* friendsWindow() const { return m_friendsWindow; }
+    WatchNotifier* notifier() const { return m_notifier; }
     ServerListActions* listActions() const { return m_listActions; }
 
     // Replaces the message boxes and the process start of the game launch
@@ -61,6 +66,7 @@ Q_SIGNALS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
@@ -68,6 +74,14 @@ private:
     void connectBrowser();
     void connectChat();
     void connectLauncher();
+    // The background watch: rows updated in place, marks, notifications.
+    void connectWatch();
+    void updateFriends();
+    void showFriends();
+    // With the watch on: keep watching from the tray, as the player said
+    // once, or else shut down.
+    void askCloseToTray();
+    void closeWithAnswer(bool keepWatching);
     // The player's choices, with the hide flags of the preferences.
     void setFilter(ServerFilter filter);
     void updateBrowserButtons();
@@ -92,8 +106,10 @@ private:
 
     Application* m_app;
     OptionsDialog* m_optionsDialog = nullptr;
-    AboutDialog* m_aboutDialog = nullptr; // created on first use
-    UsersWindow* m_usersWindow = nullptr; // created on first use, then kept
+    AboutDialog* m_aboutDialog = nullptr;     // created on first use
+    UsersWindow* m_usersWindow = nullptr;     // created on first use, then kept
+    FriendsWindow* m_friendsWindow = nullptr; // created on first use, then kept
+    WatchNotifier* m_notifier = nullptr;
 
     QLineEdit* m_statusLine = nullptr;
     QLineEdit* m_memoryLine = nullptr;
@@ -110,6 +126,7 @@ private:
     QPushButton* m_connectButton = nullptr;
     QPushButton* m_disconnectButton = nullptr;
     QPushButton* m_usersButton = nullptr;
+    QPushButton* m_friendsButton = nullptr;
     QTimer* m_memoryTimer = nullptr;
     Controls::Built m_controls; // placed anew as the window's size changes
 
@@ -119,4 +136,5 @@ private:
     ChatFormatter* m_chatFormatter = nullptr;
 
     bool m_shutDown = false;
+    bool m_askingCloseToTray = false;
 };

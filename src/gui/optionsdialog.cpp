@@ -14,13 +14,13 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
-#include <QSignalBlocker>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QTreeView>
 
@@ -103,14 +103,16 @@ constexpr Controls::Control controls[] = {
     {"framore", nullptr, make<QGroupBox>, "More Options", 8040, 0, 3495, 4695},
     {"lbllauncher", "framore", make<QLabel>, "Game to start:", 120, 240, 3255, labelHeight},
     {"cbolauncher", "framore", make<QComboBox>, "", 120, 480, 3255, 315},
-    {"chkparallel", "framore", make<QCheckBox>, "Fast refresh: all servers at once", 120, 960, 3255,
+    {"chkparallel", "framore", make<QCheckBox>, "Fast refresh: all servers at once", 120, 870, 3255,
      labelHeight},
-    {"chkshowsilent", "framore", make<QCheckBox>, "Show servers that do not answer", 120, 1260,
+    {"chkshowsilent", "framore", make<QCheckBox>, "Show servers that do not answer", 120, 1140,
      3255, labelHeight},
-    {"chkhideempty", "framore", make<QCheckBox>, "Hide empty servers", 120, 1560, 3255,
+    {"chkhideempty", "framore", make<QCheckBox>, "Hide empty servers", 120, 1410, 3255,
      labelHeight},
-    {"chkhidefull", "framore", make<QCheckBox>, "Hide full servers", 120, 1860, 3255, labelHeight},
-    {"chkhidepassword", "framore", make<QCheckBox>, "Hide servers with a password", 120, 2160, 3255,
+    {"chkhidefull", "framore", make<QCheckBox>, "Hide full servers", 120, 1680, 3255, labelHeight},
+    {"chkhidepassword", "framore", make<QCheckBox>, "Hide servers with a password", 120, 1950, 3255,
+     labelHeight},
+    {"chkwatch", "framore", make<QCheckBox>, "Watch servers in the background", 120, 2220, 3255,
      labelHeight},
     // Beside the IRC Options frame, at its height.
     {"fraircmore", "framore", make<QGroupBox>, "IRC Connection", 120, 2520, 3255, 1575},
@@ -121,8 +123,8 @@ constexpr Controls::Control controls[] = {
     // Windows only: the key lives in the registry, not in varnholt.conf.
     {"chklinks", "framore", make<QCheckBox>, "Open rf:// links with Varnholt", 120, 4170, 3255,
      labelHeight},
-    {"lbllinks", "framore", make<QLabel>, "(takes them from the game's launchers)", 360, 4410,
-     3015, labelHeight},
+    {"lbllinks", "framore", make<QLabel>, "(takes them from the game's launchers)", 360, 4410, 3015,
+     labelHeight},
 };
 
 // The yes/no preferences and their check boxes.
@@ -136,7 +138,7 @@ constexpr FlagBox flagBoxes[] = {
     {Preferences::ParallelRefresh, "chkparallel"},  {Preferences::ShowSilent, "chkshowsilent"},
     {Preferences::HideEmpty, "chkhideempty"},       {Preferences::HideFull, "chkhidefull"},
     {Preferences::HidePassword, "chkhidepassword"}, {Preferences::IrcTls, "chkirctls"},
-    {Preferences::IrcReconnect, "chkircreconnect"},
+    {Preferences::IrcReconnect, "chkircreconnect"}, {Preferences::WatchEnabled, "chkwatch"},
 };
 
 // The launcher choices in the order the list shows them.
@@ -199,8 +201,7 @@ OptionsDialog::OptionsDialog(Settings* settings, Preferences* preferences, QWidg
         m_launcherChoice->addItem(QString::fromLatin1(item.text), int(item.launcher));
     m_launcherChoice->setCurrentIndex(m_launcherChoice->findData(int(m_preferences->launcher())));
     connect(m_launcherChoice, &QComboBox::activated, m_preferences, [this](int index) {
-        m_preferences->setLauncher(
-            LauncherChoice(m_launcherChoice->itemData(index).toInt()));
+        m_preferences->setLauncher(LauncherChoice(m_launcherChoice->itemData(index).toInt()));
     });
     connect(m_preferences, &Preferences::changed, this, &OptionsDialog::onPreferenceChanged);
 

@@ -71,6 +71,9 @@ ServerDetailsWindow::ServerDetailsWindow(const ServerEntry& entry, QWidget* pare
     setFocusProxy(m_players);
     // Before the table's own Ctrl+C, which copies one cell.
     m_players->installEventFilter(this);
+    m_players->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_players, &QWidget::customContextMenuRequested, this,
+            &ServerDetailsWindow::openPlayerMenu);
 
     // The list knows no patch; the first reply tells.
     showInfo(entry, std::nullopt);
@@ -237,6 +240,37 @@ void ServerDetailsWindow::keyPressEvent(QKeyEvent* event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void ServerDetailsWindow::setFriendCheck(FriendCheck friendState)
+{
+    m_friendState = std::move(friendState);
+}
+
+QMenu* ServerDetailsWindow::playerMenu() const
+{
+    return m_menu;
+}
+
+void ServerDetailsWindow::openPlayerMenu(const QPoint& at)
+{
+    const QTreeWidgetItem* item = m_players->itemAt(at);
+    if (!item || !m_friendState)
+        return;
+    const QString name = item->text(0);
+    const std::optional<bool> state = m_friendState(name);
+    if (!state)
+        return;
+    const bool friendNow = *state;
+    if (m_menu)
+        m_menu->deleteLater();
+    m_menu = new QMenu(this);
+    m_menu->setAttribute(Qt::WA_DeleteOnClose);
+    m_menu->addAction(friendNow ? QStringLiteral("Remove from friends")
+                                : QStringLiteral("Add to friends"),
+                      this, [this, name, friendNow] { Q_EMIT friendToggled(name, !friendNow); });
+    // Not exec(): the menu runs in the program's own event loop.
+    m_menu->popup(m_players->viewport()->mapToGlobal(at));
 }
 
 void ServerDetailsWindow::copyPlayers() const

@@ -4,7 +4,12 @@
 #include "core/browser/serverentry.h"
 #include "core/wire/playerlist.h"
 
+#include <QMenu>
+#include <QPointer>
 #include <QWidget>
+
+#include <functional>
+#include <optional>
 
 class QLabel;
 class QTreeWidget;
@@ -36,9 +41,18 @@ public:
     QString fieldText(const QString& objectName) const;
     QTreeWidget* playersView() const { return m_players; }
 
+    // Whether a player's name can be removed from the friends (true) or
+    // added (false), or neither: the players' context menu offers it. No
+    // menu without it.
+    using FriendCheck = std::function<std::optional<bool>(const QString&)>;
+    void setFriendCheck(FriendCheck friendState);
+    // The players' context menu last opened, or nullptr.
+    QMenu* playerMenu() const;
+
 Q_SIGNALS:
     // The server as its last reply told it (a password flag included).
     void joinRequested(const ServerEntry& entry);
+    void friendToggled(const QString& name, bool friendNow);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -52,6 +66,7 @@ private:
     void onRoundEnded(bool infoAnswered, ServerDetailsQuery::PlayersAnswer players);
     QLabel* addField(const char* objectName, const QString& caption);
     void copyPlayers() const;
+    void openPlayerMenu(const QPoint& at);
 
     ServerDetailsQuery* m_query;
     ServerEntry m_entry;
@@ -59,4 +74,6 @@ private:
     QLabel* m_teams = nullptr;
     QLabel* m_note = nullptr;
     QTreeWidget* m_players = nullptr;
+    FriendCheck m_friendState;
+    QPointer<QMenu> m_menu;
 };

@@ -1,6 +1,7 @@
 #include "gui/serverlistactions.h"
 
 #include "core/browser/favourites.h"
+#include "core/browser/friends.h"
 #include "core/browser/serverbrowser.h"
 #include "gui/serverdetailswindow.h"
 #include "gui/serverlistview.h"
@@ -45,6 +46,11 @@ void ServerListActions::showDetails(const ServerEntry& entry)
                 [this, server = entry.endpoint] { m_details.remove(server); });
         // The same way as the row's Join, to the same launch.
         connect(window, &ServerDetailsWindow::joinRequested, m_view, &ServerListView::entryClicked);
+        if (m_friends) {
+            window->setFriendCheck([this](const QString& name) { return friendState(name); });
+            connect(window, &ServerDetailsWindow::friendToggled, this,
+                    &ServerListActions::toggleFriend);
+        }
     }
     window->show();
     window->raise();
@@ -56,6 +62,30 @@ void ServerListActions::toggleFavourite(const ServerEndpoint& server, bool favou
     const QString failure = favourite ? m_favourites->add(server) : m_favourites->remove(server);
     if (!failure.isEmpty())
         showMessage(QStringLiteral("The favourites could not be saved: %1").arg(failure));
+}
+
+void ServerListActions::setFriends(Friends* friends)
+{
+    m_friends = friends;
+    connect(m_view, &ServerListView::friendToggled, this, &ServerListActions::toggleFriend);
+}
+
+std::optional<bool> ServerListActions::friendState(const QString& name) const
+{
+    if (!m_friends)
+        return std::nullopt;
+    if (m_friends->containsPattern(name))
+        return true;
+    if (m_friends->matches(name))
+        return std::nullopt;
+    return false;
+}
+
+void ServerListActions::toggleFriend(const QString& name, bool friendNow)
+{
+    const QString failure = friendNow ? m_friends->add(name) : m_friends->remove(name);
+    if (!failure.isEmpty())
+        showMessage(QStringLiteral("The friends could not be saved: %1").arg(failure));
 }
 
 void ServerListActions::askForServer()

@@ -7,7 +7,10 @@
 #include <QHash>
 #include <QObject>
 
+#include <optional>
+
 class Favourites;
+class Friends;
 class ServerBrowser;
 class ServerDetailsWindow;
 class ServerListView;
@@ -28,6 +31,14 @@ public:
     ServerDetailsWindow* detailsWindow(const ServerEndpoint& server) const;
     void showDetails(const ServerEntry& entry);
     void toggleFavourite(const ServerEndpoint& server, bool favourite);
+    // The friends the menus of the list and of the details windows keep.
+    void setFriends(Friends* friends);
+    void toggleFriend(const QString& name, bool friendNow);
+    // What a menu may do with a player's name: true, it is a friend's
+    // pattern of its own and can be removed; false, no pattern matches and
+    // it can be added; nothing, a wider pattern covers it (the Friends
+    // window removes that).
+    std::optional<bool> friendState(const QString& name) const;
     // Asks for "host:port"; a server that checks out becomes a favourite and
     // is asked at once.
     void askForServer();
@@ -43,6 +54,7 @@ private:
     ServerListView* m_view;
     ServerBrowser* m_browser;
     Favourites* m_favourites;
+    Friends* m_friends = nullptr;
     QWidget* m_window;
     ServerAddressCheck m_check;
     QHash<ServerEndpoint, ServerDetailsWindow*> m_details;

@@ -26,10 +26,11 @@ QVariant ServerListModel::data(const QModelIndex& index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid))
         return {};
     const ServerEntry& entry = m_entries[index.row()];
-    if (role == Qt::ForegroundRole && !entry.answered)
+    if (role == Qt::ForegroundRole && (!entry.answered || isDown(entry.endpoint)))
         return Palette::silentText;
     if (role != Qt::DisplayRole)
-        return marker(entry, isFavourite(entry.endpoint), index.column(), role);
+        return marker(entry, isFavourite(entry.endpoint), friendsOn(entry.endpoint), index.column(),
+                      role);
     return text(entry, index.column());
 }
 
@@ -81,14 +82,45 @@ void ServerListModel::replace(int row, const ServerEntry& entry)
 void ServerListModel::setFavourites(const QList<ServerEndpoint>& favourites)
 {
     m_favourites = QSet<ServerEndpoint>(favourites.cbegin(), favourites.cend());
-    if (!m_entries.isEmpty())
-        Q_EMIT dataChanged(index(0, Address), index(rowCount() - 1, Address));
+    columnChanged(Address);
 }
 
-QVariant ServerListModel::marker(const ServerEntry& entry, bool favourite, int column, int role)
+void ServerListModel::setFriendsOn(const QHash<ServerEndpoint, QStringList>& friendsOn)
+{
+    if (friendsOn == m_friendsOn)
+        return;
+    m_friendsOn = friendsOn;
+    columnChanged(Players);
+}
+
+void ServerListModel::setDown(const ServerEndpoint& endpoint, bool down)
+{
+    if (down == isDown(endpoint))
+        return;
+    if (down)
+        m_down.insert(endpoint);
+    else
+        m_down.remove(endpoint);
+    if (const int row = rowOf(endpoint); row >= 0)
+        Q_EMIT dataChanged(index(row, 0), index(row, ColumnCount - 1));
+}
+
+void ServerListModel::columnChanged(int column)
+{
+    if (!m_entries.isEmpty())
+        Q_EMIT dataChanged(index(0, column), index(rowCount() - 1, column));
+}
+
+QVariant ServerListModel::marker(const ServerEntry& entry, bool favourite,
+                                 const QStringList& friends, int column, int role)
 {
     const bool locked = column == Server && entry.info.needsPassword();
     const bool starred = column == Address && favourite;
+    const bool friendly = column == Players && !friends.isEmpty();
+    if (role == Qt::DecorationRole && friendly)
+        return ListIcons::friends();
+    if (role == Qt::ToolTipRole && friendly)
+        return QStringLiteral("Friends here: %1").arg(friends.join(QStringLiteral(", ")));
     if (role == Qt::DecorationRole && (locked || starred))
         return locked ? ListIcons::lock() : ListIcons::star();
     if (role == Qt::ToolTipRole && locked)

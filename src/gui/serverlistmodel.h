@@ -4,8 +4,10 @@
 #include "core/browser/serverentry.h"
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QList>
 #include <QSet>
+#include <QStringList>
 
 // The servers of the list in the order they arrived, one row each, and the
 // seven texts the list shows for them.
@@ -53,11 +55,28 @@ public:
     {
         return m_favourites.contains(endpoint);
     }
-    // The padlock of a server with a password and the favourite's star,
-    // with their tooltips.
-    static QVariant marker(const ServerEntry& entry, bool favourite, int column, int role);
+    // The friends on each server, marked in the players cell with their
+    // names as its tooltip.
+    void setFriendsOn(const QHash<ServerEndpoint, QStringList>& friendsOn);
+    QStringList friendsOn(const ServerEndpoint& endpoint) const
+    {
+        return m_friendsOn.value(endpoint);
+    }
+    // A server the watch found down keeps its row, drawn grey, until it
+    // answers again.
+    void setDown(const ServerEndpoint& endpoint, bool down);
+    bool isDown(const ServerEndpoint& endpoint) const { return m_down.contains(endpoint); }
+
+    // The padlock of a server with a password, the favourite's star and the
+    // friends' mark, with their tooltips.
+    static QVariant marker(const ServerEntry& entry, bool favourite, const QStringList& friends,
+                           int column, int role);
 
 private:
+    void columnChanged(int column);
+
     QList<ServerEntry> m_entries;
     QSet<ServerEndpoint> m_favourites;
+    QHash<ServerEndpoint, QStringList> m_friendsOn;
+    QSet<ServerEndpoint> m_down;
 };

@@ -132,6 +132,35 @@ void ServerListView::setFavourites(const QList<ServerEndpoint>& favourites)
     m_model->setFavourites(favourites);
 }
 
+void ServerListView::setFriendsOn(const QHash<ServerEndpoint, QStringList>& friendsOn)
+{
+    m_model->setFriendsOn(friendsOn);
+}
+
+void ServerListView::setDown(const ServerEndpoint& server, bool down)
+{
+    m_model->setDown(server, down);
+}
+
+std::optional<ServerEntry> ServerListView::entryOf(const ServerEndpoint& server) const
+{
+    const int row = m_model->rowOf(server);
+    if (row < 0)
+        return std::nullopt;
+    return m_model->entry(row);
+}
+
+bool ServerListView::selectServer(const ServerEndpoint& server)
+{
+    const QModelIndex index = m_proxy->mapFromSource(m_model->index(m_model->rowOf(server), 0));
+    if (!index.isValid())
+        return false;
+    setCurrentIndex(index);
+    selectCurrentRow();
+    scrollTo(index);
+    return true;
+}
+
 void ServerListView::changeEvent(QEvent* event)
 {
     // The padlock and the star fit the text's height, so that every row is
@@ -183,4 +212,26 @@ void ServerListView::fillMenu(QMenu* menu, const ServerEntry& entry)
                               : QStringLiteral("Add to &favourites"),
                     this,
                     [this, server, favourite] { Q_EMIT favouriteToggled(server, !favourite); });
+    if (!m_friendsLookup.playersOn || !m_friendsLookup.friendState)
+        return;
+    // The players of the server's last look, each under what would change.
+    QMenu* add = nullptr;
+    QMenu* remove = nullptr;
+    for (const QString& name : m_friendsLookup.playersOn(server)) {
+        const std::optional<bool> state = m_friendsLookup.friendState(name);
+        if (!state)
+            continue;
+        const bool friendNow = *state;
+        QMenu*& sub = friendNow ? remove : add;
+        if (!sub)
+            sub = new QMenu(friendNow ? QStringLiteral("Remove from friends")
+                                      : QStringLiteral("Add to friends"),
+                            menu);
+        sub->addAction(name, this,
+                       [this, name, friendNow] { Q_EMIT friendToggled(name, !friendNow); });
+    }
+    for (QMenu* sub : {add, remove}) {
+        if (sub)
+            menu->addMenu(sub);
+    }
 }

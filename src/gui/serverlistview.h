@@ -4,10 +4,15 @@
 #include "core/browser/sortstate.h"
 #include "core/settings/serverfilter.h"
 
+#include <QHash>
 #include <QList>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 #include <QTreeView>
+
+#include <functional>
+#include <optional>
 
 class QMenu;
 class ServerListModel;
@@ -42,6 +47,25 @@ public:
     void updateEntry(const ServerEntry& entry);
     // Their rows carry a star, and the context menu offers to remove them.
     void setFavourites(const QList<ServerEndpoint>& favourites);
+    // Rows of servers with friends on them carry a mark; the names are its tooltip.
+    void setFriendsOn(const QHash<ServerEndpoint, QStringList>& friendsOn);
+    // A server found down keeps its row, grey, until it answers again.
+    void setDown(const ServerEndpoint& server, bool down);
+    // The row's entry, if the list has one.
+    std::optional<ServerEntry> entryOf(const ServerEndpoint& server) const;
+    // Makes the server's row current and selected and scrolls to it; false
+    // when the list has no row for it or the row is hidden.
+    bool selectServer(const ServerEndpoint& server);
+
+    // Who is known to be on a server, and whether a name can be removed
+    // from the friends (true), added (false) or neither: the row's menu
+    // offers to add and remove them.
+    struct FriendsLookup
+    {
+        std::function<QStringList(const ServerEndpoint&)> playersOn;
+        std::function<std::optional<bool>(const QString&)> friendState;
+    };
+    void setFriendsLookup(FriendsLookup lookup) { m_friendsLookup = std::move(lookup); }
 
 Q_SIGNALS:
     // The player clicked the row of `entry`, pressed Enter on it, or chose
@@ -50,6 +74,7 @@ Q_SIGNALS:
     void detailsRequested(const ServerEntry& entry);
     void refreshRequested(const ServerEndpoint& server);
     void favouriteToggled(const ServerEndpoint& server, bool favourite);
+    void friendToggled(const QString& name, bool friendNow);
     // Add server... in the menu of the list's empty part.
     void addServerRequested();
 
@@ -70,4 +95,5 @@ private:
     QPointer<QMenu> m_menu;
     QList<ServerEntry> m_waiting;
     QTimer m_addTimer;
+    FriendsLookup m_friendsLookup;
 };

@@ -86,7 +86,7 @@ toggle_hide_full() {
     click 6960 0 120 240 735 255 # btnoptions
     local main=$window
     wait_until 10 eval 'window=$(find_window "^Options\$") && [ -n "$window" ]' || fail "no options dialog"
-    click 8040 0 120 1860 600 255 # chkhidefull, its left part
+    click 8040 0 120 1680 600 255 # chkhidefull, its left part
     click 120 0 6840 4200 855 375 # btncoptclose
     window=$main
     wait_until 5 eval '[ -z "$(find_window "^Options\$")" ]' || fail "Close left the options open"

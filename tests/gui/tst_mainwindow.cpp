@@ -143,8 +143,9 @@ void TestMainWindow::windowAndListLayout()
     }
     QCOMPARE(rows->rowCount(), 0);
 
-    // UDP sockets: master list, server queries and the server of a link.
-    QCOMPARE(app.findChildren<QUdpSocket*>().size(), 3);
+    // UDP sockets: master list, server queries and the server of a link;
+    // the watch's own master list, server queries and player lists.
+    QCOMPARE(app.findChildren<QUdpSocket*>().size(), 6);
     QCOMPARE(app.chat()->state(), ChatSession::State::Disconnected);
 }
 
@@ -222,7 +223,7 @@ void TestMainWindow::quitAndCloseShutDownTheSameWay()
              QStringLiteral("Closing down..."));
     QVERIFY(!window.findChild<QTimer*>(QStringLiteral("memtimer"))->isActive());
     const QList<QUdpSocket*> udpSockets = app.findChildren<QUdpSocket*>();
-    QCOMPARE(udpSockets.size(), 3);
+    QCOMPARE(udpSockets.size(), 6);
     for (const QUdpSocket* socket : udpSockets)
         QCOMPARE(socket->state(), QAbstractSocket::UnconnectedState);
     QCOMPARE(app.chat()->state(), ChatSession::State::Disconnected);

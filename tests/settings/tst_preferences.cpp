@@ -12,6 +12,8 @@ class TestPreferences : public QObject
 private Q_SLOTS:
     void readsFileText_data();
     void readsFileText();
+    void readsWatchValues_data();
+    void readsWatchValues();
     void roundTripKeepsEveryValue();
     void savingOneValueKeepsTheOthers();
 
@@ -62,6 +64,34 @@ void TestPreferences::readsFileText()
     QTEST(preferences.flag(Preferences::ParallelRefresh), "parallel");
     QTEST(preferences.flag(Preferences::IrcReconnect), "reconnect");
     QTEST(preferences.serverFilter().isComplete(), "filterComplete");
+}
+
+void TestPreferences::readsWatchValues_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("interval");
+    QTest::addColumn<int>("atLeast");
+    QTest::addColumn<int>("closeToTray"); // -1: never asked
+    QTest::newRow("defaults") << QByteArray() << 60 << 2 << -1;
+    QTest::newRow("below the range")
+        << QByteArray("[watch]\ninterval_seconds=5\nplayers_at_least=0\nclose_to_tray=false\n")
+        << 15 << 1 << 0;
+    QTest::newRow("above the range, answered yes")
+        << QByteArray("[watch]\ninterval_seconds=99999\nplayers_at_least=4\nclose_to_tray=true\n")
+        << 3600 << 4 << 1;
+    QTest::newRow("not numbers") << QByteArray("[watch]\ninterval_seconds=soon\n") << 60 << 2 << -1;
+}
+
+void TestPreferences::readsWatchValues()
+{
+    QFETCH(QByteArray, text);
+    Preferences preferences;
+    preferences.load(writeFile(text));
+    QTEST(preferences.watchIntervalSeconds(), "interval");
+    QTEST(preferences.watchPlayersAtLeast(), "atLeast");
+    const std::optional<bool> answer = preferences.closeToTray();
+    QTEST(answer ? int(*answer) : -1, "closeToTray");
+    QVERIFY(!preferences.flag(Preferences::WatchEnabled));
 }
 
 void TestPreferences::roundTripKeepsEveryValue()

@@ -35,8 +35,9 @@ void FakeGameServer::onRequest(const QNetworkDatagram& request)
         whenAsked();
     if (requests.size() <= ignoredRequests)
         return;
-    auto answer = [this, senderPort] {
-        for (const QByteArray& reply : std::as_const(m_replies))
+    const QList<QByteArray> replies = repliesTo.value(request.data(), m_replies);
+    auto answer = [this, senderPort, replies] {
+        for (const QByteArray& reply : replies)
             sendTo(senderPort, reply);
     };
     if (m_replyDelayMs > 0)

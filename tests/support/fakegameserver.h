@@ -3,6 +3,7 @@
 #include "core/wire/serverendpoint.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QUdpSocket>
@@ -31,6 +32,9 @@ public:
     std::function<void()> whenAsked;
     // The first this many requests get no reply, as if lost.
     int ignoredRequests = 0;
+    // A request whose bytes are a key gets these replies instead (e.g. the
+    // info and the player-list request their own); changed as a test goes.
+    QHash<QByteArray, QList<QByteArray>> repliesTo;
 
 private:
     void onRequest(const QNetworkDatagram& request);

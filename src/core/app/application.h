@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/browser/watchnotices.h"
 #include "core/chat/chatsettings.h"
 
 #include <QObject>
@@ -16,9 +17,11 @@ class LinkJoiner;
 class Preferences;
 class ProcessStarter;
 class ServerBrowser;
+class ServerWatch;
 class SingleInstance;
 class Settings;
 struct ServerFilter;
+struct WatchConfig;
 
 // The program without its windows: the settings and preferences, the server
 // browser with its favourites and the friends, the game launcher and the link joiner, the chat
@@ -34,6 +37,7 @@ public:
     Settings* settings() const { return m_settings; }
     Preferences* preferences() const { return m_preferences; }
     ServerBrowser* browser() const { return m_browser; }
+    ServerWatch* watch() const { return m_watch; }
     Favourites* favourites() const { return m_favourites; }
     Friends* friends() const { return m_friends; }
     ChatSession* chat() const { return m_chat; }
@@ -58,12 +62,19 @@ public:
 
     // The chat's part of the settings and preferences as they are now.
     static ChatSettings chatSettings(const Settings& settings, const Preferences& preferences);
+    // The watch's part of them.
+    static WatchConfig watchConfig(const Settings& settings, const Preferences& preferences);
 
 Q_SIGNALS:
     // A status line from the browser, the launcher or the link joiner.
     void statusChanged(const QString& text);
+    // Something the watch saw that the player wants to hear of.
+    void watchNotice(const WatchNotice& notice);
 
 private:
+    void connectWatch();
+    void onLooked(const QList<WatchEvent>& events);
+
     Settings* m_settings = nullptr;
     Preferences* m_preferences = nullptr;
     ServerBrowser* m_browser = nullptr;
@@ -73,5 +84,7 @@ private:
     GameLauncher* m_launcher = nullptr;
     ChatSession* m_chat = nullptr;
     SingleInstance* m_instance = nullptr;
+    ServerWatch* m_watch = nullptr;
+    WatchNotices m_notices;
     std::unique_ptr<ProcessStarter> m_systemStarter;
 };

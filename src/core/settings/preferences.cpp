@@ -29,6 +29,10 @@ constexpr std::array<KeyInfo, Preferences::keyCount> keyInfo{{
     {"irc/tls", "false"},
     {"irc/ca_file", ""},
     {"irc/reconnect", "true"},
+    {"watch/enabled", "false"},
+    {"watch/interval_seconds", "60"},
+    {"watch/players_at_least", "2"},
+    {"watch/close_to_tray", ""},
 }};
 
 constexpr ChoiceWord<LauncherChoice> launcherWords[] = {
@@ -100,13 +104,18 @@ void Preferences::setLauncher(LauncherChoice launcher)
     set(GameLauncher, wordFor(launcherWords, launcher));
 }
 
-int Preferences::requestsPerSecond() const
+int Preferences::number(Key key, int min, int max) const
 {
     bool ok = false;
-    const int rate = text(RequestsPerSecond).trimmed().toInt(&ok);
+    const int value = text(key).trimmed().toInt(&ok);
     if (!ok)
-        return QString::fromLatin1(keyInfo[RequestsPerSecond].defaultText).toInt();
-    return std::clamp(rate, minRequestsPerSecond, maxRequestsPerSecond);
+        return QString::fromLatin1(keyInfo[key].defaultText).toInt();
+    return std::clamp(value, min, max);
+}
+
+int Preferences::requestsPerSecond() const
+{
+    return number(RequestsPerSecond, minRequestsPerSecond, maxRequestsPerSecond);
 }
 
 void Preferences::setRequestsPerSecond(int rate)
@@ -145,6 +154,34 @@ QString Preferences::ircCaFile() const
 void Preferences::setIrcCaFile(const QString& path)
 {
     set(IrcCaFile, path);
+}
+
+int Preferences::watchIntervalSeconds() const
+{
+    return number(WatchInterval, minWatchIntervalSeconds, maxWatchIntervalSeconds);
+}
+
+void Preferences::setWatchIntervalSeconds(int seconds)
+{
+    set(WatchInterval,
+        QString::number(std::clamp(seconds, minWatchIntervalSeconds, maxWatchIntervalSeconds)));
+}
+
+int Preferences::watchPlayersAtLeast() const
+{
+    return number(WatchPlayersAtLeast, 1, 255);
+}
+
+std::optional<bool> Preferences::closeToTray() const
+{
+    if (text(WatchCloseToTray).trimmed().isEmpty())
+        return std::nullopt;
+    return flag(WatchCloseToTray);
+}
+
+void Preferences::setCloseToTray(bool keepWatching)
+{
+    setFlag(WatchCloseToTray, keepWatching);
 }
 
 void Preferences::load(const QString& path)

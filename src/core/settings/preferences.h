@@ -10,6 +10,7 @@
 #include <QVariant>
 
 #include <array>
+#include <optional>
 
 // Everything the program keeps beyond the twelve settings, in varnholt.conf
 // (an INI file beside the settings file): the twelve-line file keeps its
@@ -22,24 +23,30 @@ class Preferences : public QObject
 public:
     enum Key
     {
-        GameLauncher,      // game/launcher
-        ParallelRefresh,   // browser/parallel
-        RequestsPerSecond, // browser/requests_per_second
-        ShowSilent,        // browser/show_silent
-        HideEmpty,         // browser/hide_empty
-        HideFull,          // browser/hide_full
-        HidePassword,      // browser/hide_password
-        GameTypeChoice,    // browser/game_type
-        VersionChoice,     // browser/version
-        WindowGeometry,    // window/geometry
-        IrcTls,            // irc/tls
-        IrcCaFile,         // irc/ca_file
-        IrcReconnect,      // irc/reconnect
+        GameLauncher,        // game/launcher
+        ParallelRefresh,     // browser/parallel
+        RequestsPerSecond,   // browser/requests_per_second
+        ShowSilent,          // browser/show_silent
+        HideEmpty,           // browser/hide_empty
+        HideFull,            // browser/hide_full
+        HidePassword,        // browser/hide_password
+        GameTypeChoice,      // browser/game_type
+        VersionChoice,       // browser/version
+        WindowGeometry,      // window/geometry
+        IrcTls,              // irc/tls
+        IrcCaFile,           // irc/ca_file
+        IrcReconnect,        // irc/reconnect
+        WatchEnabled,        // watch/enabled
+        WatchInterval,       // watch/interval_seconds
+        WatchPlayersAtLeast, // watch/players_at_least
+        WatchCloseToTray,    // watch/close_to_tray
     };
-    static constexpr int keyCount = IrcReconnect + 1;
+    static constexpr int keyCount = WatchCloseToTray + 1;
 
     static constexpr int minRequestsPerSecond = 10;
     static constexpr int maxRequestsPerSecond = 2000;
+    static constexpr int minWatchIntervalSeconds = 15;
+    static constexpr int maxWatchIntervalSeconds = 3600;
 
     explicit Preferences(QObject* parent = nullptr);
 
@@ -61,6 +68,15 @@ public:
     void setWindowGeometry(const QByteArray& geometry);
     QString ircCaFile() const;
     void setIrcCaFile(const QString& path);
+    // Clamped to minWatchIntervalSeconds..maxWatchIntervalSeconds.
+    int watchIntervalSeconds() const;
+    void setWatchIntervalSeconds(int seconds);
+    // At least 1.
+    int watchPlayersAtLeast() const;
+    // The player's answer to "keep watching in the tray?", or nothing while
+    // it was never asked.
+    std::optional<bool> closeToTray() const;
+    void setCloseToTray(bool keepWatching);
 
     // Reads the file; a missing file leaves every default.
     void load(const QString& path);
@@ -77,6 +93,8 @@ private:
     void set(Key key, const QString& text);
     QString write(const QString& path, const QList<Key>& keys) const;
     QString text(Key key) const { return m_values[key]; }
+    // The key's number clamped to min..max; the default when not a number.
+    int number(Key key, int min, int max) const;
 
     std::array<QString, keyCount> m_values;
 };
