@@ -563,7 +563,7 @@ void TestServerBrowser::fastRunAsksTheLastSilentFirst()
 {
     QFETCH(bool, fast);
     QFETCH(QList<int>, secondOrder);
-    FakeGameServer servers[3] = {FakeGameServer({alphaReply}), {}, FakeGameServer({alphaReply})};
+    FakeGameServer servers[3] = {FakeGameServer({alphaReply}), FakeGameServer(), FakeGameServer({alphaReply})};
     writeCacheText(servers[0].cacheLines() + servers[1].cacheLines() + servers[2].cacheLines());
     QList<quint16> asked;
     connect(m_browser->querier(), &ServerQuerier::serverAsked, this,
