@@ -356,7 +356,9 @@ int main(int argc, char* argv[])
                              "[--memory-refreshes N] [--only answering|silent|fast|drop|memory]\n");
         return 2;
     }
-    const auto runs = [&only](const char* name) { return only.isEmpty() || only == name; };
+    const auto runs = [&only](const char* name) {
+        return only.isEmpty() || only == QLatin1String(name);
+    };
 
     QTemporaryDir folder;
     DataPaths::setOverrideFolder(folder.path());

@@ -6,13 +6,9 @@ else()
   target_compile_options(varnholt_build_settings INTERFACE -Wall -Wextra -Wpedantic)
 endif()
 # Every text made from bytes says which encoding they are in; connections do
-# not narrow what they pass. The tests, benchmarks and fuzz programs still
-# make texts from literals: their targets get VARNHOLT_ASCII_CASTS below.
-set(no_ascii_casts $<NOT:$<BOOL:$<TARGET_PROPERTY:VARNHOLT_ASCII_CASTS>>>)
+# not narrow what they pass.
 target_compile_definitions(varnholt_build_settings INTERFACE
-  $<${no_ascii_casts}:QT_NO_CAST_FROM_ASCII> $<${no_ascii_casts}:QT_NO_CAST_TO_ASCII>
-  QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
-set(VARNHOLT_ASCII_CAST_DIRS tests bench fuzz)
+  QT_NO_CAST_FROM_ASCII QT_NO_CAST_TO_ASCII QT_NO_NARROWING_CONVERSIONS_IN_CONNECT)
 
 # Links the settings into every compiled target under `dir`, so a new target
 # cannot be left without them.
@@ -22,11 +18,6 @@ function(varnholt_apply_build_settings dir)
     get_target_property(type ${target} TYPE)
     if(type MATCHES "^(EXECUTABLE|STATIC_LIBRARY|SHARED_LIBRARY|MODULE_LIBRARY|OBJECT_LIBRARY)$")
       target_link_libraries(${target} PRIVATE varnholt_build_settings)
-      file(RELATIVE_PATH relative ${PROJECT_SOURCE_DIR} ${dir})
-      string(REGEX REPLACE "/.*" "" top ${relative}/)
-      if(top IN_LIST VARNHOLT_ASCII_CAST_DIRS)
-        set_target_properties(${target} PROPERTIES VARNHOLT_ASCII_CASTS ON)
-      endif()
     endif()
   endforeach()
   get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)

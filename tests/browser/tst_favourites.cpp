@@ -30,11 +30,11 @@ private Q_SLOTS:
     void changesKeepOtherLinesAndAreAtomic()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath("sub/favourites.txt");
+        const QString path = dir.filePath(QStringLiteral("sub/favourites.txt"));
         Favourites favourites;
         favourites.load(path);
         QVERIFY(favourites.servers().isEmpty());
-        QCOMPARE(favourites.add({"10.0.0.1", 7755}), QString());
+        QCOMPARE(favourites.add({QStringLiteral("10.0.0.1"), 7755}), QString());
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         // A stray CR before a line end is no part of the line.
@@ -43,23 +43,23 @@ private Q_SLOTS:
         file.close();
         favourites.load(path);
         QCOMPARE(favourites.servers(),
-                 (QList<ServerEndpoint>{{"10.0.0.1", 7755},
+                 (QList<ServerEndpoint>{{QStringLiteral("10.0.0.1"), 7755},
                                         {QString::fromUtf8("Sk\xc3\xb6vde.example"), 7756}}));
 
         QSignalSpy changed(&favourites, &Favourites::changed);
-        QCOMPARE(favourites.add({"10.0.0.9", 7755}), QString());
-        QCOMPARE(favourites.remove({"10.0.0.1", 7755}), QString());
+        QCOMPARE(favourites.add({QStringLiteral("10.0.0.9"), 7755}), QString());
+        QCOMPARE(favourites.remove({QStringLiteral("10.0.0.1"), 7755}), QString());
         QCOMPARE(changed.size(), 2);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), QByteArray("# mine\nnot a server\nSk\xc3\xb6vde.example:7756\n"
                                             "10.0.0.9:7755\n"));
 
         // A folder in the file's place: the save fails, nothing changes.
-        const QString blocked = dir.filePath("blocked");
+        const QString blocked = dir.filePath(QStringLiteral("blocked"));
         QVERIFY(QDir().mkpath(blocked));
         favourites.load(blocked);
-        const QString failure = favourites.add({"10.0.0.2", 7755});
-        QVERIFY2(failure.startsWith(blocked + ": "), qPrintable(failure));
+        const QString failure = favourites.add({QStringLiteral("10.0.0.2"), 7755});
+        QVERIFY2(failure.startsWith(blocked + QStringLiteral(": ")), qPrintable(failure));
         QVERIFY(favourites.servers().isEmpty());
     }
 };

@@ -50,7 +50,7 @@ private Q_SLOTS:
     void fileKeepsCommentsAndChangesAtomically()
     {
         QTemporaryDir dir;
-        const QString path = dir.filePath("friends.txt");
+        const QString path = dir.filePath(QStringLiteral("friends.txt"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("# clan\r\n\r\n  kasia*  \r\n#1 is a comment\nBlue\nKASIA*\nz\xf6\x64\n");
@@ -58,30 +58,33 @@ private Q_SLOTS:
         Friends friends;
         friends.load(path);
         // Latin-1 read as such; a pattern twice (ignoring case) listed once.
-        QCOMPARE(friends.patterns(),
-                 (QStringList{"kasia*", "Blue", QString::fromUtf8("z\xc3\xb6\x64")}));
-        QCOMPARE(friends.friendsAmong({"blue", "Kasia_PL", "red", "#1 is a comment"}),
-                 (QStringList{"blue", "Kasia_PL"}));
+        QCOMPARE(friends.patterns(), (QStringList{QStringLiteral("kasia*"), QStringLiteral("Blue"),
+                                                  QString::fromUtf8("z\xc3\xb6\x64")}));
+        QCOMPARE(friends.friendsAmong({QStringLiteral("blue"), QStringLiteral("Kasia_PL"),
+                                       QStringLiteral("red"), QStringLiteral("#1 is a comment")}),
+                 (QStringList{QStringLiteral("blue"), QStringLiteral("Kasia_PL")}));
 
         QSignalSpy changed(&friends, &Friends::changed);
-        QCOMPARE(friends.add("blue"), QString()); // already there
-        QCOMPARE(friends.add(" Zed? "), QString());
-        QCOMPARE(friends.remove("Kasia*"), QString());
-        QVERIFY(friends.add("# no").startsWith("not a name pattern"));
-        QVERIFY(friends.add("a\nb").startsWith("not a name pattern"));
+        QCOMPARE(friends.add(QStringLiteral("blue")), QString()); // already there
+        QCOMPARE(friends.add(QStringLiteral(" Zed? ")), QString());
+        QCOMPARE(friends.remove(QStringLiteral("Kasia*")), QString());
+        QVERIFY(
+            friends.add(QStringLiteral("# no")).startsWith(QStringLiteral("not a name pattern")));
+        QVERIFY(
+            friends.add(QStringLiteral("a\nb")).startsWith(QStringLiteral("not a name pattern")));
         QCOMPARE(changed.size(), 2);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(),
                  QByteArray("# clan\n\n#1 is a comment\nBlue\nz\xc3\xb6\x64\nZed?\n"));
         file.close();
-        QVERIFY(!friends.matches("kasia"));
-        QVERIFY(friends.matches("zedd"));
+        QVERIFY(!friends.matches(QStringLiteral("kasia")));
+        QVERIFY(friends.matches(QStringLiteral("zedd")));
 
         // A folder in the file's place: the save fails, nothing changes.
-        const QString blocked = dir.filePath("blocked");
+        const QString blocked = dir.filePath(QStringLiteral("blocked"));
         QVERIFY(QDir().mkpath(blocked));
         friends.load(blocked);
-        QVERIFY(friends.add("x").startsWith(blocked + ": "));
+        QVERIFY(friends.add(QStringLiteral("x")).startsWith(blocked + QStringLiteral(": ")));
         QVERIFY(friends.patterns().isEmpty());
     }
 };

@@ -71,17 +71,20 @@ void TestGameLauncher::joinsWithOneSeparator_data()
     QTest::addColumn<QString>("directory");
     QTest::addColumn<QString>("expected");
     const QString sep = QDir::separator();
-    QTest::newRow("plain") << "/games/rf" << QDir::toNativeSeparators("/games/rf/rf.exe");
+    QTest::newRow("plain") << QStringLiteral("/games/rf")
+                           << QDir::toNativeSeparators(QStringLiteral("/games/rf/rf.exe"));
     QTest::newRow("trailing separator")
-        << "/games/rf/" << QDir::toNativeSeparators("/games/rf/rf.exe");
+        << QStringLiteral("/games/rf/")
+        << QDir::toNativeSeparators(QStringLiteral("/games/rf/rf.exe"));
     QTest::newRow("two trailing separators")
-        << "/games/rf//" << QDir::toNativeSeparators("/games/rf/rf.exe");
-    QTest::newRow("root") << "/" << QDir::toNativeSeparators("/rf.exe");
+        << QStringLiteral("/games/rf//")
+        << QDir::toNativeSeparators(QStringLiteral("/games/rf/rf.exe"));
+    QTest::newRow("root") << QStringLiteral("/")
+                          << QDir::toNativeSeparators(QStringLiteral("/rf.exe"));
 #ifdef Q_OS_WIN
-    QTest::newRow("drive root") << "C:\\"
-                                << "C:\\rf.exe";
-    QTest::newRow("backslashes") << "C:\\Games\\RF"
-                                 << "C:\\Games\\RF\\rf.exe";
+    QTest::newRow("drive root") << QStringLiteral("C:\\") << QStringLiteral("C:\\rf.exe");
+    QTest::newRow("backslashes") << QStringLiteral("C:\\Games\\RF")
+                                 << QStringLiteral("C:\\Games\\RF\\rf.exe");
 #endif
 }
 
@@ -101,26 +104,27 @@ void TestGameLauncher::findsProgram_data()
     QTest::addColumn<QString>("found"); // empty: none
 
     const auto automatic = LauncherChoice::Automatic;
-    const QString rf = "Rf.EXE", dash = "dashfactionLAUNCHER.exe",
-                  alpine = "ALPINEFactionLauncher.EXE";
+    const QString rf = QStringLiteral("Rf.EXE"), dash = QStringLiteral("dashfactionLAUNCHER.exe"),
+                  alpine = QStringLiteral("ALPINEFactionLauncher.EXE");
     QTest::newRow("none") << "readme.txt" << automatic << "";
     QTest::newRow("rf.exe") << rf << automatic << rf;
     QTest::newRow("Dash") << dash << automatic << dash;
     QTest::newRow("Alpine") << alpine << automatic << alpine;
-    QTest::newRow("rf.exe, Dash") << rf + ' ' + dash << automatic << dash;
-    QTest::newRow("rf.exe, Alpine") << rf + ' ' + alpine << automatic << alpine;
-    QTest::newRow("Dash, Alpine") << dash + ' ' + alpine << automatic << alpine;
-    const QString all = rf + ' ' + dash + ' ' + alpine;
+    QTest::newRow("rf.exe, Dash") << rf + u' ' + dash << automatic << dash;
+    QTest::newRow("rf.exe, Alpine") << rf + u' ' + alpine << automatic << alpine;
+    QTest::newRow("Dash, Alpine") << dash + u' ' + alpine << automatic << alpine;
+    const QString all = rf + u' ' + dash + u' ' + alpine;
     QTest::newRow("all three") << all << automatic << alpine;
     QTest::newRow("rf.exe chosen") << all << LauncherChoice::RedFaction << rf;
     QTest::newRow("Dash chosen, missing")
-        << rf + ' ' + alpine << LauncherChoice::DashFaction << "";
+        << rf + u' ' + alpine << LauncherChoice::DashFaction << "";
     QTest::newRow("Alpine chosen, missing")
-        << rf + ' ' + dash << LauncherChoice::AlpineFaction << "";
-    const QString installed = "installed/" + dash;
-    QTest::newRow("Dash installed") << rf + ' ' + installed << automatic << installed;
-    QTest::newRow("installed first") << dash + ' ' + installed << automatic << installed;
-    QTest::newRow("Alpine in game folder first") << installed + ' ' + alpine << automatic << alpine;
+        << rf + u' ' + dash << LauncherChoice::AlpineFaction << "";
+    const QString installed = QStringLiteral("installed/") + dash;
+    QTest::newRow("Dash installed") << rf + u' ' + installed << automatic << installed;
+    QTest::newRow("installed first") << dash + u' ' + installed << automatic << installed;
+    QTest::newRow("Alpine in game folder first")
+        << installed + u' ' + alpine << automatic << alpine;
     QTest::newRow("rf.exe from the game folder only") << "installed/rf.exe" << automatic << "";
 }
 
@@ -130,24 +134,27 @@ void TestGameLauncher::findsProgram()
     QFETCH(LauncherChoice, choice);
     QFETCH(QString, found);
     QTemporaryDir directory;
-    QVERIFY(QDir(directory.path()).mkdir("installed"));
-    for (const QString& file : files.split(' '))
+    QVERIFY(QDir(directory.path()).mkdir(QStringLiteral("installed")));
+    for (const QString& file : files.split(u' '))
         createFile(directory.filePath(file));
 
-    const auto program = GameLauncher::findProgram(directory.path() + '/', choice,
-                                                   {directory.filePath("installed")});
-    QCOMPARE(program ? program->path : "",
-             found.isEmpty() ? "" : QDir::toNativeSeparators(directory.filePath(found)));
+    const auto program = GameLauncher::findProgram(
+        directory.path() + u'/', choice, {directory.filePath(QStringLiteral("installed"))});
+    QCOMPARE(program ? program->path : QStringLiteral(""),
+             found.isEmpty() ? QStringLiteral("")
+                             : QDir::toNativeSeparators(directory.filePath(found)));
 }
 
 void TestGameLauncher::launchesLauncherFromRegistryInGameFolder()
 {
     QTemporaryDir game, installed;
-    createFile(game.filePath("rf.exe"));
-    createFile(installed.filePath("DashFactionLauncher.exe"));
+    createFile(game.filePath(QStringLiteral("rf.exe")));
+    createFile(installed.filePath(QStringLiteral("DashFactionLauncher.exe")));
     FakeRegistry registry;
-    registry.set(RegistryReader::Root::LocalMachine, R"(Software\Classes\rf\shell\open\command)",
-                 "", '"' + installed.filePath("DashFactionLauncher.exe") + "\" -url \"%1\"");
+    registry.set(RegistryReader::Root::LocalMachine,
+                 QStringLiteral(R"(Software\Classes\rf\shell\open\command)"), QStringLiteral(""),
+                 u'"' + installed.filePath(QStringLiteral("DashFactionLauncher.exe")) +
+                     QStringLiteral("\" -url \"%1\""));
     Settings settings;
     settings.setValue(Settings::GameDirectory, QDir::toNativeSeparators(game.path()));
     Preferences preferences;
@@ -156,10 +163,11 @@ void TestGameLauncher::launchesLauncherFromRegistryInGameFolder()
     GameLauncher launcher(&settings, &preferences, &prompts, &starter);
     launcher.setRegistryReader(registry.reader());
 
-    launcher.start({{"127.0.0.1", 7755}, false, {}, false});
-    const QString program = QDir::toNativeSeparators(installed.filePath("DashFactionLauncher.exe"));
-    QCOMPARE(starter.started.join(""),
-             program + " -game -url rf://127.0.0.1:7755 in " + game.path());
+    launcher.start({{QStringLiteral("127.0.0.1"), 7755}, false, {}, false});
+    const QString program =
+        QDir::toNativeSeparators(installed.filePath(QStringLiteral("DashFactionLauncher.exe")));
+    QCOMPARE(starter.started.join(QStringLiteral("")),
+             program + QStringLiteral(" -game -url rf://127.0.0.1:7755 in ") + game.path());
 }
 
 void TestGameLauncher::launch_data()
@@ -180,42 +188,57 @@ void TestGameLauncher::launch_data()
         QTest::newRow(name) << file << request << ok << typed << failure << log << started
                             << statuses;
     };
-    const ServerEndpoint server{"127.0.0.1", 7755};
+    const ServerEndpoint server{QStringLiteral("127.0.0.1"), 7755};
     const LaunchRequest click{server, false, {}, false}, locked{server, true, {}, false},
         link{server, false, {}, true};
-    const QString dash = "DashFactionLauncher.exe";
-    const QString join = "DIR/" + dash + " -game -url rf://127.0.0.1:7755";
-    const QString s = "Starting Red Faction...", sr = s + "; Ready";
-    const QString sc = s + "; 127.0.0.1:7755 copied: paste it into the game's join-by-address box";
-    const QString offer = "start; offer 127.0.0.1:7755", asked = "start; password 127.0.0.1:7755";
-    const QString linked = "join 127.0.0.1:7755";
+    const QString dash = QStringLiteral("DashFactionLauncher.exe");
+    const QString join =
+        QStringLiteral("DIR/") + dash + QStringLiteral(" -game -url rf://127.0.0.1:7755");
+    const QString s = QStringLiteral("Starting Red Faction..."), sr = s + QStringLiteral("; Ready");
+    const QString sc =
+        s + QStringLiteral("; 127.0.0.1:7755 copied: paste it into the game's join-by-address box");
+    const QString offer = QStringLiteral("start; offer 127.0.0.1:7755"),
+                  asked = QStringLiteral("start; password 127.0.0.1:7755");
+    const QString linked = QStringLiteral("join 127.0.0.1:7755");
 
-    row("Cancel", "rf.exe", click, false, {}, "start", "", "");
-    row("rf.exe", "rf.exe", click, true, {}, offer, "DIR/rf.exe", sc);
-    row("rf.exe asks no password", "RF.EXE", locked, true, {}, offer, "DIR/RF.EXE", sc);
-    row("no game", "", click, true, {}, "start; missing", "", s);
-    row("another file only", "rf2.exe", click, true, {}, "start; missing", "", s);
-    row("start fails", "rf.exe", click, true, {}, "start; failure no wine", "DIR/rf.exe", sr,
-        "no wine");
-    row("launcher", dash, click, true, {}, "start", join, sr);
-    row("password typed", dash, locked, true, "a&b=c?d", asked, join + "?password=a&b=c?d", sr);
-    const QString longest(RfLink::maxPasswordLength, 'p');
-    row("longest password", dash, locked, true, longest, asked, join + "?password=" + longest, sr);
-    row("password cancelled", dash, locked, true, std::nullopt, asked, "", sr);
-    row("password too long", dash, locked, true, longest + 'p', asked + "; unusable 1", "", sr);
-    const std::pair<const char*, QString> unusable[] = {{"quote", "a\"b"},
-                                                        {"backslash", "a\\b"},
-                                                        {"blank", "a b"},
-                                                        {"tab", "a\tb"},
-                                                        {"DEL", "a\x7f"}};
+    row("Cancel", QStringLiteral("rf.exe"), click, false, {}, QStringLiteral("start"),
+        QStringLiteral(""), QStringLiteral(""));
+    row("rf.exe", QStringLiteral("rf.exe"), click, true, {}, offer, QStringLiteral("DIR/rf.exe"),
+        sc);
+    row("rf.exe asks no password", QStringLiteral("RF.EXE"), locked, true, {}, offer,
+        QStringLiteral("DIR/RF.EXE"), sc);
+    row("no game", QStringLiteral(""), click, true, {}, QStringLiteral("start; missing"),
+        QStringLiteral(""), s);
+    row("another file only", QStringLiteral("rf2.exe"), click, true, {},
+        QStringLiteral("start; missing"), QStringLiteral(""), s);
+    row("start fails", QStringLiteral("rf.exe"), click, true, {},
+        QStringLiteral("start; failure no wine"), QStringLiteral("DIR/rf.exe"), sr,
+        QStringLiteral("no wine"));
+    row("launcher", dash, click, true, {}, QStringLiteral("start"), join, sr);
+    row("password typed", dash, locked, true, QStringLiteral("a&b=c?d"), asked,
+        join + QStringLiteral("?password=a&b=c?d"), sr);
+    const QString longest(RfLink::maxPasswordLength, u'p');
+    row("longest password", dash, locked, true, longest, asked,
+        join + QStringLiteral("?password=") + longest, sr);
+    row("password cancelled", dash, locked, true, std::nullopt, asked, QStringLiteral(""), sr);
+    row("password too long", dash, locked, true, longest + u'p',
+        asked + QStringLiteral("; unusable 1"), QStringLiteral(""), sr);
+    const std::pair<const char*, QString> unusable[] = {{"quote", QStringLiteral("a\"b")},
+                                                        {"backslash", QStringLiteral("a\\b")},
+                                                        {"blank", QStringLiteral("a b")},
+                                                        {"tab", QStringLiteral("a\tb")},
+                                                        {"DEL", QStringLiteral("a\x7f")}};
     for (const auto& [name, password] : unusable)
-        row(name, dash, locked, true, password, asked + "; unusable 2", "", sr);
+        row(name, dash, locked, true, password, asked + QStringLiteral("; unusable 2"),
+            QStringLiteral(""), sr);
     row("link", dash, link, true, {}, linked, join, sr);
-    row("link cancelled", dash, link, false, {}, linked, "", "");
-    row("link's password", dash, {server, true, "pw", true}, true, {}, linked,
-        join + "?password=pw", sr);
-    row("address unfit for a link", dash, {{"a?password=x", 7755}, false, {}, false}, true, {},
-        "start; failure the address a?password=x cannot be handed to the game", "", sr);
+    row("link cancelled", dash, link, false, {}, linked, QStringLiteral(""), QStringLiteral(""));
+    row("link's password", dash, {server, true, QStringLiteral("pw"), true}, true, {}, linked,
+        join + QStringLiteral("?password=pw"), sr);
+    row("address unfit for a link", dash,
+        {{QStringLiteral("a?password=x"), 7755}, false, {}, false}, true, {},
+        QStringLiteral("start; failure the address a?password=x cannot be handed to the game"),
+        QStringLiteral(""), sr);
 }
 
 void TestGameLauncher::launch()
@@ -246,40 +269,45 @@ void TestGameLauncher::launch()
 
     launcher.start(request);
 
-    QCOMPARE(prompts.log.join("; "), log);
-    QCOMPARE(shown.join("; "), statuses);
-    const QString in = started.isEmpty() ? "" : " in " + game.path();
-    QCOMPARE(starter.started.join(""),
-             started.replace("DIR/", QDir::toNativeSeparators(game.path() + '/')) + in);
+    QCOMPARE(prompts.log.join(QStringLiteral("; ")), log);
+    QCOMPARE(shown.join(QStringLiteral("; ")), statuses);
+    const QString in =
+        started.isEmpty() ? QStringLiteral("") : QStringLiteral(" in ") + game.path();
+    QCOMPARE(starter.started.join(QStringLiteral("")),
+             started.replace(QStringLiteral("DIR/"), QDir::toNativeSeparators(game.path() + u'/')) +
+                 in);
 }
 
 #ifdef Q_OS_WIN
 void TestGameLauncher::systemStarterRunsAsInvokerInFolder()
 {
     QTemporaryDir game;
-    const QString record = game.filePath("started.txt");
+    const QString record = game.filePath(QStringLiteral("started.txt"));
     const QString cmd = QDir::toNativeSeparators(qEnvironmentVariable("ComSpec"));
     SystemProcessStarter starter;
     QString error;
-    QVERIFY2(starter.startDetached(cmd,
-                                   {"/c", "cd>started.part&set __COMPAT_LAYER>>started.part&"
-                                          "move started.part started.txt"},
-                                   game.path(), &error),
-             qPrintable(error));
+    QVERIFY2(
+        starter.startDetached(cmd,
+                              {QStringLiteral("/c"),
+                               QStringLiteral("cd>started.part&set __COMPAT_LAYER>>started.part&"
+                                              "move started.part started.txt")},
+                              game.path(), &error),
+        qPrintable(error));
 
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 10000);
     QFile started(record);
     QVERIFY(started.open(QIODevice::ReadOnly | QIODevice::Text));
-    QCOMPARE(QString::fromLocal8Bit(started.readAll()).split('\n', Qt::SkipEmptyParts),
-             (QStringList{QDir::toNativeSeparators(game.path()), "__COMPAT_LAYER=RunAsInvoker"}));
+    QCOMPARE(QString::fromLocal8Bit(started.readAll()).split(u'\n', Qt::SkipEmptyParts),
+             (QStringList{QDir::toNativeSeparators(game.path()),
+                          QStringLiteral("__COMPAT_LAYER=RunAsInvoker")}));
 }
 #else
 void TestGameLauncher::systemStarterRunsWineFromPath()
 {
     // A stand-in for wine that writes down what it was asked to run.
     QTemporaryDir bin;
-    const QString wine = bin.filePath("wine");
-    const QString record = bin.filePath("started.txt");
+    const QString wine = bin.filePath(QStringLiteral("wine"));
+    const QString record = bin.filePath(QStringLiteral("started.txt"));
     createFile(wine, "#!/bin/sh\nprintf '%s\\n' \"$PWD\" \"$@\" > \"" + record.toUtf8() +
                          ".part\"\n" + "mv \"" + record.toUtf8() + ".part\" \"" + record.toUtf8() +
                          "\"\n");
@@ -289,7 +317,8 @@ void TestGameLauncher::systemStarterRunsWineFromPath()
     SystemProcessStarter starter;
     QString error;
     QTemporaryDir gameDirectory;
-    QVERIFY2(starter.startDetached("/games/rf/rf.exe", {"-game"}, gameDirectory.path(), &error),
+    QVERIFY2(starter.startDetached(QStringLiteral("/games/rf/rf.exe"), {QStringLiteral("-game")},
+                                   gameDirectory.path(), &error),
              qPrintable(error));
 
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 10000);
@@ -305,8 +334,9 @@ void TestGameLauncher::systemStarterNeedsWine()
 
     SystemProcessStarter starter;
     QString error;
-    QVERIFY(!starter.startDetached("/games/rf/rf.exe", {}, emptyBin.path(), &error));
-    QVERIFY2(error.contains("wine"), qPrintable(error));
+    QVERIFY(
+        !starter.startDetached(QStringLiteral("/games/rf/rf.exe"), {}, emptyBin.path(), &error));
+    QVERIFY2(error.contains(QStringLiteral("wine")), qPrintable(error));
 }
 #endif
 

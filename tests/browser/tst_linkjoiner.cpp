@@ -52,7 +52,8 @@ void TestLinkJoiner::asksTheServerThenForTheLaunch()
     QCOMPARE(request.needsPassword, needsPassword);
     QCOMPARE(request.password, linkPassword);
     QVERIFY(request.fromLink);
-    QCOMPARE(statuses.last().first(), status.replace("PORT", QString::number(server.port())));
+    QCOMPARE(statuses.last().first(),
+             status.replace(QStringLiteral("PORT"), QString::number(server.port())));
 }
 
 QTEST_GUILESS_MAIN(TestLinkJoiner)

@@ -94,7 +94,7 @@ struct BrowserRig
 {
     BrowserRig()
     {
-        settings.setValue(Settings::MasterHost, "127.0.0.1");
+        settings.setValue(Settings::MasterHost, QStringLiteral("127.0.0.1"));
         settings.setValue(Settings::MasterPort, QString::number(master.port()));
         settings.setValue(Settings::MasterLocalPort, QString::number(freeUdpPort()));
         settings.setValue(Settings::QueryLocalPort, QString::number(freeUdpPort()));
@@ -156,13 +156,13 @@ private Q_SLOTS:
         const QNetworkDatagram ack = rig.master.receive();
         QCOMPARE(ack.data(), hex("0206010011223344 0a0000"));
         QCOMPARE(ack.senderPort(), int(rig.localPort()));
-        QCOMPARE(rig.statuses, QStringList{"Found 300 servers"});
+        QCOMPARE(rig.statuses, QStringList{QStringLiteral("Found 300 servers")});
         QVERIFY(rig.browser.isBusy());
 
         rig.sendToClient(listEnd);
         QCOMPARE(rig.master.receive().data(), listEndAck);
         QTRY_COMPARE_WITH_TIMEOUT(rig.busyChanges, (QList<bool>{true, false}), 5000);
-        QCOMPARE(rig.statuses, (QStringList{"Found 300 servers", filtersNotSet}));
+        QCOMPARE(rig.statuses, (QStringList{QStringLiteral("Found 300 servers"), filtersNotSet}));
         QVERIFY(!rig.browser.masterList()->isRunning());
         QCOMPARE(fileText(rig.data.cacheFile()),
                  QByteArray("192.168.1.10\r\n 600 \r\n10.0.0.5\r\n 999 \r\n"));
@@ -184,7 +184,7 @@ private Q_SLOTS:
             << Bytes{} << Bytes{} << Totals{} << QStringList{};
         QTest::newRow("two records")
             << Bytes{twoRecordPart} << Bytes{hex("0206010011223344 0a0000")} << Totals{300}
-            << QStringList{"192.168.1.10:600", "10.0.0.5:999"};
+            << QStringList{QStringLiteral("192.168.1.10:600"), QStringLiteral("10.0.0.5:999")};
         QTest::newRow("total 0 with three records")
             << Bytes{hex(
                    "0206060001010101 0000 03 0000 0000 010101010001 020202020002 030303030003")}
@@ -200,12 +200,15 @@ private Q_SLOTS:
             << Bytes{hex("0206060005050505 0000 02")} << Bytes{} << Totals{} << QStringList{};
         QTest::newRow("part shorter than its count")
             << Bytes{hex("0206060006060606 0000 03 0300 0000 7f000001 1e61 7f000002 1e")}
-            << Bytes{hex("0206010006060606 0a0000")} << Totals{3} << QStringList{"127.0.0.1:7777"};
+            << Bytes{hex("0206010006060606 0a0000")} << Totals{3}
+            << QStringList{QStringLiteral("127.0.0.1:7777")};
         QTest::newRow("two parts: both totals, duplicates kept")
             << Bytes{hex("0206060007070707 0000 01 0a00 0000 010203040005"),
                      hex("0206060008080808 0000 02 0b00 0000 010203040005 000000 00ffff")}
             << Bytes{hex("0206010007070707 0a0000"), hex("0206010008080808 0a0000")}
-            << Totals{10, 11} << QStringList{"1.2.3.4:5", "1.2.3.4:5", "0.0.0.0:65535"};
+            << Totals{10, 11}
+            << QStringList{QStringLiteral("1.2.3.4:5"), QStringLiteral("1.2.3.4:5"),
+                           QStringLiteral("0.0.0.0:65535")};
     }
     void datagramHandling()
     {
@@ -282,7 +285,7 @@ private Q_SLOTS:
         QCOMPARE(rig.failures,
                  QList<MasterListClient::Failure>{MasterListClient::Failure::Silence});
         QCOMPARE(rig.statuses.size(), 1);
-        QVERIFY(rig.statuses.first().startsWith("Error: "));
+        QVERIFY(rig.statuses.first().startsWith(QStringLiteral("Error: ")));
         QVERIFY(!rig.browser.masterList()->isRunning());
         QCOMPARE(fileText(rig.data.cacheFile()), QByteArray());
     }
@@ -344,12 +347,13 @@ private Q_SLOTS:
         QCOMPARE(rig.failures, QList<MasterListClient::Failure>{failure});
         QCOMPARE(rig.statuses.size(), 1);
         const QString text = rig.statuses.first();
-        QVERIFY2(text.startsWith("WSRF Error : ") && text.size() > 13, qPrintable(text));
+        QVERIFY2(text.startsWith(QStringLiteral("WSRF Error : ")) && text.size() > 13,
+                 qPrintable(text));
         QCOMPARE(rig.busyChanges, (QList<bool>{true, false}));
         QVERIFY(!rig.browser.masterList()->isRunning());
 
         // Get List works again at once.
-        rig.settings.setValue(Settings::MasterHost, "127.0.0.1");
+        rig.settings.setValue(Settings::MasterHost, QStringLiteral("127.0.0.1"));
         rig.settings.setValue(Settings::MasterLocalPort, QString::number(freeUdpPort()));
         rig.browser.getList();
         QCOMPARE(rig.master.receive().data(), MasterProtocol::listRequest());
@@ -421,7 +425,8 @@ private Q_SLOTS:
 
     void testNetworkListOf300ServersIn600Lines()
     {
-        TestNetProcess net({"--servers", "300", "--seed", "7"});
+        TestNetProcess net({QStringLiteral("--servers"), QStringLiteral("300"),
+                            QStringLiteral("--seed"), QStringLiteral("7")});
         QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
         QCOMPARE(net.serverPorts().size(), 300);
 

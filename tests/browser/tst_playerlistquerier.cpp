@@ -41,7 +41,8 @@ private Q_SLOTS:
                        scores('A') + "Scores B | ctf01 | | 1 | 20/32 | 145 | 5\n" + scores('B') +
                        "Stock | dm01 | | 0 | 0/8 | 145 | 5\n");
         scenario.close();
-        TestNetProcess net({"--scenario", scenario.fileName(), "--log"});
+        TestNetProcess net(
+            {QStringLiteral("--scenario"), scenario.fileName(), QStringLiteral("--log")});
         QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
         const QList<quint16> ports = net.serverPorts();
 
@@ -60,8 +61,8 @@ private Q_SLOTS:
         connect(&querier, &PlayerListQuerier::finished, this, [&] { finished = true; });
         querier.start(0, 100);
         for (quint16 port : ports) {
-            querier.ask({"127.0.0.1", port});
-            querier.ask({"127.0.0.1", port});
+            querier.ask({QStringLiteral("127.0.0.1"), port});
+            querier.ask({QStringLiteral("127.0.0.1"), port});
         }
         querier.finishWhenDone();
         QTRY_VERIFY_WITH_TIMEOUT(finished, timeoutMs + 2000);
@@ -78,7 +79,7 @@ private Q_SLOTS:
         for (const QString& line : net.takeLines()) {
             for (quint16 port : ports)
                 requests[port] += line.startsWith(QStringLiteral("RECV server:%1 ").arg(port)) &&
-                                  line.endsWith(" 003a0000");
+                                  line.endsWith(QStringLiteral(" 003a0000"));
         }
         QCOMPARE(requests[ports[0]], 1);
         QCOMPARE(requests[ports[3]], stockRequests);

@@ -171,7 +171,7 @@ void TestServerBrowser::unsetFiltersEndEarly()
 
     m_browser->refresh();
 
-    QCOMPARE(m_statuses, QStringList{"Error: Please set game filters first"});
+    QCOMPARE(m_statuses, QStringList{QStringLiteral("Error: Please set game filters first")});
     QCOMPARE(m_busyChanges, (QList<bool>{true, false}));
     QVERIFY(!m_browser->isBusy());
     QCOMPARE(m_listClears, 0); // earlier rows stay
@@ -184,7 +184,7 @@ void TestServerBrowser::missingCacheFileEndsEarly()
     m_browser->refresh();
 
     QCOMPARE(m_listClears, 1);
-    QCOMPARE(m_statuses, QStringList{"Error: Please GET LIST first."});
+    QCOMPARE(m_statuses, QStringList{QStringLiteral("Error: Please GET LIST first.")});
     QCOMPARE(m_busyChanges, (QList<bool>{true, false}));
 }
 
@@ -207,7 +207,7 @@ void TestServerBrowser::invalidLocalPortEndsEarly()
     m_browser->refresh();
 
     QCOMPARE(m_statuses, QStringList{Settings::invalidPortMessage(Settings::QueryLocalPort)});
-    QVERIFY(m_statuses.first().startsWith("Error: "));
+    QVERIFY(m_statuses.first().startsWith(QStringLiteral("Error: ")));
     QVERIFY(m_statuses.first().contains(Settings::displayName(Settings::QueryLocalPort)));
     QCOMPARE(m_busyChanges, (QList<bool>{true, false}));
     QVERIFY(!m_browser->querier()->isRunning());
@@ -222,7 +222,7 @@ void TestServerBrowser::emptyCacheFileEndsReady()
     m_browser->refresh();
 
     QCOMPARE(m_listClears, 1);
-    QCOMPARE(m_statuses, QStringList{"Ready"});
+    QCOMPARE(m_statuses, QStringList{QStringLiteral("Ready")});
     QCOMPARE(m_busyChanges, (QList<bool>{true, false}));
     QVERIFY(m_entries.isEmpty());
 }
@@ -237,7 +237,9 @@ void TestServerBrowser::replyBecomesEntry_data()
 
     using G = GameTypeFilter;
     using V = VersionFilter;
-    const QStringList alphaRow{"Alpha", "127.0.0.1", "ctf01", "5/16", "1.1", ""};
+    const QStringList alphaRow{QStringLiteral("Alpha"), QStringLiteral("127.0.0.1"),
+                               QStringLiteral("ctf01"), QStringLiteral("5/16"),
+                               QStringLiteral("1.1"),   QStringLiteral("")};
     QTest::newRow("Alpha, CTF 1.1")
         << alphaReply << ServerFilter{G::CaptureTheFlag, V::Version11} << alphaRow;
     QTest::newRow("Alpha, all") << alphaReply << allServers << alphaRow;
@@ -254,41 +256,52 @@ void TestServerBrowser::replyBecomesEntry_data()
         << reply(133, "Odd", 3) << ServerFilter{G::TeamDeathmatch, V::All} << QStringList{};
     QTest::newRow("game type 3 passes all")
         << reply(133, "Odd", 3) << allServers
-        << QStringList{"Odd", "127.0.0.1", "dm01", "3/8", "1.0", ""};
+        << QStringList{QStringLiteral("Odd"), QStringLiteral("127.0.0.1"), QStringLiteral("dm01"),
+                       QStringLiteral("3/8"), QStringLiteral("1.0"),       QStringLiteral("")};
     QTest::newRow("1.3 passes 1.3")
         << reply(145, "New", 0, 0, 32, "dm02", "rfctf") << ServerFilter{G::Deathmatch, V::Version13}
-        << QStringList{"New", "127.0.0.1", "dm02", "0/32", "1.3", "rfctf"};
+        << QStringList{QStringLiteral("New"),  QStringLiteral("127.0.0.1"),
+                       QStringLiteral("dm02"), QStringLiteral("0/32"),
+                       QStringLiteral("1.3"),  QStringLiteral("rfctf")};
     QTest::newRow("1.3 fails 1.2")
         << reply(145, "New", 0) << ServerFilter{G::Deathmatch, V::Version12} << QStringList{};
     QTest::newRow("1.2 passes 1.2")
         << reply(137, "Mid", 2) << ServerFilter{G::TeamDeathmatch, V::Version12}
-        << QStringList{"Mid", "127.0.0.1", "dm01", "3/8", "1.2", ""};
+        << QStringList{QStringLiteral("Mid"), QStringLiteral("127.0.0.1"), QStringLiteral("dm01"),
+                       QStringLiteral("3/8"), QStringLiteral("1.2"),       QStringLiteral("")};
     QTest::newRow("version 150 passes all, no version text")
         << reply(150, "Future", 1) << ServerFilter{G::CaptureTheFlag, V::All}
-        << QStringList{"Future", "127.0.0.1", "dm01", "3/8", "", ""};
+        << QStringList{QStringLiteral("Future"), QStringLiteral("127.0.0.1"),
+                       QStringLiteral("dm01"),   QStringLiteral("3/8"),
+                       QStringLiteral(""),       QStringLiteral("")};
     QTest::newRow("version 150 fails 1.0")
         << reply(150, "Future", 1) << ServerFilter{G::CaptureTheFlag, V::Version10}
         << QStringList{};
 
     QTest::newRow("empty name: game type from byte 6")
         << InfoReplyExamples::emptyName << ServerFilter{G::TeamDeathmatch, V::All}
-        << QStringList{"", "127.0.0.1", "map", "7/12", "1.0", ""};
+        << QStringList{QStringLiteral(""),     QStringLiteral("127.0.0.1"), QStringLiteral("map"),
+                       QStringLiteral("7/12"), QStringLiteral("1.0"),       QStringLiteral("")};
     // No NUL after offset 4: the game type and the players come from bytes 0 to 2.
     QTest::newRow("no NUL at all")
         << InfoReplyExamples::noNul << ServerFilter{G::CaptureTheFlag, V::All}
-        << QStringList{"", "127.0.0.1", "", "2/3", "1.2", ""};
+        << QStringList{QStringLiteral(""),    QStringLiteral("127.0.0.1"), QStringLiteral(""),
+                       QStringLiteral("2/3"), QStringLiteral("1.2"),       QStringLiteral("")};
     // 10 bytes: the maximum players byte and the texts lie beyond the end.
     QTest::newRow("10 bytes") << InfoReplyExamples::tenBytes
                               << ServerFilter{G::CaptureTheFlag, V::All}
-                              << QStringList{"A", "127.0.0.1", "", "5/16", "1.1", ""};
+                              << QStringList{QStringLiteral("A"),   QStringLiteral("127.0.0.1"),
+                                             QStringLiteral(""),    QStringLiteral("5/16"),
+                                             QStringLiteral("1.1"), QStringLiteral("")};
     QTest::newRow("10 bytes, map without NUL")
         << InfoReplyExamples::tenBytesMapWithoutNul << ServerFilter{G::TeamDeathmatch, V::All}
-        << QStringList{"", "127.0.0.1", "", "7/12", "1.0", ""};
+        << QStringList{QStringLiteral(""),     QStringLiteral("127.0.0.1"), QStringLiteral(""),
+                       QStringLiteral("7/12"), QStringLiteral("1.0"),       QStringLiteral("")};
     QTest::newRow("Latin-1 bytes")
         << reply(135, "Caf\xe9 \xbb\xab", 1, 1, 2, "m\xe4p", "\xa9mod") << allServers
-        << QStringList{
-               QString::fromUtf8("Café »«"), "127.0.0.1", QString::fromUtf8("mäp"), "1/2", "1.1",
-               QString::fromUtf8("©mod")};
+        << QStringList{QString::fromUtf8("Café »«"), QStringLiteral("127.0.0.1"),
+                       QString::fromUtf8("mäp"),     QStringLiteral("1/2"),
+                       QStringLiteral("1.1"),        QString::fromUtf8("©mod")};
 }
 
 void TestServerBrowser::replyBecomesEntry()
@@ -310,8 +323,8 @@ void TestServerBrowser::replyBecomesEntry()
         QCOMPARE(m_entries.first().endpoint, server.endpoint());
         QVERIFY(m_entries.first().pingMs >= 0);
     }
-    QCOMPARE(m_statuses.first(), QString("Receiving..."));
-    QCOMPARE(m_statuses.last(), QString("Ready"));
+    QCOMPARE(m_statuses.first(), QStringLiteral("Receiving..."));
+    QCOMPARE(m_statuses.last(), QStringLiteral("Ready"));
     QCOMPARE(m_busyChanges, (QList<bool>{true, false}));
 }
 
@@ -324,8 +337,8 @@ void TestServerBrowser::unusablePortLinesAreSkipped()
 
     refreshToEnd();
 
-    QCOMPARE(entryNames(), (QStringList{"First", "Last"}));
-    QCOMPARE(m_statuses.count("Receiving..."), 2);
+    QCOMPARE(entryNames(), (QStringList{QStringLiteral("First"), QStringLiteral("Last")}));
+    QCOMPARE(m_statuses.count(QStringLiteral("Receiving...")), 2);
 }
 
 void TestServerBrowser::addressLineWithoutPortLineEndsNormally()
@@ -335,8 +348,8 @@ void TestServerBrowser::addressLineWithoutPortLineEndsNormally()
 
     refreshToEnd();
 
-    QCOMPARE(entryNames(), QStringList{"Only"});
-    QCOMPARE(m_statuses.last(), QString("Ready"));
+    QCOMPARE(entryNames(), QStringList{QStringLiteral("Only")});
+    QCOMPARE(m_statuses.last(), QStringLiteral("Ready"));
 }
 
 void TestServerBrowser::addressLineMayBeAHostName()
@@ -347,7 +360,7 @@ void TestServerBrowser::addressLineMayBeAHostName()
     refreshToEnd();
 
     QCOMPARE(m_entries.size(), 1);
-    QCOMPARE(m_entries.first().endpoint.host, QString("localhost"));
+    QCOMPARE(m_entries.first().endpoint.host, QStringLiteral("localhost"));
 }
 
 void TestServerBrowser::localPortInUseEndsTheRefresh()
@@ -362,9 +375,10 @@ void TestServerBrowser::localPortInUseEndsTheRefresh()
     refreshToEnd();
 
     QCOMPARE(m_statuses.size(), 2);
-    QCOMPARE(m_statuses.first(), QString("Receiving..."));
-    QVERIFY2(QRegularExpression("^WSRF2 Error : .+").match(m_statuses.last()).hasMatch(),
-             qPrintable(m_statuses.last()));
+    QCOMPARE(m_statuses.first(), QStringLiteral("Receiving..."));
+    QVERIFY2(
+        QRegularExpression(QStringLiteral("^WSRF2 Error : .+")).match(m_statuses.last()).hasMatch(),
+        qPrintable(m_statuses.last()));
     QCOMPARE(m_busyChanges, (QList<bool>{true, false}));
     QCoreApplication::processEvents();
     QVERIFY(first.requests.isEmpty());
@@ -375,7 +389,7 @@ void TestServerBrowser::localPortInUseEndsTheRefresh()
     squatter.close();
     refreshToEnd();
     QCOMPARE(m_entries.size(), 2);
-    QCOMPARE(m_statuses.last(), QString("Ready"));
+    QCOMPARE(m_statuses.last(), QStringLiteral("Ready"));
 }
 
 void TestServerBrowser::refreshWhileBusyIsIgnored()
@@ -409,17 +423,19 @@ void TestServerBrowser::favouritesAreAskedAfterTheFile()
     if (cacheFile)
         writeCacheText(listed.cacheLines() + favourite.cacheLines());
     Favourites favourites;
-    favourites.load(m_data->path() + "/favourites.txt");
+    favourites.load(m_data->path() + QStringLiteral("/favourites.txt"));
     QCOMPARE(favourites.add(favourite.endpoint()), QString());
     QCOMPARE(favourites.add(listed.endpoint()), QString());
-    QCOMPARE(favourites.add({"127.0.0.1", freeUdpPort()}), QString()); // never answers
+    QCOMPARE(favourites.add({QStringLiteral("127.0.0.1"), freeUdpPort()}),
+             QString()); // never answers
     m_browser->querier()->setReplyTimeout(300);
     m_browser->setFavourites(&favourites);
 
     refreshToEnd();
 
-    QCOMPARE(entryNames(), cacheFile ? (QStringList{"Listed", "Favourite"})
-                                     : (QStringList{"Favourite", "Listed"}));
+    QCOMPARE(entryNames(),
+             cacheFile ? (QStringList{QStringLiteral("Listed"), QStringLiteral("Favourite")})
+                       : (QStringList{QStringLiteral("Favourite"), QStringLiteral("Listed")}));
     QCOMPARE(listed.requests.size() + favourite.requests.size(), 2);
     QCOMPARE(m_statuses.last(), QStringLiteral("Ready"));
 }
@@ -454,11 +470,13 @@ void TestServerBrowser::fillsEntriesFromTestNetwork_data()
     using V = VersionFilter;
     QTest::addColumn<ServerFilter>("filter");
     QTest::addColumn<QStringList>("expectedNames");
-    QTest::newRow("all") << allServers << QStringList{"Alpha", "Rail Yard", "Future"};
+    QTest::newRow("all") << allServers
+                         << QStringList{QStringLiteral("Alpha"), QStringLiteral("Rail Yard"),
+                                        QStringLiteral("Future")};
     QTest::newRow("CTF 1.1") << ServerFilter{G::CaptureTheFlag, V::Version11}
-                             << QStringList{"Alpha"};
+                             << QStringList{QStringLiteral("Alpha")};
     QTest::newRow("DM 1.3") << ServerFilter{G::Deathmatch, V::Version13}
-                            << QStringList{"Rail Yard"};
+                            << QStringList{QStringLiteral("Rail Yard")};
     QTest::newRow("TDM 1.0") << ServerFilter{G::TeamDeathmatch, V::Version10} << QStringList{};
 }
 
@@ -466,7 +484,7 @@ void TestServerBrowser::fillsEntriesFromTestNetwork()
 {
     QFETCH(ServerFilter, filter);
     QFETCH(QStringList, expectedNames);
-    const QString scenario = m_data->path() + "/scenario.txt";
+    const QString scenario = m_data->path() + QStringLiteral("/scenario.txt");
     {
         QFile file(scenario);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -475,11 +493,11 @@ void TestServerBrowser::fillsEntriesFromTestNetwork()
                    "Rail Yard | dm02 | rfctf | 0 | 3/16 | 145 | 10 | no | 0a0b\n"
                    "Future | dm03 | | 2 | 1/4 | 150 | 0 | no\n");
     }
-    TestNetProcess net({"--scenario", scenario});
+    TestNetProcess net({QStringLiteral("--scenario"), scenario});
     QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
     QByteArray cache;
     for (quint16 port : net.serverPorts())
-        cache += AddressCache::formatServer("127.0.0.1", port);
+        cache += AddressCache::formatServer(QStringLiteral("127.0.0.1"), port);
     QCOMPARE(net.serverPorts().size(), 4);
     writeCacheText(cache);
     m_browser->querier()->setReplyTimeout(300);
@@ -487,7 +505,8 @@ void TestServerBrowser::fillsEntriesFromTestNetwork()
 
     refreshToEnd();
 
-    QCOMPARE(entryNames(), (QStringList{"Alpha", "Rail Yard", "Future"}));
+    QCOMPARE(entryNames(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("Rail Yard"),
+                                        QStringLiteral("Future")}));
     QStringList passing;
     for (const ServerEntry& entry : std::as_const(m_entries)) {
         if (filter.passes(entry.info))
@@ -496,25 +515,31 @@ void TestServerBrowser::fillsEntriesFromTestNetwork()
     QCOMPARE(passing, expectedNames);
     for (const ServerEntry& entry : std::as_const(m_entries)) {
         if (entry.info.name == "Alpha") {
-            QCOMPARE(texts(entry), (QStringList{"Alpha", "127.0.0.1", "ctf01", "5/16", "1.1", ""}));
+            QCOMPARE(texts(entry),
+                     (QStringList{QStringLiteral("Alpha"), QStringLiteral("127.0.0.1"),
+                                  QStringLiteral("ctf01"), QStringLiteral("5/16"),
+                                  QStringLiteral("1.1"), QStringLiteral("")}));
             QVERIFY2(entry.pingMs >= 30, qPrintable(QString::number(entry.pingMs)));
         }
         if (entry.info.name == "Rail Yard")
-            QCOMPARE(texts(entry).mid(2, 4), (QStringList{"dm02", "3/16", "1.3", "rfctf"}));
+            QCOMPARE(texts(entry).mid(2, 4),
+                     (QStringList{QStringLiteral("dm02"), QStringLiteral("3/16"),
+                                  QStringLiteral("1.3"), QStringLiteral("rfctf")}));
         if (entry.info.name == "Future")
             QCOMPARE(texts(entry).at(4), QString());
     }
-    QCOMPARE(m_statuses.last(), QString("Ready"));
+    QCOMPARE(m_statuses.last(), QStringLiteral("Ready"));
 }
 
 void TestServerBrowser::fastAndOneAtATimeGiveTheSameRows()
 {
-    TestNetProcess net(
-        {"--servers", "20", "--seed", "5", "--delay", "1-20", "--silent", "3", "--log"});
+    TestNetProcess net({QStringLiteral("--servers"), QStringLiteral("20"), QStringLiteral("--seed"),
+                        QStringLiteral("5"), QStringLiteral("--delay"), QStringLiteral("1-20"),
+                        QStringLiteral("--silent"), QStringLiteral("3"), QStringLiteral("--log")});
     QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
     QByteArray cache;
     for (quint16 port : net.serverPorts())
-        cache += AddressCache::formatServer("127.0.0.1", port);
+        cache += AddressCache::formatServer(QStringLiteral("127.0.0.1"), port);
     writeCacheText(cache);
     m_browser->querier()->setReplyTimeout(400);
     m_browser->querier()->setRetryAfter(150);

@@ -131,7 +131,8 @@ void TestServerQuerier::requestsGoOneAtATimeInListOrder()
         QCOMPARE(server->requests, QList<QByteArray>{QByteArray(4, '\0')});
         QCOMPARE(server->requestPorts, QList<quint16>{m_localPort});
     }
-    QCOMPARE(entryNames(), (QStringList{"First", "Second", "Third"}));
+    QCOMPARE(entryNames(), (QStringList{QStringLiteral("First"), QStringLiteral("Second"),
+                                        QStringLiteral("Third")}));
     QCOMPARE(m_entries[1].endpoint, second.endpoint());
     QCOMPARE(m_finished, 1);
 }
@@ -172,7 +173,7 @@ void TestServerQuerier::unansweredWaitEndsAtTimeLimit()
 
     QCOMPARE(quiet.requests.size(), 1);
     QVERIFY2(nextAskedAfterMs >= timeoutMs, qPrintable(QString::number(nextAskedAfterMs)));
-    QCOMPARE(entryNames(), QStringList{"Next"});
+    QCOMPARE(entryNames(), QStringList{QStringLiteral("Next")});
     QCOMPARE(m_finished, 1);
 }
 
@@ -185,7 +186,7 @@ void TestServerQuerier::strangersReplyIsIgnored()
 
     runToEnd({server.endpoint()});
 
-    QCOMPARE(entryNames(), QStringList{"Real"});
+    QCOMPARE(entryNames(), QStringList{QStringLiteral("Real")});
 }
 
 void TestServerQuerier::lateReplyOfPreviousServerAddsNothing()
@@ -199,7 +200,7 @@ void TestServerQuerier::lateReplyOfPreviousServerAddsNothing()
 
     runToEnd({slow.endpoint(), next.endpoint()});
 
-    QCOMPARE(entryNames(), QStringList{"Next"});
+    QCOMPARE(entryNames(), QStringList{QStringLiteral("Next")});
 }
 
 void TestServerQuerier::twoRepliesWithinTheWaitGiveTwoEntries()
@@ -209,7 +210,8 @@ void TestServerQuerier::twoRepliesWithinTheWaitGiveTwoEntries()
 
     runToEnd({twice.endpoint(), next.endpoint()});
 
-    QCOMPARE(entryNames(), (QStringList{"Once", "Twice", "Next"}));
+    QCOMPARE(entryNames(), (QStringList{QStringLiteral("Once"), QStringLiteral("Twice"),
+                                        QStringLiteral("Next")}));
     QCOMPARE(m_entries[1].endpoint, twice.endpoint());
     QCOMPARE(next.requests.size(), 1);
 }
@@ -247,7 +249,7 @@ void TestServerQuerier::lateReplyDuringNameLookupAddsNothing()
             slow.sendTo(m_localPort, reply(135, "Slow", 1));
     });
 
-    runToEnd({slow.endpoint(), {"slow..invalid", slow.port()}});
+    runToEnd({slow.endpoint(), {QStringLiteral("slow..invalid"), slow.port()}});
 
     QCOMPARE(m_asked.size(), 2);
     QCOMPARE(slow.requests.size(), 1);
@@ -297,8 +299,9 @@ void TestServerQuerier::fastRunAsksAtItsPaceWithoutWaiting()
         QCOMPARE(server->requestPorts, QList<quint16>{m_localPort});
     QCOMPARE(askedAtMs.size(), 3);
     QVERIFY2(askedAtMs[1] >= 45 && askedAtMs[2] >= 95 && askedAtMs[2] < 400,
-             qPrintable(QString::number(askedAtMs[1]) + ' ' + QString::number(askedAtMs[2])));
-    QCOMPARE(entryNames(), (QStringList{"Second", "Third", "Slow"}));
+             qPrintable(QString::number(askedAtMs[1]) + u' ' + QString::number(askedAtMs[2])));
+    QCOMPARE(entryNames(), (QStringList{QStringLiteral("Second"), QStringLiteral("Third"),
+                                        QStringLiteral("Slow")}));
     QVERIFY(m_entries[2].pingMs >= 400);
     QCOMPARE(m_finished, 1);
 }
@@ -307,7 +310,7 @@ void TestServerQuerier::fastRunRetriesOnce_data()
 {
     QTest::addColumn<int>("ignored");
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("the retry is answered") << 1 << QStringList{"Late"};
+    QTest::newRow("the retry is answered") << 1 << QStringList{QStringLiteral("Late")};
     QTest::newRow("both are lost") << 2 << QStringList{};
 }
 
@@ -341,7 +344,7 @@ void TestServerQuerier::fastRunTakesTheFirstReplyOnly()
     m_querier->startParallel({twice.endpoint()}, m_localPort, 250);
     QTRY_VERIFY_WITH_TIMEOUT(!m_querier->isRunning(), runEndsWithinMs);
 
-    QCOMPARE(entryNames(), QStringList{"Once"});
+    QCOMPARE(entryNames(), QStringList{QStringLiteral("Once")});
     QCOMPARE(twice.requests.size(), 1);
 }
 

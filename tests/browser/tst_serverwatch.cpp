@@ -77,7 +77,8 @@ void TestServerWatch::asksFavouritesAndBusyServers()
     QVERIFY(empty.requests.isEmpty());
     QVERIFY(unlisted.requests.isEmpty());
     QCOMPARE(updated.size(), 2);
-    QCOMPARE(watch.playersOn(busy.endpoint()), QStringList({"kasia", "Zed"}));
+    QCOMPARE(watch.playersOn(busy.endpoint()),
+             QStringList({QStringLiteral("kasia"), QStringLiteral("Zed")}));
     QCOMPARE(watch.playersOn(favourite.endpoint()), QStringList());
     // One request a round, from a socket of its own.
     QTRY_COMPARE_WITH_TIMEOUT(looked.size(), 2, 3000);

@@ -45,16 +45,17 @@ void TestWatchNotices::tellsWhatMatters_data()
         watchEvent(Kind::PlayerJoined, other, 0, 0, QStringLiteral("Zed"));
     const WatchEvent crosses = watchEvent(Kind::PlayersChanged, favourite, 1, 3);
     QTest::newRow("friend joined, named by address")
-        << QList{friendJoins} << qint64(0) << QStringList{"kasia joined 127.0.0.1:7756"}
-        << QStringList{};
+        << QList{friendJoins} << qint64(0)
+        << QStringList{QStringLiteral("kasia joined 127.0.0.1:7756")} << QStringList{};
     QTest::newRow("a stranger is no news")
         << QList{strangerJoins} << qint64(0) << QStringList{} << QStringList{};
     QTest::newRow("favourite crosses from below, again after 5 minutes")
-        << QList{crosses} << WatchNotices::quietMs << QStringList{"Fav: 3 players"}
-        << QStringList{"Fav: 3 players"};
+        << QList{crosses} << WatchNotices::quietMs << QStringList{QStringLiteral("Fav: 3 players")}
+        << QStringList{QStringLiteral("Fav: 3 players")};
     QTest::newRow("one per server, the friend first, quiet for 5 minutes")
         << QList{crosses, watchEvent(Kind::PlayerJoined, favourite, 0, 0, QStringLiteral("kasia"))}
-        << WatchNotices::quietMs - 1 << QStringList{"kasia joined Fav"} << QStringList{};
+        << WatchNotices::quietMs - 1 << QStringList{QStringLiteral("kasia joined Fav")}
+        << QStringList{};
     QTest::newRow("already at the threshold")
         << QList{watchEvent(Kind::PlayersChanged, favourite, 2, 4)} << qint64(0) << QStringList{}
         << QStringList{};
@@ -64,7 +65,9 @@ void TestWatchNotices::tellsWhatMatters_data()
                                      << qint64(0) << QStringList{} << QStringList{};
     QTest::newRow("two servers at once")
         << QList{crosses, friendJoins} << qint64(0)
-        << QStringList{"kasia joined 127.0.0.1:7756", "Fav: 3 players"} << QStringList{};
+        << QStringList{QStringLiteral("kasia joined 127.0.0.1:7756"),
+                       QStringLiteral("Fav: 3 players")}
+        << QStringList{};
 }
 
 void TestWatchNotices::tellsWhatMatters()

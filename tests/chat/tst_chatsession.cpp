@@ -165,7 +165,7 @@ void TestChatSession::registrationWaitsForTheWelcome()
     QCOMPARE(m_session->connectEnabled(), false);
     QCOMPARE(enabled.size(), 1);
     QCOMPARE(connecting.size(), 1);
-    QCOMPARE(connecting.at(0).at(0).toString(), "127.0.0.1");
+    QCOMPARE(connecting.at(0).at(0).toString(), QStringLiteral("127.0.0.1"));
 
     QVERIFY(m_server->waitForNewConnection(5000));
     QTcpSocket* serverSide = m_server->nextPendingConnection();
@@ -178,7 +178,7 @@ void TestChatSession::registrationWaitsForTheWelcome()
                                 "/0 :Varnholt IRC Client\r\nPONG :x\r\n";
     QCOMPARE(received, expected);
     QCOMPARE(opened.size(), 1);
-    QCOMPARE(m_session->submitInput("early"), false);
+    QCOMPARE(m_session->submitInput(QStringLiteral("early")), false);
     serverSide->write(":s 001 vnh :Welcome\r\n");
     QTRY_COMPARE_WITH_TIMEOUT(received += serverSide->readAll(), expected + "JOIN #VNH_Lounge\r\n",
                               5000);
@@ -207,10 +207,12 @@ void TestChatSession::registrationOverIpv6Loopback()
     // Our end is "::1": the USER line must still carry four parameters,
     // the client description being the only trailing one.
     const IrcLine user = IrcLine::parse(lines.at(1).chopped(1));
-    QCOMPARE(user.command, "USER");
-    QCOMPARE(user.params, (QStringList{"Default", "0::1",
-                                       "0::1:" + QString::number(serverSide->peerPort()) + "/0",
-                                       "Varnholt IRC Client"}));
+    QCOMPARE(user.command, QStringLiteral("USER"));
+    QCOMPARE(user.params,
+             (QStringList{QStringLiteral("Default"), QStringLiteral("0::1"),
+                          QStringLiteral("0::1:") + QString::number(serverSide->peerPort()) +
+                              QStringLiteral("/0"),
+                          QStringLiteral("Varnholt IRC Client")}));
 }
 
 using Chunks = QList<QByteArray>;
@@ -226,58 +228,65 @@ void TestChatSession::receivedStreams_data()
     QTest::newRow("ping and names in one chunk")
         << Chunks{":s 353 vnh = #VNH_Lounge :@vnh bob\r\nPING :s.x\r\n"
                   ":s 366 vnh #VNH_Lounge :End of NAMES list\r\n"}
-        << none << QStringList{"@vnh", "bob"} << QByteArray("PONG :s.x\r\n");
+        << none << QStringList{QStringLiteral("@vnh"), QStringLiteral("bob")}
+        << QByteArray("PONG :s.x\r\n");
     QTest::newRow("ping after chat in one chunk")
         << Chunks{":bob!u@h PRIVMSG #VNH_Lounge :hi\r\nPING :abc\r\n:x NOTICE vnh :n\r\n"}
-        << QStringList{":bob!u@h PRIVMSG #VNH_Lounge :hi", ":x NOTICE vnh :n"} << none
-        << QByteArray("PONG :abc\r\n");
+        << QStringList{QStringLiteral(":bob!u@h PRIVMSG #VNH_Lounge :hi"),
+                       QStringLiteral(":x NOTICE vnh :n")}
+        << none << QByteArray("PONG :abc\r\n");
     QTest::newRow("line split over two chunks")
         << Chunks{":bob!u@h PRIVMSG #VNH_Lou", "nge :hello\r\nPI", "NG :t\r\n"}
-        << QStringList{":bob!u@h PRIVMSG #VNH_Lounge :hello"} << none << QByteArray("PONG :t\r\n");
+        << QStringList{QStringLiteral(":bob!u@h PRIVMSG #VNH_Lounge :hello")} << none
+        << QByteArray("PONG :t\r\n");
     QTest::newRow("cr and lf in different chunks")
-        << Chunks{":s NOTICE vnh :a\r", "\n"} << QStringList{":s NOTICE vnh :a"} << none
-        << QByteArray();
+        << Chunks{":s NOTICE vnh :a\r", "\n"} << QStringList{QStringLiteral(":s NOTICE vnh :a")}
+        << none << QByteArray();
     QTest::newRow("several 353 lines")
         << Chunks{":s 353 vnh = #VNH_Lounge :@vnh a b\r\n:s 353 vnh = #VNH_Lounge :c\r\n",
                   ":s 353 vnh = #VNH_Lounge :d  e \r\n:s 366 vnh #VNH_Lounge :End\r\n"}
-        << none << QStringList{"@vnh", "a", "b", "c", "d", "e"} << QByteArray();
+        << none << QStringList{QStringLiteral("@vnh"), QStringLiteral("a"), QStringLiteral("b"),
+                               QStringLiteral("c"),    QStringLiteral("d"), QStringLiteral("e")}
+        << QByteArray();
     QTest::newRow("end of names without its text")
         << Chunks{":s 353 vnh = #VNH_Lounge :a\r\n:s 366 vnh #VNH_Lounge\r\n"
                   ":s 353 vnh = #VNH_Lounge :b\r\n"}
-        << none << QStringList{"b"} << QByteArray();
+        << none << QStringList{QStringLiteral("b")} << QByteArray();
     QTest::newRow("secret and private channels, other case")
         << Chunks{":s 353 vnh @ #vnh_lounge :a\r\n:s 353 vnh * #VNH_LOUNGE :b\r\n"} << none
-        << QStringList{"a", "b"} << QByteArray();
+        << QStringList{QStringLiteral("a"), QStringLiteral("b")} << QByteArray();
     QTest::newRow("names of another channel are shown")
         << Chunks{":s 353 vnh = #other :x y\r\n:s 366 vnh #other :End of NAMES list\r\n"}
-        << QStringList{":s 353 vnh = #other :x y", ":s 366 vnh #other :End of NAMES list"} << none
-        << QByteArray();
+        << QStringList{QStringLiteral(":s 353 vnh = #other :x y"),
+                       QStringLiteral(":s 366 vnh #other :End of NAMES list")}
+        << none << QByteArray();
     QTest::newRow("message quoting the names marker")
         << Chunks{":bob!u@h PRIVMSG #VNH_Lounge :try  = #VNH_Lounge :@a b\r\n"}
-        << QStringList{":bob!u@h PRIVMSG #VNH_Lounge :try  = #VNH_Lounge :@a b"} << none
-        << QByteArray();
+        << QStringList{QStringLiteral(":bob!u@h PRIVMSG #VNH_Lounge :try  = #VNH_Lounge :@a b")}
+        << none << QByteArray();
     QTest::newRow("invalid utf-8 is latin-1")
         << Chunks{":bob!u@h PRIVMSG #VNH_Lounge :caf\xe9\r\n",
                   ":bob!u@h PRIVMSG #VNH_Lounge :caf\xc3\xa9 \xe2\x82\xac\r\n"}
         << QStringList{QStringLiteral(":bob!u@h PRIVMSG #VNH_Lounge :caf\u00e9"),
                        QStringLiteral(":bob!u@h PRIVMSG #VNH_Lounge :caf\u00e9 \u20ac")}
         << none << QByteArray();
-    const QString longLine = ":bob!u@h PRIVMSG #VNH_Lounge :" + QString(4000, u'z');
+    const QString longLine = QStringLiteral(":bob!u@h PRIVMSG #VNH_Lounge :") + QString(4000, u'z');
     QTest::newRow("long line is shown whole")
         << Chunks{longLine.toLatin1() + "\r\n"} << QStringList{longLine} << none << QByteArray();
     QTest::newRow("ping mid-stream") << Chunks{"PI", "NG :a\r\nPING b\r\n"} << none << none
                                      << QByteArray("PONG :a\r\nPONG b\r\n");
     QTest::newRow("ping with a prefix, word not a command")
-        << Chunks{":s PING :p\r\n:s PINGS x\r\n"} << QStringList{":s PINGS x"} << none
-        << QByteArray("PONG :p\r\n");
+        << Chunks{":s PING :p\r\n:s PINGS x\r\n"} << QStringList{QStringLiteral(":s PINGS x")}
+        << none << QByteArray("PONG :p\r\n");
     QTest::newRow("ping not at the start of a line is shown")
-        << Chunks{":s NOTICE vnh :PING me\r\n"} << QStringList{":s NOTICE vnh :PING me"} << none
-        << QByteArray();
+        << Chunks{":s NOTICE vnh :PING me\r\n"}
+        << QStringList{QStringLiteral(":s NOTICE vnh :PING me")} << none << QByteArray();
     QTest::newRow("hostname notice is the greeting")
         << Chunks{":s NOTICE AUTH :*** Looking up your hostname\r\n"
                   ":s NOTICE AUTH :*** Found your hostname\r\n:s 001 vnh :Welcome\r\n"}
-        << QStringList{":s NOTICE AUTH :*** Looking up your hostname",
-                       greeting + ":s NOTICE AUTH :*** Found your hostname", ":s 001 vnh :Welcome"}
+        << QStringList{QStringLiteral(":s NOTICE AUTH :*** Looking up your hostname"),
+                       greeting + QStringLiteral(":s NOTICE AUTH :*** Found your hostname"),
+                       QStringLiteral(":s 001 vnh :Welcome")}
         << none << QByteArray();
 }
 
@@ -300,11 +309,11 @@ void TestChatSession::oneBatchPerRead()
     collectReceived();
     m_session->receive(":a!u@h PRIVMSG #VNH_Lounge :1\r\n:b!u@h PRIVMSG #VNH_Lounge :2\r\n:c!u@h");
     QCOMPARE(batches.size(), 1);
-    QCOMPARE(m_received,
-             (QStringList{":a!u@h PRIVMSG #VNH_Lounge :1", ":b!u@h PRIVMSG #VNH_Lounge :2"}));
+    QCOMPARE(m_received, (QStringList{QStringLiteral(":a!u@h PRIVMSG #VNH_Lounge :1"),
+                                      QStringLiteral(":b!u@h PRIVMSG #VNH_Lounge :2")}));
     m_session->receive(" PRIVMSG #VNH_Lounge :3\r\n");
     QCOMPARE(batches.size(), 2);
-    QCOMPARE(m_received.last(), ":c!u@h PRIVMSG #VNH_Lounge :3");
+    QCOMPARE(m_received.last(), QStringLiteral(":c!u@h PRIVMSG #VNH_Lounge :3"));
     // Nothing whole to show: no batch at all.
     m_session->receive("PING :x\r\n");
     m_session->receive(":d!u@h PRIV");
@@ -321,9 +330,11 @@ void TestChatSession::readsFromTheSocket()
                         ":s 353 vnh = #VNH_Lounge :vnh bob\r\nPING :w\r\n");
     QTRY_VERIFY_WITH_TIMEOUT(m_sent == "PONG :w\r\n", 5000);
     QCOMPARE(batches.size(), 1);
-    QCOMPARE(m_received, QStringList{":bob!u@h PRIVMSG #VNH_Lounge :over the wire"});
+    QCOMPARE(m_received,
+             QStringList{QStringLiteral(":bob!u@h PRIVMSG #VNH_Lounge :over the wire")});
     QCOMPARE(users.size(), 1);
-    QCOMPARE(users.at(0).at(0).toStringList(), (QStringList{"vnh", "bob"}));
+    QCOMPARE(users.at(0).at(0).toStringList(),
+             (QStringList{QStringLiteral("vnh"), QStringLiteral("bob")}));
 }
 
 void TestChatSession::namesBatchesReplaceTheList()
@@ -334,13 +345,15 @@ void TestChatSession::namesBatchesReplaceTheList()
     m_session->receive(":s 353 vnh = #VNH_Lounge :c\r\n");
     m_session->receive(":s 353 vnh = #VNH_Lounge :d\r\n:s 366 vnh #VNH_Lounge :End\r\n");
     QCOMPARE(users.size(), 3);
-    QCOMPARE(users.at(0).at(0).toStringList(), (QStringList{"a", "b"}));
-    QCOMPARE(users.at(1).at(0).toStringList(), (QStringList{"c"}));
-    QCOMPARE(users.at(2).at(0).toStringList(), (QStringList{"c", "d"}));
+    QCOMPARE(users.at(0).at(0).toStringList(),
+             (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    QCOMPARE(users.at(1).at(0).toStringList(), (QStringList{QStringLiteral("c")}));
+    QCOMPARE(users.at(2).at(0).toStringList(),
+             (QStringList{QStringLiteral("c"), QStringLiteral("d")}));
     // The end of another channel's names does not close ours.
     m_session->receive(":s 353 vnh = #VNH_Lounge :e\r\n:s 366 vnh #other :End\r\n"
                        ":s 353 vnh = #VNH_Lounge :f\r\n");
-    QCOMPARE(m_session->users(), (QStringList{"e", "f"}));
+    QCOMPARE(m_session->users(), (QStringList{QStringLiteral("e"), QStringLiteral("f")}));
 }
 
 void TestChatSession::submitWhileConnected_data()
@@ -392,7 +405,7 @@ void TestChatSession::submitWhileNotConnected()
     QCOMPARE(m_session->submitInput(QStringLiteral("hello")), false);
     QCOMPARE(echoed.size(), 0);
     QCOMPARE(status.size(), 1);
-    QCOMPARE(status.at(0).at(0).toString(), "Not Connected to IRC");
+    QCOMPARE(status.at(0).at(0).toString(), QStringLiteral("Not Connected to IRC"));
     QCOMPARE(m_session->submitInput(QString()), false);
     QCOMPARE(status.size(), 1);
     if (connecting) {
@@ -417,10 +430,10 @@ void TestChatSession::settingsAreReadAtUse()
     QCOMPARE(sentUpToSync(), "PRIVMSG #elsewhere :x\r\nNAMES #elsewhere\r\n");
     // The echo gives the nickname the server knows; a new one is for the
     // next connection.
-    QCOMPARE(echoed.at(0).at(0).toString(), "vnh");
+    QCOMPARE(echoed.at(0).at(0).toString(), QStringLiteral("vnh"));
     // Names replies are matched against the channel of the moment too.
     m_session->receive(":s 353 other = #VNH_Lounge :a\r\n");
-    QCOMPARE(m_session->users(), QStringList{"a"});
+    QCOMPARE(m_session->users(), QStringList{QStringLiteral("a")});
 }
 
 void TestChatSession::usersAndRefresh()
@@ -431,7 +444,7 @@ void TestChatSession::usersAndRefresh()
     m_session->requestUsers();
     QCOMPARE(show.size(), 0);
     QCOMPARE(status.size(), 1);
-    QCOMPARE(status.at(0).at(0).toString(), "Not Connected to IRC");
+    QCOMPARE(status.at(0).at(0).toString(), QStringLiteral("Not Connected to IRC"));
 
     connectSession();
     m_session->showUsers();
@@ -464,7 +477,8 @@ void TestChatSession::disconnectRecovers()
     connectSession();
     collectReceived();
     m_session->receive(" more\r\n:s NOTICE vnh :fresh\r\n");
-    QCOMPARE(m_received, (QStringList{" more", ":s NOTICE vnh :fresh"}));
+    QCOMPARE(m_received,
+             (QStringList{QStringLiteral(" more"), QStringLiteral(":s NOTICE vnh :fresh")}));
 }
 
 void TestChatSession::refusedConnection()
@@ -477,7 +491,7 @@ void TestChatSession::refusedConnection()
     QSignalSpy opened(m_session.get(), &ChatSession::connectionOpened);
     m_session->connectToServer();
     QTRY_COMPARE_WITH_TIMEOUT(status.size(), 1, 5000);
-    QCOMPARE(status.at(0).at(0).toString(), "Error: IRC connection failure");
+    QCOMPARE(status.at(0).at(0).toString(), QStringLiteral("Error: IRC connection failure"));
     QCOMPARE(connecting.size(), 1);
     QCOMPARE(opened.size(), 0);
     QCOMPARE(m_session->state(), State::Failed);
@@ -515,9 +529,10 @@ void TestChatSession::serverClosesConnection()
     m_serverSide->write(":s NOTICE vnh :bye\r\n");
     m_serverSide->disconnectFromHost();
     QTRY_COMPARE_WITH_TIMEOUT(status.size(), 1, 5000);
-    QCOMPARE(status.at(0).at(0).toString(), "Error: The IRC server closed the connection");
+    QCOMPARE(status.at(0).at(0).toString(),
+             QStringLiteral("Error: The IRC server closed the connection"));
     // What came before the close is shown.
-    QCOMPARE(m_received, QStringList{":s NOTICE vnh :bye"});
+    QCOMPARE(m_received, QStringList{QStringLiteral(":s NOTICE vnh :bye")});
     QCOMPARE(m_session->state(), State::Failed);
     QVERIFY(!m_session->connectEnabled());
     QCOMPARE(m_session->submitInput(QStringLiteral("anyone?")), false);
@@ -543,7 +558,7 @@ void TestChatSession::invalidPortIsRefused()
     m_session->connectToServer();
     QCOMPARE(status.size(), 1);
     QCOMPARE(status.at(0).at(0).toString(), Settings::invalidPortMessage(Settings::IrcPort));
-    QVERIFY(status.at(0).at(0).toString().startsWith("Error: "));
+    QVERIFY(status.at(0).at(0).toString().startsWith(QStringLiteral("Error: ")));
     QCOMPARE(connecting.size(), 0);
     QCOMPARE(m_session->state(), State::Disconnected);
     QVERIFY(!m_server->waitForNewConnection(0));
@@ -559,9 +574,10 @@ void TestChatSession::nicknameInUse()
     m_serverSide->write(":s 005 * NICKLEN=5 :ok\r\n" +
                         QByteArray(":s 433 * x :In use\r\n").repeated(5));
     QTRY_VERIFY_WITH_TIMEOUT(m_sent.endsWith("QUIT\r\n"), 5000);
-    QCOMPARE(QString::fromLatin1(m_sent).split(u'\n').filter("NICK "),
-             (QStringList{"NICK vnhtester\r", "NICK vnht_\r", "NICK vnht1\r", "NICK vnht2\r",
-                          "NICK vnht3\r"}));
+    QCOMPARE(QString::fromLatin1(m_sent).split(u'\n').filter(QStringLiteral("NICK ")),
+             (QStringList{QStringLiteral("NICK vnhtester\r"), QStringLiteral("NICK vnht_\r"),
+                          QStringLiteral("NICK vnht1\r"), QStringLiteral("NICK vnht2\r"),
+                          QStringLiteral("NICK vnht3\r")}));
     QCOMPARE(m_session->state(), State::Disconnected);
 }
 
@@ -574,7 +590,7 @@ void TestChatSession::floodQueuePacesLines()
     QByteArray expected;
     qsizetype burst = 0;
     for (int n = 1; n <= 20; ++n) {
-        QVERIFY(m_session->submitInput("line " + QString::number(n)));
+        QVERIFY(m_session->submitInput(QStringLiteral("line ") + QString::number(n)));
         expected += "PRIVMSG #VNH_Lounge :line " + QByteArray::number(n) + "\r\n";
         if (n == 5)
             burst = expected.size();
@@ -626,7 +642,7 @@ void TestChatSession::silentLinkIsPingedThenDropped()
     QVERIFY(m_session->isConnected());
     QTRY_COMPARE_WITH_TIMEOUT(scheduled.size(), 1, 5000);
     QCOMPARE(scheduled.at(0).at(2).value<Loss>(), Loss::NoReply);
-    QCOMPARE(notSent.at(0).at(0).toStringList(), QStringList{"c"});
+    QCOMPARE(notSent.at(0).at(0).toStringList(), QStringList{QStringLiteral("c")});
     QTRY_COMPARE_WITH_TIMEOUT(m_serverSide->state(), QAbstractSocket::UnconnectedState, 5000);
 }
 

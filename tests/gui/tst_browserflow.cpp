@@ -153,7 +153,8 @@ void TestBrowserFlow::getListThenTheCycleFillsTheList()
         QVERIFY(!text(0).isEmpty());
         QCOMPARE(text(1), QStringLiteral("127.0.0.1"));
         QVERIFY2(players.match(text(3)).hasMatch(), qPrintable(text(3)));
-        QVERIFY(QStringList({"1.1", "1.2", "1.3"}).contains(text(4)));
+        QVERIFY(QStringList({QStringLiteral("1.1"), QStringLiteral("1.2"), QStringLiteral("1.3")})
+                    .contains(text(4)));
         QVERIFY(text(6).toInt() >= 1);
     }
 
@@ -175,7 +176,7 @@ void TestBrowserFlow::rowClickStartsTheGame()
 
     auto* list = m_window->findChild<ServerListView*>(QStringLiteral("serverlist"));
     ServerEntry entry;
-    entry.endpoint = {"127.0.0.1", 7755};
+    entry.endpoint = {QStringLiteral("127.0.0.1"), 7755};
     entry.info.name = "Alpha";
     list->addEntrySoon(entry);
     list->addWaitingEntries();
@@ -183,15 +184,16 @@ void TestBrowserFlow::rowClickStartsTheGame()
 
     prompts.answerOk = false;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
-    QCOMPARE(prompts.log, QStringList{"start"});
+    QCOMPARE(prompts.log, QStringList{QStringLiteral("start")});
     QVERIFY(starter.started.isEmpty());
     QCOMPARE(status(), QStringLiteral("Ready"));
 
     prompts.answerOk = true;
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
     QCOMPARE(starter.started,
-             QStringList{QDir::toNativeSeparators(QDir(m_data->path()).filePath("rf.exe")) +
-                         " in " + m_data->path()});
+             QStringList{
+                 QDir::toNativeSeparators(QDir(m_data->path()).filePath(QStringLiteral("rf.exe"))) +
+                 QStringLiteral(" in ") + m_data->path()});
     QCOMPARE(status(),
              QStringLiteral("127.0.0.1:7755 copied: paste it into the game's join-by-address box"));
 }
@@ -202,30 +204,34 @@ void TestBrowserFlow::detailsJoinAsksForThePassword()
     prompts.password = QStringLiteral("secret");
     RecordingStarter starter;
     m_window->setLaunchServices(&prompts, &starter);
-    const QString launcher =
-        QDir::toNativeSeparators(QDir(m_data->path()).filePath("DashFactionLauncher.exe"));
+    const QString launcher = QDir::toNativeSeparators(
+        QDir(m_data->path()).filePath(QStringLiteral("DashFactionLauncher.exe")));
     QVERIFY(QFile(launcher).open(QIODevice::WriteOnly));
     m_app->settings()->setValue(Settings::GameDirectory, m_data->path());
     ServerEntry entry;
-    entry.endpoint = {"127.0.0.1", 7755};
+    entry.endpoint = {QStringLiteral("127.0.0.1"), 7755};
     entry.info.flags = InfoReply::passwordFlag;
     m_window->listActions()->showDetails(entry);
     ServerDetailsWindow* details = m_window->listActions()->detailsWindow(entry.endpoint);
-    QTest::mouseClick(details->findChild<QPushButton*>("btnjoin"), Qt::LeftButton);
-    QCOMPARE(prompts.log, QStringList({"start", "password 127.0.0.1:7755"}));
+    QTest::mouseClick(details->findChild<QPushButton*>(QStringLiteral("btnjoin")), Qt::LeftButton);
+    QCOMPARE(prompts.log,
+             QStringList({QStringLiteral("start"), QStringLiteral("password 127.0.0.1:7755")}));
     QCOMPARE(starter.started,
-             QStringList{launcher + " -game -url rf://127.0.0.1:7755?password=secret in " +
+             QStringList{launcher +
+                         QStringLiteral(" -game -url rf://127.0.0.1:7755?password=secret in ") +
                          m_data->path()});
 }
 
 void TestBrowserFlow::fastRefreshWithSilentServersShownLast()
 {
-    TestNetProcess net({"--servers", "12", "--seed", "4", "--delay", "1-5", "--silent", "2"});
+    TestNetProcess net({QStringLiteral("--servers"), QStringLiteral("12"), QStringLiteral("--seed"),
+                        QStringLiteral("4"), QStringLiteral("--delay"), QStringLiteral("1-5"),
+                        QStringLiteral("--silent"), QStringLiteral("2")});
     QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
     QFile cache(m_data->cacheFile());
     QVERIFY(cache.open(QIODevice::WriteOnly));
     for (quint16 port : net.serverPorts())
-        cache.write(AddressCache::formatServer("127.0.0.1", port));
+        cache.write(AddressCache::formatServer(QStringLiteral("127.0.0.1"), port));
     cache.close();
     Preferences* preferences = m_app->preferences();
     preferences->setFlag(Preferences::ParallelRefresh, true);
@@ -243,7 +249,7 @@ void TestBrowserFlow::fastRefreshWithSilentServersShownLast()
         m_window->findChild<ServerListView*>(QStringLiteral("serverlist"))->model();
     QCOMPARE(list->rowCount(), 12);
     for (int row = 0; row < 12; ++row)
-        QCOMPARE(list->index(row, 0).data().toString() == "(no answer)", row >= 10);
+        QCOMPARE(list->index(row, 0).data().toString() == QStringLiteral("(no answer)"), row >= 10);
     preferences->setFlag(Preferences::ShowSilent, false);
     QCOMPARE(list->rowCount(), 10);
 }

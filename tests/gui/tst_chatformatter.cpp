@@ -48,20 +48,22 @@ void TestChatFormatter::connectionEvents_data()
     QTest::addColumn<bool>("replaces");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("connecting") << Event::Connecting << QStringList{"127.0.0.1"} << true
-                                << "Connecting to 127.0.0.1...\r\n";
+    QTest::newRow("connecting") << Event::Connecting << QStringList{QStringLiteral("127.0.0.1")}
+                                << true << "Connecting to 127.0.0.1...\r\n";
     QTest::newRow("connection opened")
         << Event::Opened << QStringList() << true << "Connected.. (Waiting for authorization)\r\n";
     QTest::newRow("disconnected, no line break")
         << Event::DisconnectedByUser << QStringList() << true << "Disconnected";
-    QTest::newRow("echo") << Event::MessageSent << QStringList{"vnh", "hello all"} << false
-                          << QStringLiteral("\u00bb\u00bbvnh\u00ab\u00ab: hello all\r\n");
+    QTest::newRow("echo") << Event::MessageSent
+                          << QStringList{QStringLiteral("vnh"), QStringLiteral("hello all")}
+                          << false << QStringLiteral("\u00bb\u00bbvnh\u00ab\u00ab: hello all\r\n");
     QTest::newRow("echo keeps blanks")
-        << Event::MessageSent << QStringList{"other", " a/b "} << false
-        << QStringLiteral("\u00bb\u00bbother\u00ab\u00ab:  a/b \r\n");
+        << Event::MessageSent << QStringList{QStringLiteral("other"), QStringLiteral(" a/b ")}
+        << false << QStringLiteral("\u00bb\u00bbother\u00ab\u00ab:  a/b \r\n");
     QTest::newRow("echo of non-ascii")
-        << Event::MessageSent << QStringList{"vnh", QStringLiteral("gr\u00fc\u00dfe \u20ac")}
-        << false << QStringLiteral("\u00bb\u00bbvnh\u00ab\u00ab: gr\u00fc\u00dfe \u20ac\r\n");
+        << Event::MessageSent
+        << QStringList{QStringLiteral("vnh"), QStringLiteral("gr\u00fc\u00dfe \u20ac")} << false
+        << QStringLiteral("\u00bb\u00bbvnh\u00ab\u00ab: gr\u00fc\u00dfe \u20ac\r\n");
 }
 
 void TestChatFormatter::connectionEvents()
@@ -94,52 +96,64 @@ void TestChatFormatter::received_data()
     QTest::addColumn<bool>("replaces");
     QTest::addColumn<QString>("text");
 
-    QTest::newRow("message") << QStringList{":bob!u@h PRIVMSG #VNH_Lounge :hello there"} << false
-                             << "bob: hello there\r\n";
+    QTest::newRow("message") << QStringList{QStringLiteral(
+                                    ":bob!u@h PRIVMSG #VNH_Lounge :hello there")}
+                             << false << "bob: hello there\r\n";
     QTest::newRow("a read's lines in one append")
-        << QStringList{":a!u@h PRIVMSG #VNH_Lounge :1", ":b!u@h PRIVMSG #VNH_Lounge :2"} << false
-        << "a: 1\r\nb: 2\r\n";
+        << QStringList{QStringLiteral(":a!u@h PRIVMSG #VNH_Lounge :1"),
+                       QStringLiteral(":b!u@h PRIVMSG #VNH_Lounge :2")}
+        << false << "a: 1\r\nb: 2\r\n";
     QTest::newRow("chat and a notice")
-        << QStringList{":bob!u@h PRIVMSG #VNH_Lounge :hi", ":x NOTICE vnh :n"} << false
-        << "bob: hi\r\n:x NOTICE vnh :n\r\n";
+        << QStringList{QStringLiteral(":bob!u@h PRIVMSG #VNH_Lounge :hi"),
+                       QStringLiteral(":x NOTICE vnh :n")}
+        << false << "bob: hi\r\n:x NOTICE vnh :n\r\n";
     QTest::newRow("names of another channel are raw")
-        << QStringList{":s 353 vnh = #other :x y", ":s 366 vnh #other :End of NAMES list"} << false
-        << ":s 353 vnh = #other :x y\r\n:s 366 vnh #other :End of NAMES list\r\n";
+        << QStringList{QStringLiteral(":s 353 vnh = #other :x y"),
+                       QStringLiteral(":s 366 vnh #other :End of NAMES list")}
+        << false << ":s 353 vnh = #other :x y\r\n:s 366 vnh #other :End of NAMES list\r\n";
     QTest::newRow("message quoting the names marker")
-        << QStringList{":bob!u@h PRIVMSG #VNH_Lounge :try  = #VNH_Lounge :@a b"} << false
-        << "bob: try  = #VNH_Lounge :@a b\r\n";
+        << QStringList{QStringLiteral(":bob!u@h PRIVMSG #VNH_Lounge :try  = #VNH_Lounge :@a b")}
+        << false << "bob: try  = #VNH_Lounge :@a b\r\n";
     QTest::newRow("message holding colons")
-        << QStringList{":bob!u@h PRIVMSG #VNH_Lounge :see http://x :) 12:30"} << false
-        << "bob: see http://x :) 12:30\r\n";
-    QTest::newRow("long nick") << QStringList{":longnickname!u@h PRIVMSG #VNH_Lounge :hi"} << false
-                               << "longnickname: hi\r\n";
-    QTest::newRow("join") << QStringList{":bob!u@h JOIN :#VNH_Lounge"} << false
+        << QStringList{QStringLiteral(":bob!u@h PRIVMSG #VNH_Lounge :see http://x :) 12:30")}
+        << false << "bob: see http://x :) 12:30\r\n";
+    QTest::newRow("long nick") << QStringList{QStringLiteral(
+                                      ":longnickname!u@h PRIVMSG #VNH_Lounge :hi")}
+                               << false << "longnickname: hi\r\n";
+    QTest::newRow("join") << QStringList{QStringLiteral(":bob!u@h JOIN :#VNH_Lounge")} << false
                           << "bob: #VNH_Lounge\r\n";
-    QTest::newRow("join without colon")
-        << QStringList{":bob!u@h JOIN #VNH_Lounge"} << false << "bob: #VNH_Lounge\r\n";
-    QTest::newRow("quit without reason") << QStringList{":bob!u@h QUIT"} << false << "bob: \r\n";
+    QTest::newRow("join without colon") << QStringList{QStringLiteral(":bob!u@h JOIN #VNH_Lounge")}
+                                        << false << QStringLiteral("bob: #VNH_Lounge\r\n");
+    QTest::newRow("quit without reason")
+        << QStringList{QStringLiteral(":bob!u@h QUIT")} << false << QStringLiteral("bob: \r\n");
     QTest::newRow("server notice is raw")
-        << QStringList{":server NOTICE AUTH :*** Looking up your hostname..."} << false
-        << ":server NOTICE AUTH :*** Looking up your hostname...\r\n";
-    QTest::newRow("no prefix is raw") << QStringList{"ERROR :Closing link", " more"} << false
-                                      << "ERROR :Closing link\r\n more\r\n";
+        << QStringList{QStringLiteral(":server NOTICE AUTH :*** Looking up your hostname...")}
+        << false << ":server NOTICE AUTH :*** Looking up your hostname...\r\n";
+    QTest::newRow("no prefix is raw")
+        << QStringList{QStringLiteral("ERROR :Closing link"), QStringLiteral(" more")} << false
+        << "ERROR :Closing link\r\n more\r\n";
     QTest::newRow("ping not at the start of a line")
-        << QStringList{":s NOTICE vnh :PING me"} << false << ":s NOTICE vnh :PING me\r\n";
+        << QStringList{QStringLiteral(":s NOTICE vnh :PING me")} << false
+        << QStringLiteral(":s NOTICE vnh :PING me\r\n");
     QTest::newRow("slash line from a user")
-        << QStringList{":bob!u@h PRIVMSG #c :/quit"} << false << "bob: /quit\r\n";
+        << QStringList{QStringLiteral(":bob!u@h PRIVMSG #c :/quit")} << false
+        << QStringLiteral("bob: /quit\r\n");
     QTest::newRow("non-ascii")
         << QStringList{QStringLiteral(":bob!u@h PRIVMSG #VNH_Lounge :caf\u00e9"),
                        QStringLiteral(":bob!u@h PRIVMSG #VNH_Lounge :caf\u00e9 \u20ac")}
         << false << QStringLiteral("bob: caf\u00e9\r\nbob: caf\u00e9 \u20ac\r\n");
     const QString longText(5000, u'y');
-    QTest::newRow("long message") << QStringList{":bob!u@h PRIVMSG #c :" + longText} << false
-                                  << "bob: " + longText + "\r\n";
+    QTest::newRow("long message") << QStringList{QStringLiteral(":bob!u@h PRIVMSG #c :") + longText}
+                                  << false
+                                  << QStringLiteral("bob: ") + longText + QStringLiteral("\r\n");
     QTest::newRow("greeting restarts the log")
-        << QStringList{":s NOTICE AUTH :*** Looking up your hostname",
-                       greeting + ":s NOTICE AUTH :*** Found your hostname", ":s 001 vnh :Welcome"}
+        << QStringList{QStringLiteral(":s NOTICE AUTH :*** Looking up your hostname"),
+                       greeting + QStringLiteral(":s NOTICE AUTH :*** Found your hostname"),
+                       QStringLiteral(":s 001 vnh :Welcome")}
         << true << "Connected OK\r\n:s 001 vnh :Welcome\r\n";
     QTest::newRow("formatting codes are left out")
-        << QStringList{":bob!u@h PRIVMSG #c :\002hi\x02 \0034,1red", ":s NOTICE vnh :\x1Fu\x0F!"}
+        << QStringList{QString::fromUtf8(":bob!u@h PRIVMSG #c :\002hi\x02 \0034,1red"),
+                       QString::fromUtf8(":s NOTICE vnh :\x1Fu\x0F!")}
         << false << "bob: hi red\r\n:s NOTICE vnh :u!\r\n";
 }
 
@@ -165,10 +179,10 @@ void TestChatFormatter::lineAfterDisconnected()
     QSignalSpy appended(&formatter, &ChatFormatter::logAppended);
     // "Disconnected" ends without a line break: what follows starts a line.
     formatter.onDisconnectedByUser();
-    formatter.onNotSent({"a", "b"});
-    formatter.onNotSent({"c"});
-    QCOMPARE(appended.at(0).at(0).toString(), "\r\nNot sent: a\r\nNot sent: b\r\n");
-    QCOMPARE(appended.at(1).at(0).toString(), "Not sent: c\r\n");
+    formatter.onNotSent({QStringLiteral("a"), QStringLiteral("b")});
+    formatter.onNotSent({QStringLiteral("c")});
+    QCOMPARE(appended.at(0).at(0).toString(), QStringLiteral("\r\nNot sent: a\r\nNot sent: b\r\n"));
+    QCOMPARE(appended.at(1).at(0).toString(), QStringLiteral("Not sent: c\r\n"));
 }
 
 QTEST_MAIN(TestChatFormatter)

@@ -36,7 +36,7 @@ void TestChatLogView::appendAfterQuietIsWrittenAtOnce()
 {
     // Nothing written yet: the first entry goes straight into the document.
     m_log->appendText(QStringLiteral("bob: hi\r\n"));
-    QCOMPARE(m_log->toPlainText(), "bob: hi\n");
+    QCOMPARE(m_log->toPlainText(), QStringLiteral("bob: hi\n"));
 }
 
 void TestChatLogView::floodIsGatheredThenWritten()
@@ -45,12 +45,12 @@ void TestChatLogView::floodIsGatheredThenWritten()
     m_log->appendText(QStringLiteral("a\r\n"));
     m_log->appendText(QStringLiteral("b\r\n"));
     // Within the interval of the replace: gathered, not yet in the document.
-    QCOMPARE(m_log->toPlainText(), "Disconnected");
-    QTRY_COMPARE_WITH_TIMEOUT(m_log->toPlainText(), "Disconnecteda\nb\n",
+    QCOMPARE(m_log->toPlainText(), QStringLiteral("Disconnected"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_log->toPlainText(), QStringLiteral("Disconnecteda\nb\n"),
                               10 * ChatLogView::flushIntervalMs);
     m_log->appendText(QStringLiteral("c\r\n"));
     m_log->appendText(QStringLiteral("d\r\n"));
-    QCOMPARE(m_log->logText(), "Disconnecteda\nb\nc\nd\n");
+    QCOMPARE(m_log->logText(), QStringLiteral("Disconnecteda\nb\nc\nd\n"));
 }
 
 void TestChatLogView::replaceDropsGatheredAppends()
@@ -58,10 +58,10 @@ void TestChatLogView::replaceDropsGatheredAppends()
     m_log->replaceText(QStringLiteral("x\r\n"));
     m_log->appendText(QStringLiteral("lost\r\n"));
     m_log->replaceText(QStringLiteral("Disconnected"));
-    QCOMPARE(m_log->logText(), "Disconnected");
+    QCOMPARE(m_log->logText(), QStringLiteral("Disconnected"));
     // The timed write after the replace carries only what came after it.
     m_log->appendText(QStringLiteral("z\r\n"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_log->toPlainText(), "Disconnectedz\n",
+    QTRY_COMPARE_WITH_TIMEOUT(m_log->toPlainText(), QStringLiteral("Disconnectedz\n"),
                               10 * ChatLogView::flushIntervalMs);
 }
 
@@ -74,8 +74,8 @@ void TestChatLogView::endStaysInView()
     // Every line reads back whole and in order, across the blocks that keep them.
     const QStringList lines = m_log->toPlainText().split(u'\n');
     QCOMPARE(lines.size(), 201);
-    QCOMPARE(lines.at(0), "line 0");
-    QCOMPARE(lines.at(199), "line 199");
+    QCOMPARE(lines.at(0), QStringLiteral("line 0"));
+    QCOMPARE(lines.at(199), QStringLiteral("line 199"));
     QCOMPARE(m_log->textCursor().position(), m_log->document()->characterCount() - 1);
     // Scrolled: the caret at the end is inside the visible area.
     QVERIFY(m_log->verticalScrollBar()->value() > 0);

@@ -127,20 +127,21 @@ void TestChatNgircd::registersAndJoins()
 {
     QSignalSpy replaced(m_window->findChild<ChatFormatter*>(), &ChatFormatter::logReplaced);
     QVERIFY(connectAndJoin());
-    QCOMPARE(replaced.at(0).at(0).toString(), "Connecting to 127.0.0.1...\r\n");
-    QCOMPARE(replaced.at(1).at(0).toString(), "Connected.. (Waiting for authorization)\r\n");
+    QCOMPARE(replaced.at(0).at(0).toString(), QStringLiteral("Connecting to 127.0.0.1...\r\n"));
+    QCOMPARE(replaced.at(1).at(0).toString(),
+             QStringLiteral("Connected.. (Waiting for authorization)\r\n"));
     QVERIFY(m_session->isConnected());
     QVERIFY(!m_session->connectEnabled());
     // The server's welcome and our own join, as raw and speaker entries.
-    QTRY_VERIFY_WITH_TIMEOUT(log().contains("vnhtest: #VNH_Lounge"), 5000);
-    QVERIFY(log().startsWith("Connected.. (Waiting for authorization)\n"));
-    QVERIFY(log().contains(":irc.varnholt.test 001 vnhtest :"));
+    QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("vnhtest: #VNH_Lounge")), 5000);
+    QVERIFY(log().startsWith(QStringLiteral("Connected.. (Waiting for authorization)\n")));
+    QVERIFY(log().contains(QStringLiteral(":irc.varnholt.test 001 vnhtest :")));
     // The reply to our JOIN fills the list without any request, and the
     // window stays hidden.
-    QTRY_VERIFY_WITH_TIMEOUT(m_session->users().contains("vnhtest"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(m_session->users().contains(QStringLiteral("vnhtest")), 5000);
     QVERIFY(users() && !users()->isVisible());
-    QVERIFY(!log().contains(" 353 "));
-    QVERIFY(!log().contains(" 366 "));
+    QVERIFY(!log().contains(QStringLiteral(" 353 ")));
+    QVERIFY(!log().contains(QStringLiteral(" 366 ")));
     QCOMPARE(status(), QStringLiteral("Ready"));
 }
 
@@ -157,13 +158,14 @@ void TestChatNgircd::chatBothWays()
                                           "\u00e9\n")));
 
     m_peer->sendPrivmsg(channel, "hi there: see http://x");
-    QTRY_VERIFY_WITH_TIMEOUT(log().contains("\npeer: hi there: see http://x\n"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("\npeer: hi there: see http://x\n")),
+                             5000);
 
     // A "/"-line the chat does not know goes nowhere.
     enter(QStringLiteral("/quit"));
-    QVERIFY(log().contains("\nUnknown command: /quit\n"));
+    QVERIFY(log().contains(QStringLiteral("\nUnknown command: /quit\n")));
     m_peer->sendPrivmsg(channel, "after");
-    QTRY_VERIFY_WITH_TIMEOUT(log().contains("\npeer: after\n"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("\npeer: after\n")), 5000);
     QVERIFY(!m_peer->hasLine([](const QByteArray& line) { return line.contains("quit"); }));
     QVERIFY(m_session->isConnected());
 }
@@ -172,23 +174,25 @@ void TestChatNgircd::usersWindowListsBothNicks()
 {
     QVERIFY(connectAndJoin());
     QTRY_VERIFY_WITH_TIMEOUT(users() != nullptr, 5000);
-    users()->setUsers({"stale"});
+    users()->setUsers({QStringLiteral("stale")});
     click("btnusers");
     QVERIFY(users()->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(!users()->usersText().contains("stale"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(!users()->usersText().contains(QStringLiteral("stale")), 5000);
     QStringList names = users()->usersText().split(u'\n');
     for (QString& name : names)
         name.remove(u'@');
     names.sort();
-    QCOMPARE(names, (QStringList{"peer", "vnhtest"}));
+    QCOMPARE(names, (QStringList{QStringLiteral("peer"), QStringLiteral("vnhtest")}));
 
     // Refresh after the peer leaves.
     m_peer.reset();
-    QTRY_VERIFY_WITH_TIMEOUT(log().contains("peer: "), 5000);
-    QTest::mouseClick(users()->findChild<QPushButton*>("btnuserclose"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("peer: ")), 5000);
+    QTest::mouseClick(users()->findChild<QPushButton*>(QStringLiteral("btnuserclose")),
+                      Qt::LeftButton);
     QVERIFY(!users()->isVisible());
-    QTest::mouseClick(users()->findChild<QPushButton*>("btnuserefres"), Qt::LeftButton);
-    QTRY_COMPARE_WITH_TIMEOUT(users()->usersText().remove(u'@'), "vnhtest", 5000);
+    QTest::mouseClick(users()->findChild<QPushButton*>(QStringLiteral("btnuserefres")),
+                      Qt::LeftButton);
+    QTRY_COMPARE_WITH_TIMEOUT(users()->usersText().remove(u'@'), QStringLiteral("vnhtest"), 5000);
 }
 
 void TestChatNgircd::pingIsAnswered()
@@ -220,7 +224,7 @@ void TestChatNgircd::disconnect()
     QVERIFY(connectAndJoin());
     QSignalSpy enabled(m_session, &ChatSession::connectEnabledChanged);
     click("btnircdiscnnt");
-    QCOMPARE(log(), "Disconnected");
+    QCOMPARE(log(), QStringLiteral("Disconnected"));
     QVERIFY(m_window->findChild<QPushButton*>(QStringLiteral("btnirccnt"))->isEnabled());
     QCOMPARE(enabled.size(), 1);
     QVERIFY(!m_session->isConnected());
@@ -244,7 +248,7 @@ void TestChatNgircd::refusedConnection()
     m_settings->setValue(Settings::IrcPort, QString::number(closedPort));
     click("btnirccnt");
     QTRY_COMPARE_WITH_TIMEOUT(status(), QStringLiteral("Error: IRC connection failure"), 5000);
-    QCOMPARE(log(), "Connecting to 127.0.0.1...\n");
+    QCOMPARE(log(), QStringLiteral("Connecting to 127.0.0.1...\n"));
     auto* connectButton = m_window->findChild<QPushButton*>(QStringLiteral("btnirccnt"));
     QVERIFY(!connectButton->isEnabled());
     click("btnircdiscnnt");
@@ -259,15 +263,17 @@ void TestChatNgircd::tls()
     // The certificate is for "localhost": refused, with the reason.
     click("btnirccnt");
     QTRY_COMPARE_WITH_TIMEOUT(m_session->state(), ChatSession::State::Failed, 5000);
-    QCOMPARE(log(), "Connecting to 127.0.0.1...\nTLS connection refused: the server's certificate "
-                    "is for another host name. Nothing was sent.\n");
+    QCOMPARE(log(),
+             QStringLiteral(
+                 "Connecting to 127.0.0.1...\nTLS connection refused: the server's certificate "
+                 "is for another host name. Nothing was sent.\n"));
     click("btnircdiscnnt");
     m_settings->setValue(Settings::IrcHost, QStringLiteral("localhost"));
     QVERIFY(connectAndJoin());
     enter(QStringLiteral("over tls"));
     QVERIFY(m_peer->waitForLine(endsWith(" PRIVMSG #VNH_Lounge :over tls")));
     m_peer->sendPrivmsg(channel, "back");
-    QTRY_VERIFY_WITH_TIMEOUT(log().contains("\npeer: back\n"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("\npeer: back\n")), 5000);
 }
 
 void TestChatNgircd::nicknameInUse()
@@ -278,7 +284,7 @@ void TestChatNgircd::nicknameInUse()
     QVERIFY(m_peer->waitForLine([](const QByteArray& line) {
         return line.startsWith(":vnhtest_!") && line.endsWith(" JOIN :#VNH_Lounge");
     }));
-    QVERIFY(log().contains("\nNickname vnhtest is in use, trying vnhtest_\n"));
+    QVERIFY(log().contains(QStringLiteral("\nNickname vnhtest is in use, trying vnhtest_\n")));
 }
 
 void TestChatNgircd::serverClosesAndWeRejoin()
@@ -291,10 +297,11 @@ void TestChatNgircd::serverClosesAndWeRejoin()
     m_peer->sendLine("KILL vnhtest :testing the reconnect");
     // Back in the channel within 5 s.
     QVERIFY(QTest::qWaitFor([&] { return m_peer->lines().count(joined) == 2; }, 5000));
-    QVERIFY(log().contains(
-        "\nConnection lost (the server closed the connection); reconnecting in 0.3 s\n"));
+    QVERIFY(log().contains(QStringLiteral(
+        "\nConnection lost (the server closed the connection); reconnecting in 0.3 s\n")));
     QTRY_VERIFY_WITH_TIMEOUT(
-        log().contains("\nReconnected (attempt 1); joining the channel again\n"), 5000);
+        log().contains(QStringLiteral("\nReconnected (attempt 1); joining the channel again\n")),
+        5000);
 }
 
 void TestChatNgircd::twentyLinesInASecond()
@@ -303,7 +310,7 @@ void TestChatNgircd::twentyLinesInASecond()
     QVERIFY(connectAndJoin());
     QByteArray expected, arrived;
     for (int n = 1; n <= 20; ++n) {
-        enter("line " + QString::number(n));
+        enter(QStringLiteral("line ") + QString::number(n));
         expected += QByteArray::number(n) + ' ';
     }
     QVERIFY(m_peer->waitForLine(endsWith(" PRIVMSG #VNH_Lounge :line 20"), 20000));
@@ -323,11 +330,11 @@ void TestChatNgircd::actionsAndPrivateMessages()
     enter(QStringLiteral("/msg peer psst"));
     QVERIFY(m_peer->waitForLine(endsWith(" PRIVMSG peer :psst")));
     m_peer->sendPrivmsg(channel, "\001ACTION grins\x01");
-    QTRY_VERIFY_WITH_TIMEOUT(log().contains("\n* peer grins\n"), 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(log().contains(QStringLiteral("\n* peer grins\n")), 5000);
     m_peer->sendPrivmsg("vnhtest", "\001VERSION\001");
     QVERIFY(m_peer->waitForLine(
         endsWith(" NOTICE peer :\001VERSION Varnholt " + QByteArray(Version::number) + "\001")));
-    QVERIFY(log().contains("\n* vnhtest waves\n-> peer: psst\n"));
+    QVERIFY(log().contains(QStringLiteral("\n* vnhtest waves\n-> peer: psst\n")));
 }
 
 QTEST_MAIN(TestChatNgircd)

@@ -82,7 +82,7 @@ void TestServerListProxy::changedRowTakesItsNewPlace()
     proxy.setSourceModel(&model);
     proxy.setSortState({ServerListModel::Ping, Qt::AscendingOrder, true});
     addServers(model, {100, 20, 300});
-    QCOMPARE(shownNames(proxy), "bac");
+    QCOMPARE(shownNames(proxy), QStringLiteral("bac"));
 
     const int row = model.rowOf({QStringLiteral("10.0.0.3"), 7755});
     QCOMPARE(row, 2);
@@ -90,7 +90,7 @@ void TestServerListProxy::changedRowTakesItsNewPlace()
     faster.pingMs = 10;
     model.replace(row, faster);
 
-    QCOMPARE(shownNames(proxy), "cba");
+    QCOMPARE(shownNames(proxy), QStringLiteral("cba"));
 }
 
 void TestServerListProxy::filterChangeShowsAndHidesKeptRows()
@@ -108,14 +108,14 @@ void TestServerListProxy::filterChangeShowsAndHidesKeptRows()
         entry.info.players = entry.info.maxPlayers = quint8(row == 3 ? 8 : 0);
         model.replace(row, entry);
     }
-    QCOMPARE(shownNames(proxy), "cabd");
+    QCOMPARE(shownNames(proxy), QStringLiteral("cabd"));
 
     proxy.setFilter({GameTypeFilter::CaptureTheFlag, VersionFilter::All});
-    QCOMPARE(shownNames(proxy), "bd");
+    QCOMPARE(shownNames(proxy), QStringLiteral("bd"));
     proxy.setFilter({GameTypeFilter::CaptureTheFlag, VersionFilter::All, false, true});
-    QCOMPARE(shownNames(proxy), "b");
+    QCOMPARE(shownNames(proxy), QStringLiteral("b"));
     proxy.setFilter({GameTypeFilter::All, VersionFilter::All});
-    QCOMPARE(shownNames(proxy), "cabd");
+    QCOMPARE(shownNames(proxy), QStringLiteral("cabd"));
     QCOMPARE(model.rowCount(), 4);
 }
 
@@ -157,12 +157,13 @@ void TestServerListProxy::silentRowsStayLast()
         hosts.sort();
         return hosts;
     };
-    QCOMPARE(lastTwo(), (QStringList{"10.0.0.0", "10.0.0.9"}));
+    QCOMPARE(lastTwo(), (QStringList{QStringLiteral("10.0.0.0"), QStringLiteral("10.0.0.9")}));
     // Sorted again once the rows are there.
     proxy.setSortState({state.key, Qt::SortOrder(1 - state.order), state.sorted});
     proxy.setSortState(state);
-    QCOMPARE(lastTwo(), (QStringList{"10.0.0.0", "10.0.0.9"}));
-    QCOMPARE(proxy.index(5, ServerListModel::Server).data().toString(), "(no answer)");
+    QCOMPARE(lastTwo(), (QStringList{QStringLiteral("10.0.0.0"), QStringLiteral("10.0.0.9")}));
+    QCOMPARE(proxy.index(5, ServerListModel::Server).data().toString(),
+             QStringLiteral("(no answer)"));
 }
 
 QTEST_GUILESS_MAIN(TestServerListProxy)

@@ -18,7 +18,7 @@ constexpr int pingColumn = 6;
 
 ServerEntry row(const QByteArray& name, quint8 players, quint8 maxPlayers, qint64 ping)
 {
-    ServerEntry entry{{"10.0.0.1", 7755}, {}, ping};
+    ServerEntry entry{{QStringLiteral("10.0.0.1"), 7755}, {}, ping};
     entry.info = {135, name, 0, players, maxPlayers, "dm01", {}, 0};
     return entry;
 }
@@ -145,14 +145,18 @@ void TestServerListView::sortsByColumn_data()
     QTest::addColumn<QStringList>("expected");
 
     // a: 5/16 ping 20, b: 12/16 ping 100, c: 2/8 ping 7, d: 12/32 ping 20
-    QTest::newRow("ping ascending")
-        << pingColumn << Qt::AscendingOrder << QStringList{"c", "a", "d", "b"};
-    QTest::newRow("ping descending")
-        << pingColumn << Qt::DescendingOrder << QStringList{"b", "a", "d", "c"};
-    QTest::newRow("players ascending")
-        << playersColumn << Qt::AscendingOrder << QStringList{"c", "a", "b", "d"};
-    QTest::newRow("players descending")
-        << playersColumn << Qt::DescendingOrder << QStringList{"d", "b", "a", "c"};
+    QTest::newRow("ping ascending") << pingColumn << Qt::AscendingOrder
+                                    << QStringList{QStringLiteral("c"), QStringLiteral("a"),
+                                                   QStringLiteral("d"), QStringLiteral("b")};
+    QTest::newRow("ping descending") << pingColumn << Qt::DescendingOrder
+                                     << QStringList{QStringLiteral("b"), QStringLiteral("a"),
+                                                    QStringLiteral("d"), QStringLiteral("c")};
+    QTest::newRow("players ascending") << playersColumn << Qt::AscendingOrder
+                                       << QStringList{QStringLiteral("c"), QStringLiteral("a"),
+                                                      QStringLiteral("b"), QStringLiteral("d")};
+    QTest::newRow("players descending") << playersColumn << Qt::DescendingOrder
+                                        << QStringList{QStringLiteral("d"), QStringLiteral("b"),
+                                                       QStringLiteral("a"), QStringLiteral("c")};
 }
 
 void TestServerListView::sortsByColumn()
@@ -163,7 +167,8 @@ void TestServerListView::sortsByColumn()
     for (const ServerEntry& r :
          {row("a", 5, 16, 20), row("b", 12, 16, 100), row("c", 2, 8, 7), row("d", 12, 32, 20)})
         add(r);
-    QCOMPARE(names(), (QStringList{"a", "b", "c", "d"}));
+    QCOMPARE(names(), (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"),
+                                   QStringLiteral("d")}));
 
     proxy()->setSortState({column, order, true});
 
@@ -175,9 +180,13 @@ void TestServerListView::laterRowsTakeTheirPlace_data()
     QTest::addColumn<Qt::SortOrder>("order");
     QTest::addColumn<QStringList>("expected");
     QTest::newRow("ascending") << Qt::AscendingOrder
-                               << QStringList{"p5", "p20", "p20b", "p100", "p300"};
+                               << QStringList{QStringLiteral("p5"), QStringLiteral("p20"),
+                                              QStringLiteral("p20b"), QStringLiteral("p100"),
+                                              QStringLiteral("p300")};
     QTest::newRow("descending") << Qt::DescendingOrder
-                                << QStringList{"p300", "p100", "p20", "p20b", "p5"};
+                                << QStringList{QStringLiteral("p300"), QStringLiteral("p100"),
+                                               QStringLiteral("p20"), QStringLiteral("p20b"),
+                                               QStringLiteral("p5")};
 }
 
 void TestServerListView::laterRowsTakeTheirPlace()
@@ -198,10 +207,10 @@ void TestServerListView::unsortedListKeepsArrivalOrder()
     add(row("z", 1, 2, 9));
     add(row("a", 1, 2, 1));
 
-    QCOMPARE(names(), (QStringList{"z", "a"}));
-    QCOMPARE(text(1, 1), QString("10.0.0.1"));
-    QCOMPARE(text(1, playersColumn), QString("1/2"));
-    QCOMPARE(text(1, pingColumn), QString("1"));
+    QCOMPARE(names(), (QStringList{QStringLiteral("z"), QStringLiteral("a")}));
+    QCOMPARE(text(1, 1), QStringLiteral("10.0.0.1"));
+    QCOMPARE(text(1, playersColumn), QStringLiteral("1/2"));
+    QCOMPARE(text(1, pingColumn), QStringLiteral("1"));
 }
 
 void TestServerListView::clearingKeepsTheSortState()
@@ -216,7 +225,7 @@ void TestServerListView::clearingKeepsTheSortState()
 
     QCOMPARE(proxy()->sortState(), (SortState{pingColumn, Qt::DescendingOrder, true}));
     QCOMPARE(m_view->header()->sortIndicatorOrder(), Qt::DescendingOrder);
-    QCOMPARE(names(), (QStringList{"slower", "fast"}));
+    QCOMPARE(names(), (QStringList{QStringLiteral("slower"), QStringLiteral("fast")}));
 }
 
 void TestServerListView::rowClickIsReported()
@@ -255,13 +264,14 @@ void TestServerListView::contextMenus_data()
     QTest::addColumn<bool>("byKey");
     QTest::addColumn<int>("row"); // -1: below the rows
     QTest::addColumn<QStringList>("actions");
-    const QStringList rowActions{"&Join", "&Details...", "&Refresh this server", "&Copy address",
-                                 ""};
+    const QStringList rowActions{QStringLiteral("&Join"), QStringLiteral("&Details..."),
+                                 QStringLiteral("&Refresh this server"),
+                                 QStringLiteral("&Copy address"), QStringLiteral("")};
     QTest::newRow("favourite by mouse")
-        << false << 0 << rowActions + QStringList{"Remove from &favourites"};
+        << false << 0 << rowActions + QStringList{QStringLiteral("Remove from &favourites")};
     QTest::newRow("current row by key")
-        << true << 1 << rowActions + QStringList{"Add to &favourites"};
-    QTest::newRow("empty part") << false << -1 << QStringList{"&Add server..."};
+        << true << 1 << rowActions + QStringList{QStringLiteral("Add to &favourites")};
+    QTest::newRow("empty part") << false << -1 << QStringList{QStringLiteral("&Add server...")};
 }
 
 void TestServerListView::contextMenus()
@@ -273,7 +283,7 @@ void TestServerListView::contextMenus()
     other.endpoint.port = 7756;
     add(::row("a", 1, 2, 9));
     add(other);
-    m_view->setFavourites({{"10.0.0.1", 7755}});
+    m_view->setFavourites({{QStringLiteral("10.0.0.1"), 7755}});
     const QModelIndex index = m_view->model()->index(std::max(row, 0), 0);
     m_view->setCurrentIndex(index);
     const QPoint at =

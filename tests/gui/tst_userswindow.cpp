@@ -31,8 +31,8 @@ void TestUsersWindow::layout()
 void TestUsersWindow::window()
 {
     UsersWindow window;
-    QCOMPARE(window.objectName(), "frmusers");
-    QCOMPARE(window.windowTitle(), "Users");
+    QCOMPARE(window.objectName(), QStringLiteral("frmusers"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Users"));
     QCOMPARE(window.size(), QSize(160, 487));
     QCOMPARE(window.palette().color(QPalette::Window), QColor(0, 0, 64));
     QVERIFY(window.isWindow());
@@ -41,7 +41,7 @@ void TestUsersWindow::window()
 void TestUsersWindow::listColours()
 {
     UsersWindow window;
-    auto* list = window.findChild<QPlainTextEdit*>("userlist");
+    auto* list = window.findChild<QPlainTextEdit*>(QStringLiteral("userlist"));
     QVERIFY(list);
     QVERIFY(list->isReadOnly());
     QCOMPARE(list->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
@@ -52,37 +52,39 @@ void TestUsersWindow::listColours()
 void TestUsersWindow::setUsersOnePerLine()
 {
     UsersWindow window;
-    window.setUsers({"@vnh", "bob", "+eve"});
-    QCOMPARE(window.usersText(), "@vnh\nbob\n+eve");
-    window.setUsers({"only"});
-    QCOMPARE(window.usersText(), "only");
+    window.setUsers({QStringLiteral("@vnh"), QStringLiteral("bob"), QStringLiteral("+eve")});
+    QCOMPARE(window.usersText(), QStringLiteral("@vnh\nbob\n+eve"));
+    window.setUsers({QStringLiteral("only")});
+    QCOMPARE(window.usersText(), QStringLiteral("only"));
     window.setUsers({});
-    QCOMPARE(window.usersText(), "");
+    QCOMPARE(window.usersText(), QStringLiteral(""));
 }
 
 void TestUsersWindow::closeHidesAndKeepsTheList()
 {
     UsersWindow window;
-    window.setUsers({"a", "b"});
+    window.setUsers({QStringLiteral("a"), QStringLiteral("b")});
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTest::mouseClick(window.findChild<QPushButton*>("btnuserclose"), Qt::LeftButton);
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnuserclose")),
+                      Qt::LeftButton);
     QVERIFY(!window.isVisible());
     // Filled while hidden, shown again with the new list.
-    window.setUsers({"c"});
+    window.setUsers({QStringLiteral("c")});
     window.show();
-    QCOMPARE(window.usersText(), "c");
+    QCOMPARE(window.usersText(), QStringLiteral("c"));
     // The title bar's close hides as well.
     QCOMPARE(window.close(), false);
     QVERIFY(!window.isVisible());
-    QCOMPARE(window.usersText(), "c");
+    QCOMPARE(window.usersText(), QStringLiteral("c"));
 }
 
 void TestUsersWindow::refreshIsSignalled()
 {
     UsersWindow window;
     QSignalSpy refresh(&window, &UsersWindow::refreshClicked);
-    QTest::mouseClick(window.findChild<QPushButton*>("btnuserefres"), Qt::LeftButton);
+    QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnuserefres")),
+                      Qt::LeftButton);
     QCOMPARE(refresh.size(), 1);
 }
 

@@ -100,10 +100,10 @@ void TestWatchFlow::friendJoiningIsTold()
         }
         return texts;
     };
-    QCOMPARE(friendMenus(), QStringList{"Add to friends:Zed"});
+    QCOMPARE(friendMenus(), QStringList{QStringLiteral("Add to friends:Zed")});
     rowMenu()->actions().last()->menu()->actions().first()->trigger();
     QVERIFY(app.friends()->containsPattern(QStringLiteral("Zed")));
-    QCOMPARE(friendMenus(), QStringList{"Remove from friends:Zed"});
+    QCOMPARE(friendMenus(), QStringList{QStringLiteral("Remove from friends:Zed")});
 
     // The Friends window: the patterns, who plays where; Escape closes it.
     QTest::mouseClick(window.findChild<QPushButton*>(QStringLiteral("btnfriends")), Qt::LeftButton);

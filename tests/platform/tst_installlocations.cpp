@@ -26,14 +26,17 @@ void TestInstallLocations::launcherInCommand_data()
 {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("program"); // empty: none
-    const QString dash = R"(C:\Program Files (x86)\Dash Faction\DashFactionLauncher.EXE)";
-    QTest::newRow("quoted, with arguments") << '"' + dash + R"(" -url "%1")" << dash;
-    QTest::newRow("unquoted, with arguments") << "  " + dash + R"( -url "%1")" << dash;
+    const QString dash =
+        QStringLiteral(R"(C:\Program Files (x86)\Dash Faction\DashFactionLauncher.EXE)");
+    QTest::newRow("quoted, with arguments")
+        << u'"' + dash + QStringLiteral(R"(" -url "%1")") << dash;
+    QTest::newRow("unquoted, with arguments")
+        << QStringLiteral("  ") + dash + QStringLiteral(R"( -url "%1")") << dash;
     QTest::newRow("unquoted alone") << dash << dash;
     QTest::newRow("ours") << R"("C:\Apps\Varnholt\varnholt.exe" "%1")"
                           << "";
-    QTest::newRow("unclosed quote") << '"' + dash + " -url %1"
-                                    << "";
+    QTest::newRow("unclosed quote")
+        << u'"' + dash + QStringLiteral(" -url %1") << QStringLiteral("");
     QTest::newRow("no program") << "-url %1"
                                 << "";
 }
@@ -67,71 +70,92 @@ void TestInstallLocations::gameDirectoryOrder()
     QFETCH(QString, found);
     QTemporaryDir root;
     const QMap<QString, QString> keys{
-        {"alpine", R"(Software\Volition\Red Faction\Alpine Faction|Executable Path)"},
-        {"dash", R"(Software\Volition\Red Faction\Dash Faction|Executable Path)"},
-        {"game", R"(SOFTWARE\Volition\Red Faction|InstallPath)"},
-        {"steam",
-         R"(SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Steam App 20530|InstallLocation)"},
-        {"gog", R"(SOFTWARE\Nordic Games\Red Faction|INSTALL_DIR)"}};
+        {QStringLiteral("alpine"),
+         QStringLiteral(R"(Software\Volition\Red Faction\Alpine Faction|Executable Path)")},
+        {QStringLiteral("dash"),
+         QStringLiteral(R"(Software\Volition\Red Faction\Dash Faction|Executable Path)")},
+        {QStringLiteral("game"), QStringLiteral(R"(SOFTWARE\Volition\Red Faction|InstallPath)")},
+        {QStringLiteral("steam"),
+         QStringLiteral(
+             R"(SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Steam App 20530|InstallLocation)")},
+        {QStringLiteral("gog"),
+         QStringLiteral(R"(SOFTWARE\Nordic Games\Red Faction|INSTALL_DIR)")}};
     FakeRegistry registry;
-    for (const QString& name : present.split(' ', Qt::SkipEmptyParts)) {
-        const QString folder = QString(name).remove('-'), key = keys[folder];
-        const bool perUser = key.startsWith("Software");
-        QVERIFY(name.startsWith('-') || QDir(root.path()).mkdir(folder));
+    for (const QString& name : present.split(u' ', Qt::SkipEmptyParts)) {
+        const QString folder = QString(name).remove(u'-'), key = keys[folder];
+        const bool perUser = key.startsWith(QStringLiteral("Software"));
+        QVERIFY(name.startsWith(u'-') || QDir(root.path()).mkdir(folder));
         // The machine's entries count in the 32-bit view only.
-        registry.set(perUser ? Root::CurrentUser : Root::LocalMachine, key.section('|', 0, 0),
-                     key.section('|', 1), root.filePath(folder) + (perUser ? "/rf.exe" : ""),
+        registry.set(perUser ? Root::CurrentUser : Root::LocalMachine, key.section(u'|', 0, 0),
+                     key.section(u'|', 1),
+                     root.filePath(folder) +
+                         (perUser ? QStringLiteral("/rf.exe") : QStringLiteral("")),
                      perUser ? View::Native : View::Wow32);
-        registry.set(Root::LocalMachine, key.section('|', 0, 0), key.section('|', 1), "/");
+        registry.set(Root::LocalMachine, key.section(u'|', 0, 0), key.section(u'|', 1),
+                     QStringLiteral("/"));
     }
     QCOMPARE(InstallLocations::gameDirectory(registry.reader()),
-             found.isEmpty() ? "" : root.filePath(found));
+             found.isEmpty() ? QStringLiteral("") : root.filePath(found));
 }
 
 void TestInstallLocations::launcherFolders()
 {
     QTemporaryDir root;
     for (const char* name : {"alpine", "dash", "mine", "varnholt", "other"})
-        QVERIFY(QDir(root.path()).mkdir(name));
-    const QString handler = R"(Software\Classes\rf\shell\open\command)";
+        QVERIFY(QDir(root.path()).mkdir(QString::fromUtf8(name)));
+    const QString handler = QStringLiteral(R"(Software\Classes\rf\shell\open\command)");
     FakeRegistry registry;
     // Our own per-user handler hides the machine's, which is read instead.
-    registry.set(Root::CurrentUser, handler, "", root.filePath("varnholt/varnholt.exe %1"));
-    registry.set(Root::LocalMachine, handler, "", root.filePath("alpine/x.exe -url %1"));
+    registry.set(Root::CurrentUser, handler, QStringLiteral(""),
+                 root.filePath(QStringLiteral("varnholt/varnholt.exe %1")));
+    registry.set(Root::LocalMachine, handler, QStringLiteral(""),
+                 root.filePath(QStringLiteral("alpine/x.exe -url %1")));
     const auto entry = [&](Root at, View view, const QString& name, const QString& folder) {
-        const QString key = R"(Software\Microsoft\Windows\CurrentVersion\Uninstall\)" + name;
-        registry.set(at, key, "DisplayName", name, view);
-        registry.set(at, key, "InstallLocation", root.filePath(folder), view);
+        const QString key =
+            QStringLiteral(R"(Software\Microsoft\Windows\CurrentVersion\Uninstall\)") + name;
+        registry.set(at, key, QStringLiteral("DisplayName"), name, view);
+        registry.set(at, key, QStringLiteral("InstallLocation"), root.filePath(folder), view);
     };
-    entry(Root::LocalMachine, View::Wow32, "Dash Faction 1.8", "dash");
-    entry(Root::LocalMachine, View::Wow32, "alpine faction", "alpine"); // listed already
-    entry(Root::LocalMachine, View::Wow32, "Another game", "other");
-    entry(Root::LocalMachine, View::Native, "Dash Faction", "other"); // not the installers' view
-    entry(Root::CurrentUser, View::Native, "Dash Faction (mine)", "mine");
-    entry(Root::CurrentUser, View::Native, "Dash Faction", "gone");
-    QCOMPARE(InstallLocations::launcherFolders(registry.reader()),
-             (QStringList{root.filePath("alpine"), root.filePath("dash"), root.filePath("mine")}));
+    entry(Root::LocalMachine, View::Wow32, QStringLiteral("Dash Faction 1.8"),
+          QStringLiteral("dash"));
+    entry(Root::LocalMachine, View::Wow32, QStringLiteral("alpine faction"),
+          QStringLiteral("alpine")); // listed already
+    entry(Root::LocalMachine, View::Wow32, QStringLiteral("Another game"), QStringLiteral("other"));
+    entry(Root::LocalMachine, View::Native, QStringLiteral("Dash Faction"),
+          QStringLiteral("other")); // not the installers' view
+    entry(Root::CurrentUser, View::Native, QStringLiteral("Dash Faction (mine)"),
+          QStringLiteral("mine"));
+    entry(Root::CurrentUser, View::Native, QStringLiteral("Dash Faction"), QStringLiteral("gone"));
+    QCOMPARE(
+        InstallLocations::launcherFolders(registry.reader()),
+        (QStringList{root.filePath(QStringLiteral("alpine")), root.filePath(QStringLiteral("dash")),
+                     root.filePath(QStringLiteral("mine"))}));
 }
 
 #ifdef Q_OS_WIN
 void TestInstallLocations::systemReaderReadsRegistry()
 {
-    const QString key = R"(Software\Varnholt tests)";
-    QSettings user("HKEY_CURRENT_USER\\" + key, QSettings::NativeFormat);
-    user.setValue("Sub/Default", "default value");
+    const QString key = QStringLiteral(R"(Software\Varnholt tests)");
+    QSettings user(QStringLiteral("HKEY_CURRENT_USER\\") + key, QSettings::NativeFormat);
+    user.setValue(QStringLiteral("Sub/Default"), QStringLiteral("default value"));
     const RegistryReader registry = RegistryReader::system();
-    QCOMPARE(registry.value(Root::CurrentUser, key + R"(\Sub)", "", View::Native), "default value");
-    QCOMPARE(registry.subkeys(Root::CurrentUser, key, View::Native), QStringList{"Sub"});
-    user.remove("");
+    QCOMPARE(registry.value(Root::CurrentUser, key + QStringLiteral(R"(\Sub)"), QStringLiteral(""),
+                            View::Native),
+             QStringLiteral("default value"));
+    QCOMPARE(registry.subkeys(Root::CurrentUser, key, View::Native),
+             QStringList{QStringLiteral("Sub")});
+    user.remove(QStringLiteral(""));
 
-    QSettings machine32("HKEY_LOCAL_MACHINE\\" + key, QSettings::Registry32Format);
-    machine32.setValue("Install Path", R"(C:\RF32)");
+    QSettings machine32(QStringLiteral("HKEY_LOCAL_MACHINE\\") + key, QSettings::Registry32Format);
+    machine32.setValue(QStringLiteral("Install Path"), QStringLiteral(R"(C:\RF32)"));
     machine32.sync();
     if (machine32.status() != QSettings::NoError)
         QSKIP("HKLM is not writable here");
-    QCOMPARE(registry.value(Root::LocalMachine, key, "Install Path", View::Wow32), R"(C:\RF32)");
-    QCOMPARE(registry.value(Root::LocalMachine, key, "Install Path", View::Native), "");
-    machine32.remove("");
+    QCOMPARE(registry.value(Root::LocalMachine, key, QStringLiteral("Install Path"), View::Wow32),
+             QStringLiteral(R"(C:\RF32)"));
+    QCOMPARE(registry.value(Root::LocalMachine, key, QStringLiteral("Install Path"), View::Native),
+             QStringLiteral(""));
+    machine32.remove(QStringLiteral(""));
 }
 #endif
 

@@ -25,12 +25,12 @@ void TestSingleInstance::laterStartHandsOver_data()
     QTest::addColumn<SingleInstance::Outcome>("outcome");
 
     using O = SingleInstance::Outcome;
-    const QString link = "rf://127.0.0.1:7755?password=a&b";
+    const QString link = QStringLiteral("rf://127.0.0.1:7755?password=a&b");
     QTest::newRow("link") << false << link << O::HandedOver;
 #ifdef Q_OS_UNIX
     QTest::newRow("after a killed program") << true << link << O::HandedOver;
 #endif
-    QTest::newRow("too long") << false << QString(SingleInstance::maxMessageSize + 1, 'x')
+    QTest::newRow("too long") << false << QString(SingleInstance::maxMessageSize + 1, u'x')
                               << O::Alone;
     QTest::newRow("nothing to hand over") << false << QString() << O::Alone;
 }
@@ -43,7 +43,7 @@ void TestSingleInstance::laterStartHandsOver()
     QFETCH(SingleInstance::Outcome, outcome);
     using O = SingleInstance::Outcome;
     QTemporaryDir folder;
-    const QString name = folder.filePath("varnholt.socket");
+    const QString name = folder.filePath(QStringLiteral("varnholt.socket"));
 #ifdef Q_OS_UNIX
     if (leftSocket) {
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);

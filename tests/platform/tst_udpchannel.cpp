@@ -105,7 +105,8 @@ private Q_SLOTS:
             QCOMPARE(datagram.senderPort, peer.port());
             QVERIFY(UdpChannel::isFrom(datagram, loopback, peer.port()));
             QVERIFY(!UdpChannel::isFrom(datagram, loopback, quint16(peer.port() + 1)));
-            QVERIFY(UdpChannel::isFrom(datagram, QHostAddress("::ffff:127.0.0.1"), peer.port()));
+            QVERIFY(UdpChannel::isFrom(datagram, QHostAddress(QStringLiteral("::ffff:127.0.0.1")),
+                                       peer.port()));
             QVERIFY(!UdpChannel::isFrom(datagram, QHostAddress(), peer.port()));
             QVERIFY(datagram.arrival >= sent && datagram.arrival <= UdpChannel::Clock::now());
         }
@@ -185,11 +186,12 @@ private Q_SLOTS:
         // "localhost" comes from the hosts file, not from a name server.
         UdpPeer peer;
         Rig rig;
-        QCOMPARE(rig.channel.resolve("127.0.0.1"), std::optional<QHostAddress>(loopback));
+        QCOMPARE(rig.channel.resolve(QStringLiteral("127.0.0.1")),
+                 std::optional<QHostAddress>(loopback));
         QSignalSpy found(&rig.channel, &UdpChannel::hostFound);
-        QCOMPARE(rig.channel.resolve("localhost"), std::nullopt);
+        QCOMPARE(rig.channel.resolve(QStringLiteral("localhost")), std::nullopt);
         QTRY_COMPARE_WITH_TIMEOUT(found.count(), 1, 5000);
-        QCOMPARE(found[0][0].toString(), QString("localhost"));
+        QCOMPARE(found[0][0].toString(), QStringLiteral("localhost"));
         const QHostAddress address = found[0][1].value<QHostAddress>();
         QCOMPARE(address, loopback);
 

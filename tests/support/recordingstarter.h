@@ -13,8 +13,9 @@ public:
     bool startDetached(const QString& program, const QStringList& arguments,
                        const QString& workingDirectory, QString* error) override
     {
-        started
-            << (QStringList{program} + arguments + QStringList{"in", workingDirectory}).join(' ');
+        started << (QStringList{program} + arguments +
+                    QStringList{QStringLiteral("in"), workingDirectory})
+                       .join(u' ');
         if (!failure.isEmpty())
             *error = failure;
         return failure.isEmpty();

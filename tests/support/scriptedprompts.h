@@ -13,16 +13,19 @@ public:
     std::optional<QString> password; // typed into the password dialog; nothing: Cancel
     QStringList log;
 
-    bool confirmStart() override { return (log << "start", answerOk); }
+    bool confirmStart() override { return (log << QStringLiteral("start"), answerOk); }
     bool confirmJoin(const ServerEndpoint& at) override
     {
-        return (log << "join " + at.text(), answerOk);
+        return (log << QStringLiteral("join ") + at.text(), answerOk);
     }
-    void reportMissingDirectory() override { log << "missing"; }
-    void reportStartFailure(const QString& why) override { log << "failure " + why; }
+    void reportMissingDirectory() override { log << QStringLiteral("missing"); }
+    void reportStartFailure(const QString& why) override
+    {
+        log << QStringLiteral("failure ") + why;
+    }
     std::optional<QString> askPassword(const ServerEndpoint& at) override
     {
-        return (log << "password " + at.text(), password);
+        return (log << QStringLiteral("password ") + at.text(), password);
     }
     void reportUnusablePassword(RfLink::PasswordProblem problem) override
     {
@@ -32,5 +35,8 @@ public:
     {
         log << QStringLiteral("bad link %1").arg(int(error));
     }
-    void offerAddress(const ServerEndpoint& at) override { log << "offer " + at.text(); }
+    void offerAddress(const ServerEndpoint& at) override
+    {
+        log << QStringLiteral("offer ") + at.text();
+    }
 };

@@ -40,12 +40,12 @@ bool TestNetProcess::waitForReady(int timeoutMs)
 bool TestNetProcess::parseReadyLine(const QString& line)
 {
     // READY master=<port> servers=<port>,<port>,...
-    const QStringList fields = line.split(' ', Qt::SkipEmptyParts);
+    const QStringList fields = line.split(u' ', Qt::SkipEmptyParts);
     for (const QString& field : fields) {
         if (field.startsWith(QLatin1String("master=")))
             m_masterPort = quint16(field.mid(7).toUInt());
         if (field.startsWith(QLatin1String("servers="))) {
-            for (const QString& port : field.mid(8).split(',', Qt::SkipEmptyParts))
+            for (const QString& port : field.mid(8).split(u',', Qt::SkipEmptyParts))
                 m_serverPorts.append(quint16(port.toUInt()));
         }
     }

@@ -45,7 +45,8 @@ private Q_SLOTS:
                        "Quiet One | ctf01 | instagib | 1 | 0/8 | 137 | 0 | silent\n"
                        "Old Timer | dm10 | classic | 2 | 3/12 | 135 | 20\n");
         scenario.close();
-        TestNetProcess net({"--scenario", scenario.fileName(), "--log"});
+        TestNetProcess net(
+            {QStringLiteral("--scenario"), scenario.fileName(), QStringLiteral("--log")});
         QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
         QCOMPARE(net.serverPorts().size(), 3);
 
@@ -62,8 +63,10 @@ private Q_SLOTS:
         };
         client.send(InfoProtocol::request(), net.serverPorts()[1]); // silent
         client.send("junk", net.serverPorts()[0]);                  // not a request
-        QVERIFY(logged("RECV server:" + QString::number(net.serverPorts()[1]) + from + "00000000"));
-        QVERIFY(logged("RECV server:" + QString::number(net.serverPorts()[0]) + from + "6a756e6b"));
+        QVERIFY(logged(QStringLiteral("RECV server:") + QString::number(net.serverPorts()[1]) +
+                       from + QStringLiteral("00000000")));
+        QVERIFY(logged(QStringLiteral("RECV server:") + QString::number(net.serverPorts()[0]) +
+                       from + QStringLiteral("6a756e6b")));
 
         // Any answer to the two above would be on its way before this one.
         client.send(InfoProtocol::request(), net.serverPorts()[0]);
@@ -91,7 +94,9 @@ private Q_SLOTS:
 
     void masterSendsPartsAfterEachAckAndResends()
     {
-        TestNetProcess net({"--servers", "5", "--per-part", "2", "--ack-timeout", "100"});
+        TestNetProcess net({QStringLiteral("--servers"), QStringLiteral("5"),
+                            QStringLiteral("--per-part"), QStringLiteral("2"),
+                            QStringLiteral("--ack-timeout"), QStringLiteral("100")});
         QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
         Client client;
         client.send(MasterProtocol::listRequest(), net.masterPort());
@@ -125,7 +130,9 @@ private Q_SLOTS:
 
     void generatedServersLookReal()
     {
-        TestNetProcess net({"--servers", "30", "--seed", "3", "--delay", "0-5"});
+        TestNetProcess net({QStringLiteral("--servers"), QStringLiteral("30"),
+                            QStringLiteral("--seed"), QStringLiteral("3"),
+                            QStringLiteral("--delay"), QStringLiteral("0-5")});
         QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
         Client client;
         QSet<QByteArray> names;
@@ -151,7 +158,8 @@ private Q_SLOTS:
     void demoServersListTheirPlayers()
     {
         TestNetProcess net(
-            {"--scenario", QT_TESTCASE_SOURCEDIR "/../tools/testnet/demo-scenario.txt"});
+            {QStringLiteral("--scenario"),
+             QStringLiteral(QT_TESTCASE_SOURCEDIR "/../tools/testnet/demo-scenario.txt")});
         QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
         Client client;
         const QList<quint16> ports = net.serverPorts();
@@ -193,7 +201,7 @@ private Q_SLOTS:
                        "@ 1.5s silent \"Rail Yard\"\n@ 0ms join \"Rail Yard\" kasia\n"
                        "@ 0ms leave \"Rail Yard\" Zed\n@ 0ms map \"Rail Yard\" dm05\n");
         scenario.close();
-        TestNetProcess net({"--scenario", scenario.fileName()});
+        TestNetProcess net({QStringLiteral("--scenario"), scenario.fileName()});
         QVERIFY2(net.waitForReady(), qPrintable(net.failure()));
         Client client;
         client.send(InfoProtocol::request(), net.serverPorts()[0]);
@@ -231,7 +239,7 @@ private Q_SLOTS:
         scenario.close();
         QProcess process;
         process.start(QStringLiteral(VARNHOLT_BIN_DIR "/varnholt-testnet"),
-                      {"--scenario", scenario.fileName()});
+                      {QStringLiteral("--scenario"), scenario.fileName()});
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitCode(), 2);
         const QByteArray error = process.readAllStandardError();
@@ -241,11 +249,14 @@ private Q_SLOTS:
     void badArgumentsAreRefused_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("unknown option") << QStringList{"--frobnicate", "1"};
-        QTest::newRow("missing value") << QStringList{"--servers"};
-        QTest::newRow("per part 256") << QStringList{"--per-part", "256"};
-        QTest::newRow("drop 101") << QStringList{"--drop", "101"};
-        QTest::newRow("missing file") << QStringList{"--scenario", "/nonexistent/scenario.txt"};
+        QTest::newRow("unknown option")
+            << QStringList{QStringLiteral("--frobnicate"), QStringLiteral("1")};
+        QTest::newRow("missing value") << QStringList{QStringLiteral("--servers")};
+        QTest::newRow("per part 256")
+            << QStringList{QStringLiteral("--per-part"), QStringLiteral("256")};
+        QTest::newRow("drop 101") << QStringList{QStringLiteral("--drop"), QStringLiteral("101")};
+        QTest::newRow("missing file") << QStringList{QStringLiteral("--scenario"),
+                                                     QStringLiteral("/nonexistent/scenario.txt")};
     }
     void badArgumentsAreRefused()
     {

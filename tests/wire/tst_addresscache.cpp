@@ -32,22 +32,24 @@ private Q_SLOTS:
         QTest::newRow("empty file") << QByteArray() << Servers{};
         QTest::newRow("two servers in order")
             << QByteArray("192.168.1.10\r\n 600 \r\n10.0.0.5\r\n 999 \r\n")
-            << Servers{{"192.168.1.10", 600}, {"10.0.0.5", 999}};
-        QTest::newRow("duplicates kept") << QByteArray("1.2.3.4\r\n 5 \r\n1.2.3.4\r\n 5 \r\n")
-                                         << Servers{{"1.2.3.4", 5}, {"1.2.3.4", 5}};
+            << Servers{{QStringLiteral("192.168.1.10"), 600}, {QStringLiteral("10.0.0.5"), 999}};
+        QTest::newRow("duplicates kept")
+            << QByteArray("1.2.3.4\r\n 5 \r\n1.2.3.4\r\n 5 \r\n")
+            << Servers{{QStringLiteral("1.2.3.4"), 5}, {QStringLiteral("1.2.3.4"), 5}};
         QTest::newRow("LF only, no blanks")
-            << QByteArray("1.2.3.4\n7\n") << Servers{{"1.2.3.4", 7}};
+            << QByteArray("1.2.3.4\n7\n") << Servers{{QStringLiteral("1.2.3.4"), 7}};
         QTest::newRow("no final line end")
-            << QByteArray("1.2.3.4\r\n 7 ") << Servers{{"1.2.3.4", 7}};
+            << QByteArray("1.2.3.4\r\n 7 ") << Servers{{QStringLiteral("1.2.3.4"), 7}};
         QTest::newRow("address without port ends the list")
-            << QByteArray("1.2.3.4\r\n 7 \r\n5.6.7.8\r\n") << Servers{{"1.2.3.4", 7}};
+            << QByteArray("1.2.3.4\r\n 7 \r\n5.6.7.8\r\n")
+            << Servers{{QStringLiteral("1.2.3.4"), 7}};
         QTest::newRow("bad port texts")
             << QByteArray("1.1.1.1\r\n x \r\n2.2.2.2\r\n 65536 \r\n3.3.3.3\r\n -1 \r\n"
                           "4.4.4.4\r\n  \r\n")
-            << Servers{{"1.1.1.1", std::nullopt},
-                       {"2.2.2.2", std::nullopt},
-                       {"3.3.3.3", std::nullopt},
-                       {"4.4.4.4", std::nullopt}};
+            << Servers{{QStringLiteral("1.1.1.1"), std::nullopt},
+                       {QStringLiteral("2.2.2.2"), std::nullopt},
+                       {QStringLiteral("3.3.3.3"), std::nullopt},
+                       {QStringLiteral("4.4.4.4"), std::nullopt}};
     }
     void parse()
     {

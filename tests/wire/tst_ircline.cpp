@@ -25,47 +25,56 @@ void TestIrcLine::parse_data()
 
     QTest::newRow("privmsg") << ":bob!u@h PRIVMSG #VNH_Lounge :hello there"
                              << "bob!u@h"
-                             << "bob"
-                             << "PRIVMSG" << QStringList{"#VNH_Lounge", "hello there"} << true;
+                             << "bob" << QStringLiteral("PRIVMSG")
+                             << QStringList{QStringLiteral("#VNH_Lounge"),
+                                            QStringLiteral("hello there")}
+                             << true;
     QTest::newRow("server numeric, no nick")
         << ":irc.x 353 me = #VNH_Lounge :@a b"
         << "irc.x"
-        << ""
-        << "353" << QStringList{"me", "=", "#VNH_Lounge", "@a b"} << true;
+        << "" << QStringLiteral("353")
+        << QStringList{QStringLiteral("me"), QStringLiteral("="), QStringLiteral("#VNH_Lounge"),
+                       QStringLiteral("@a b")}
+        << true;
     QTest::newRow("no prefix") << "PING :irc.x"
                                << ""
-                               << ""
-                               << "PING" << QStringList{"irc.x"} << true;
+                               << "" << QStringLiteral("PING")
+                               << QStringList{QStringLiteral("irc.x")} << true;
     QTest::newRow("no trailing") << ":bob!u@h NICK newbob"
                                  << "bob!u@h"
-                                 << "bob"
-                                 << "NICK" << QStringList{"newbob"} << false;
+                                 << "bob" << QStringLiteral("NICK")
+                                 << QStringList{QStringLiteral("newbob")} << false;
     QTest::newRow("trailing keeps colons and blanks")
         << ":bob!u@h PRIVMSG #c :a :b  c:"
         << "bob!u@h"
-        << "bob"
-        << "PRIVMSG" << QStringList{"#c", "a :b  c:"} << true;
+        << "bob" << QStringLiteral("PRIVMSG")
+        << QStringList{QStringLiteral("#c"), QStringLiteral("a :b  c:")} << true;
     QTest::newRow("colon inside a middle parameter")
         << ":s 005 me A=b:c :text"
         << "s"
-        << ""
-        << "005" << QStringList{"me", "A=b:c", "text"} << true;
-    QTest::newRow("repeated blanks") << ":s  366   me  #c  :End"
-                                     << "s"
-                                     << ""
-                                     << "366" << QStringList{"me", "#c", "End"} << true;
-    QTest::newRow("empty trailing") << ":bob!u@h PRIVMSG #c :"
-                                    << "bob!u@h"
-                                    << "bob"
-                                    << "PRIVMSG" << QStringList{"#c", ""} << true;
-    QTest::newRow("nick without user is no nick") << ":bob!@h PRIVMSG #c :x"
-                                                  << "bob!@h"
-                                                  << ""
-                                                  << "PRIVMSG" << QStringList{"#c", "x"} << true;
-    QTest::newRow("prefix without host is no nick") << ":bob!u PRIVMSG #c :x"
-                                                    << "bob!u"
-                                                    << ""
-                                                    << "PRIVMSG" << QStringList{"#c", "x"} << true;
+        << "" << QStringLiteral("005")
+        << QStringList{QStringLiteral("me"), QStringLiteral("A=b:c"), QStringLiteral("text")}
+        << true;
+    QTest::newRow("repeated blanks")
+        << ":s  366   me  #c  :End"
+        << "s"
+        << "" << QStringLiteral("366")
+        << QStringList{QStringLiteral("me"), QStringLiteral("#c"), QStringLiteral("End")} << true;
+    QTest::newRow("empty trailing")
+        << ":bob!u@h PRIVMSG #c :"
+        << "bob!u@h"
+        << "bob" << QStringLiteral("PRIVMSG")
+        << QStringList{QStringLiteral("#c"), QStringLiteral("")} << true;
+    QTest::newRow("nick without user is no nick")
+        << ":bob!@h PRIVMSG #c :x"
+        << "bob!@h"
+        << "" << QStringLiteral("PRIVMSG") << QStringList{QStringLiteral("#c"), QStringLiteral("x")}
+        << true;
+    QTest::newRow("prefix without host is no nick")
+        << ":bob!u PRIVMSG #c :x"
+        << "bob!u"
+        << "" << QStringLiteral("PRIVMSG") << QStringList{QStringLiteral("#c"), QStringLiteral("x")}
+        << true;
 }
 
 void TestIrcLine::parse()
@@ -108,35 +117,40 @@ void TestIrcLine::encoders_data()
     QTest::addColumn<QByteArray>("encoded");
     QTest::addColumn<QByteArray>("expected");
 
-    QTest::newRow("user line") << IrcLine::userLine("Default", "pc7", 1234)
+    QTest::newRow("user line") << IrcLine::userLine(QStringLiteral("Default"),
+                                                    QStringLiteral("pc7"), 1234)
                                << QByteArray(
                                       "USER Default pc7 PC7:1234/0 :Varnholt IRC Client\r\n");
     QTest::newRow("user line upper-cases field 3 only")
-        << IrcLine::userLine("Name ", "host.lan", 80)
+        << IrcLine::userLine(QStringLiteral("Name "), QStringLiteral("host.lan"), 80)
         << QByteArray("USER Name  host.lan HOST.LAN:80/0 :Varnholt IRC Client\r\n");
     QTest::newRow("user line from an IPv6 loopback address")
-        << IrcLine::userLine("Default", "::1", 1234)
+        << IrcLine::userLine(QStringLiteral("Default"), QStringLiteral("::1"), 1234)
         << QByteArray("USER Default 0::1 0::1:1234/0 :Varnholt IRC Client\r\n");
     QTest::newRow("user line from an IPv6 address")
-        << IrcLine::userLine("Default", "fe80::1", 1234)
+        << IrcLine::userLine(QStringLiteral("Default"), QStringLiteral("fe80::1"), 1234)
         << QByteArray("USER Default fe80::1 FE80::1:1234/0 :Varnholt IRC Client\r\n");
     QTest::newRow("nick keeps a trailing blank")
-        << IrcLine::nickLine("Player ") << QByteArray("NICK Player \r\n");
-    QTest::newRow("join") << IrcLine::joinLine("#VNH_Lounge") << QByteArray("JOIN #VNH_Lounge\r\n");
-    QTest::newRow("names") << IrcLine::namesLine("#VNH_Lounge")
+        << IrcLine::nickLine(QStringLiteral("Player ")) << QByteArray("NICK Player \r\n");
+    QTest::newRow("join") << IrcLine::joinLine(QStringLiteral("#VNH_Lounge"))
+                          << QByteArray("JOIN #VNH_Lounge\r\n");
+    QTest::newRow("names") << IrcLine::namesLine(QStringLiteral("#VNH_Lounge"))
                            << QByteArray("NAMES #VNH_Lounge\r\n");
     QTest::newRow("privmsg keeps blanks and colons")
-        << IrcLine::privmsgLine("#c", " a: /b ") << QByteArray("PRIVMSG #c : a: /b \r\n");
-    QTest::newRow("privmsg is utf-8") << IrcLine::privmsgLine("#c", QStringLiteral("\u00e9\u20ac"))
-                                      << QByteArray("PRIVMSG #c :\xc3\xa9\xe2\x82\xac\r\n");
-    QTest::newRow("pong") << IrcLine::pongLine(":irc.x") << QByteArray("PONG :irc.x\r\n");
+        << IrcLine::privmsgLine(QStringLiteral("#c"), QStringLiteral(" a: /b "))
+        << QByteArray("PRIVMSG #c : a: /b \r\n");
+    QTest::newRow("privmsg is utf-8")
+        << IrcLine::privmsgLine(QStringLiteral("#c"), QStringLiteral("\u00e9\u20ac"))
+        << QByteArray("PRIVMSG #c :\xc3\xa9\xe2\x82\xac\r\n");
+    QTest::newRow("pong") << IrcLine::pongLine(QStringLiteral(":irc.x"))
+                          << QByteArray("PONG :irc.x\r\n");
     QTest::newRow("line breaks in text cannot inject a command")
-        << IrcLine::privmsgLine("#c", QStringLiteral("hi\r\nQUIT :x"))
+        << IrcLine::privmsgLine(QStringLiteral("#c"), QStringLiteral("hi\r\nQUIT :x"))
         << QByteArray("PRIVMSG #c :hiQUIT :x\r\n");
     QTest::newRow("nul and breaks in settings are removed")
         << IrcLine::joinLine(QString::fromLatin1("#c\n\0x", 5)) << QByteArray("JOIN #cx\r\n");
     QTest::newRow("breaks in the user name are removed")
-        << IrcLine::userLine("a\rb", "h", 1)
+        << IrcLine::userLine(QStringLiteral("a\rb"), QStringLiteral("h"), 1)
         << QByteArray("USER ab h H:1/0 :Varnholt IRC Client\r\n");
 }
 

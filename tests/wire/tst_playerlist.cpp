@@ -35,27 +35,32 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("datagram");
         QTest::addColumn<QStringList>("players"); // {"-"}: not a list
-        QTest::newRow("two names") << framed("0100 416e6e00 426f6200") << QStringList{"Ann", "Bob"};
-        QTest::newRow("reserved tail") << framed("0100 416e6e00 000000") << QStringList{"Ann"};
+        QTest::newRow("two names") << framed("0100 416e6e00 426f6200")
+                                   << QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")};
+        QTest::newRow("reserved tail")
+            << framed("0100 416e6e00 000000") << QStringList{QStringLiteral("Ann")};
         QTest::newRow("addresses skipped")
-            << framed("0101 7f000001 416e6e00 0a000002 426f6200") << QStringList{"Ann", "Bob"};
+            << framed("0101 7f000001 416e6e00 0a000002 426f6200")
+            << QStringList{QStringLiteral("Ann"), QStringLiteral("Bob")};
         QTest::newRow("tail too short for an address")
-            << framed("0101 7f000001 416e6e00 000000") << QStringList{"Ann"};
-        QTest::newRow("name without NUL") << framed("0100 416e6e00 426f62") << QStringList{"Ann"};
+            << framed("0101 7f000001 416e6e00 000000") << QStringList{QStringLiteral("Ann")};
+        QTest::newRow("name without NUL")
+            << framed("0100 416e6e00 426f62") << QStringList{QStringLiteral("Ann")};
         QTest::newRow("nobody") << framed("0100") << QStringList{};
         QTest::newRow("31 bytes kept")
             << framed(QByteArray("0100" + name31.toHex() + "00").constData())
-            << QStringList{name31};
+            << QStringList{QString::fromUtf8(name31)};
         QTest::newRow("32 bytes cut")
             << framed(QByteArray("0100" + name31.toHex() + "7900").constData())
-            << QStringList{name31};
+            << QStringList{QString::fromUtf8(name31)};
         QTest::newRow("size past the end")
-            << QByteArray::fromHex("00a10a000100416e6e00") << QStringList{"-"};
+            << QByteArray::fromHex("00a10a000100416e6e00") << QStringList{QStringLiteral("-")};
         QTest::newRow("bytes past the size unread")
-            << QByteArray::fromHex("00a106000100416e6e00426f6200") << QStringList{"Ann"};
+            << QByteArray::fromHex("00a106000100416e6e00426f6200")
+            << QStringList{QStringLiteral("Ann")};
         QTest::newRow("info reply type")
-            << QByteArray::fromHex("0001020001004100") << QStringList{"-"};
-        QTest::newRow("unknown form") << framed("0300416e6e00") << QStringList{"-"};
+            << QByteArray::fromHex("0001020001004100") << QStringList{QStringLiteral("-")};
+        QTest::newRow("unknown form") << framed("0300416e6e00") << QStringList{QStringLiteral("-")};
     }
     void namesForm()
     {
@@ -63,7 +68,7 @@ private Q_SLOTS:
         QFETCH(QStringList, players);
         const auto parsed = PlayerListProtocol::parseDatagram(datagram);
         const auto* list = std::get_if<PlayerList>(&parsed);
-        QCOMPARE(list ? names(*list) : QStringList{"-"}, players);
+        QCOMPARE(list ? names(*list) : QStringList{QStringLiteral("-")}, players);
     }
 
     void segments_data()
