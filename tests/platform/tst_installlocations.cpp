@@ -29,9 +29,9 @@ void TestInstallLocations::launcherInCommand_data()
     const QString dash =
         QStringLiteral(R"(C:\Program Files (x86)\Dash Faction\DashFactionLauncher.EXE)");
     QTest::newRow("quoted, with arguments")
-        << u'"' + dash + QStringLiteral(R"(" -url "%1")") << dash;
+        << u'"' + dash + QStringLiteral("\" -url \"%1\"") << dash;
     QTest::newRow("unquoted, with arguments")
-        << QStringLiteral("  ") + dash + QStringLiteral(R"( -url "%1")") << dash;
+        << QStringLiteral("  ") + dash + QStringLiteral(" -url \"%1\"") << dash;
     QTest::newRow("unquoted alone") << dash << dash;
     QTest::newRow("ours") << R"("C:\Apps\Varnholt\varnholt.exe" "%1")"
                           << "";

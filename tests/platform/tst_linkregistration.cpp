@@ -31,11 +31,11 @@ void TestLinkRegistration::registersAndRemovesOwnKeyOnly()
     QCOMPARE(key.value(QStringLiteral("DefaultIcon/Default")).toString(),
              u'"' + program + QStringLiteral("\",0"));
     QCOMPARE(key.value(QStringLiteral("shell/open/command/Default")).toString(),
-             u'"' + program + QStringLiteral(R"(" "%1")"));
+             u'"' + program + QStringLiteral("\" \"%1\""));
 
     // A launcher's handler in the same place is not ours to remove.
     const QString launcher =
-        QStringLiteral(R"("C:\Dash Faction\DashFactionLauncher.exe" -url "%1")");
+        QStringLiteral("\"C:\\Dash Faction\\DashFactionLauncher.exe\" -url \"%1\"");
     key.setValue(QStringLiteral("shell/open/command/Default"), launcher);
     QVERIFY(ours.unregisterLinks(&error));
     QCOMPARE(QSettings(classes, QSettings::NativeFormat)
