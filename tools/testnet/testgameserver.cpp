@@ -7,6 +7,11 @@
 #include <chrono>
 #include <thread>
 
+namespace {
+// How much of an exact delay is spun rather than slept.
+constexpr std::chrono::microseconds spinFor(400);
+} // namespace
+
 TestGameServer::TestGameServer(const TestServerProfile& profile, QObject* parent)
     : QObject(parent), m_profile(profile)
 {
@@ -45,8 +50,11 @@ void TestGameServer::onReadyRead()
         const int early = m_exactDelay ? std::min(2, m_profile.delayMs) : 0;
         QTimer::singleShot(m_profile.delayMs - early, Qt::PreciseTimer, this,
                            [this, reply, from, fromPort, due, early] {
-                               if (early > 0)
-                                   std::this_thread::sleep_until(due);
+                               if (early > 0) {
+                                   std::this_thread::sleep_until(due - spinFor);
+                                   while (std::chrono::steady_clock::now() < due) {
+                                   }
+                               }
                                m_socket.writeDatagram(reply, from, fromPort);
                                Q_EMIT replySent(from, fromPort);
                            });

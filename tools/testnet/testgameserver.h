@@ -34,8 +34,9 @@ public:
     void setDropPercent(int percent, quint32 seed);
     // Qt's timers wait whole milliseconds, rounded up: a reply leaves up to
     // 1 ms after its delay, more on a busy machine. Exact: the last two
-    // milliseconds are slept instead, for benchmarks that count the delays
-    // as the servers' own time.
+    // milliseconds are slept, and the last few tenths of a millisecond spun
+    // (a sleep overshoots by 0.1-0.2 ms on a virtual machine), for
+    // benchmarks that count the delays as the servers' own time.
     void setExactDelay(bool exact) { m_exactDelay = exact; }
 
 Q_SIGNALS:
