@@ -122,6 +122,11 @@ void TestServerQuerier::requestsGoOneAtATimeInListOrder()
         secondAskedAfterFirstAnswered = firstHasAnswered;
     };
     third.whenAsked = [&] { order << 3; };
+    // Servers asked, and runs finished, when each entry is handed on.
+    QList<QPair<qsizetype, int>> handedOn;
+    connect(m_querier.get(), &ServerQuerier::entryReceived, this, [&] {
+        handedOn.append({m_asked.size(), m_finished});
+    });
 
     runToEnd({first.endpoint(), second.endpoint(), third.endpoint()});
 
@@ -135,6 +140,9 @@ void TestServerQuerier::requestsGoOneAtATimeInListOrder()
                                         QStringLiteral("Third")}));
     QCOMPARE(m_entries[1].endpoint, second.endpoint());
     QCOMPARE(m_finished, 1);
+    // The next server is asked before an entry is handed on; the last entry
+    // comes before the run ends.
+    QCOMPARE(handedOn, (QList<QPair<qsizetype, int>>{{2, 0}, {3, 0}, {3, 0}}));
 }
 
 void TestServerQuerier::pingMeasuresTheReplyDelay()

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -95,6 +96,8 @@ void ServerQuerier::askMore()
     if (m_state != State::Querying)
         return;
     if (m_outstanding.isEmpty() && m_next >= m_servers.size()) {
+        if (!handOnAnswered())
+            return;
         stop();
         Q_EMIT finished();
         return;
@@ -205,15 +208,36 @@ void ServerQuerier::onDatagram(const UdpChannel::Datagram& datagram)
         const ServerEntry entry{it.key(), *reply, UdpChannel::pingMs(askedAt, datagram), true,
                                 ServerPatch::fromTrailing(trailing)};
         armWaitTimer();
-        const quint64 run = m_run;
-        Q_EMIT entryReceived(entry);
-        // One at a time, the next server is asked now: from the event loop,
-        // a repaint of the list could come first.
-        if (m_requestsPerSecond == 0 && !m_readingWaiting && m_state == State::Querying &&
-            run == m_run)
-            onWaitOver();
+        if (m_requestsPerSecond > 0 || m_readingWaiting) {
+            // A second reply read before the next request: the first one
+            // still comes first.
+            if (handOnAnswered())
+                Q_EMIT entryReceived(entry);
+            return;
+        }
+        // One at a time, the next server is asked now, and this entry is
+        // handed on after: what the list does with it then runs while the
+        // next server answers. From the event loop, a repaint could come
+        // first. The last entry still comes before finished().
+        m_answeredEntry = entry;
+        m_answeredRun = m_run;
+        onWaitOver();
+        handOnAnswered();
         return;
     }
+}
+
+bool ServerQuerier::handOnAnswered()
+{
+    if (!m_answeredEntry)
+        return true;
+    const quint64 run = m_run;
+    const std::optional<ServerEntry> entry = std::exchange(m_answeredEntry, std::nullopt);
+    // A receiver of serverAsked() that started a new run has made it a
+    // stranger's.
+    if (m_answeredRun == run)
+        Q_EMIT entryReceived(*entry);
+    return m_state == State::Querying && run == m_run;
 }
 
 void ServerQuerier::onWaitOver()

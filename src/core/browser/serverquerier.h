@@ -11,6 +11,8 @@
 #include <QString>
 #include <QTimer>
 
+#include <optional>
+
 // Asks game servers for their state with the 4-byte info request, in list
 // order, and hands out an entry per reply with the ping measured from the
 // request leaving to the reply arriving.
@@ -102,6 +104,9 @@ private:
     void onHostFound(const QString& host, const QHostAddress& address);
     void onChannelError(const QString& description);
     void onWaitOver();
+    // Hands on the entry of the server just answered, if it is still held;
+    // false if a receiver stopped or restarted the run.
+    bool handOnAnswered();
     void armWaitTimer();
 
     UdpChannel m_channel{this};
@@ -125,5 +130,8 @@ private:
     // Inside onWaitOver()'s read of what waits: a reply read there ends no
     // wait of its own.
     bool m_readingWaiting = false;
+    // One at a time: the reply just read, held while the next server is asked.
+    std::optional<ServerEntry> m_answeredEntry;
+    quint64 m_answeredRun = 0;
     QHash<ServerEndpoint, Request> m_outstanding;
 };
