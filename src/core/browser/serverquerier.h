@@ -23,7 +23,8 @@
 // for is a reply; a server whose wait is over is a stranger again.
 //
 // One at a time (start()), each server is asked only when the one before
-// it is done. A fast run (startParallel()) sends the requests at a steady
+// it is done, and the entry of a server that answered is handed on just
+// after the next server has been asked. A fast run (startParallel()) sends the requests at a steady
 // rate without waiting for replies, asks each server once, asks a server
 // still silent after the retry interval once more, and takes only its
 // first reply.
